@@ -1,0 +1,115 @@
+#pragma once
+// The one record that holds every piece of emulated-machine state. It is statically allocated and
+// never moves, so generated code and the page tables can hold raw pointers into it.
+
+#include <cstddef>
+#include <cstdint>
+
+// Register-area slots with a role outside the guest register file.
+enum RegisterSlot : unsigned {
+  SLOT_SP = 13,
+  SLOT_LR = 14,
+  SLOT_PC = 15,
+  SLOT_CPSR = 20,
+  SLOT_BLOCK_BACKUP_VALUE = 21,
+  SLOT_BLOCK_OPEN_BUS = 22,
+  SLOT_MODE_INDEX = 29,
+  SLOT_HALT_STATE = 30,
+  SLOT_REDISPATCH = 31,
+};
+constexpr unsigned REGISTER_SLOTS = 64;
+constexpr std::uint32_t CPSR_THUMB = 1u << 5;
+
+// Work RAM is stored as [32 KB code tags][32 KB data] per 32 KB console page, so that a store can
+// find the tag of the byte it writes at a fixed distance below it, whatever the page.
+struct RamPage {
+  std::uint16_t tags[0x4000];
+  std::uint8_t data[0x8000];
+};
+constexpr std::size_t RAM_TAG_DISTANCE = 0x8000;
+static_assert(sizeof(RamPage) == 0x10000);
+static_assert(offsetof(RamPage, data) - offsetof(RamPage, tags) == RAM_TAG_DISTANCE);
+
+// The BIOS keeps its tags after the image instead: [16 KB image][16 KB tags].
+struct BiosArea {
+  std::uint8_t image[0x4000];
+  std::uint16_t tags[0x2000];
+};
+static_assert(sizeof(BiosArea) == 0x8000);
+static_assert(offsetof(BiosArea, tags) == 0x4000);
+
+constexpr unsigned EWRAM_PAGES = 8;
+constexpr std::size_t PAGE_SIZE = 0x8000;
+constexpr unsigned MAP_ENTRIES = 8192;  // 32 KB pages below 0x10000000
+
+enum SaveKind : std::uint8_t { SAVE_SRAM = 0, SAVE_FLASH = 1, SAVE_EEPROM = 2, SAVE_UNKNOWN = 3 };
+
+// Save-memory controller state; the protocols that drive it live with the save-memory code.
+struct BackupState {
+  std::uint8_t save_kind;
+  std::uint8_t sram_64k;
+  std::uint8_t flash_128k;
+  std::uint8_t flash_state;
+  std::uint8_t flash_step;
+  std::uint8_t flash_maker_id;
+  std::uint8_t flash_chip_id;
+  std::uint8_t eeprom_8k;
+  std::uint32_t flash_bank_offset;  // byte offset of the selected bank in backup_buffer
+  std::uint32_t eeprom_phase;
+  std::uint32_t eeprom_block_offset;
+  std::uint32_t eeprom_bits_seen;
+  std::uint32_t eeprom_addr_width;
+  std::uint8_t eeprom_shift[2];
+  std::uint8_t clock_state;
+  std::uint8_t clock_command;
+  std::uint32_t clock_bit;
+  std::uint32_t clock_length;
+  std::uint32_t clock_bytes[12];
+  std::uint32_t clock_status;
+  std::uint32_t clock_input_target;
+};
+
+struct MachineState {
+  // CPU: the static home of the register area, the saved PSRs and the banked registers.
+  std::uint32_t registers[REGISTER_SLOTS];
+  std::uint32_t saved_psr[6];
+  std::uint32_t banked[7][7];
+
+  // Memory regions.
+  alignas(64) BiosArea bios_area;
+  RamPage ewram[EWRAM_PAGES];
+  RamPage iwram;
+  std::uint8_t io_regs[0x8000];
+  std::uint8_t palette_data[0x400];
+  std::uint16_t native_palette[512];
+  std::uint8_t vram_data[0x18000];
+  std::uint8_t oam_data[0x400];
+  std::uint8_t backup_buffer[0x20000];
+
+  // Page tables: a host pointer per 32 KB console page, or null for the slow path.
+  std::uint8_t* read_map[MAP_ENTRIES];
+  std::uint8_t* write_map[MAP_ENTRIES];
+
+  std::uint32_t bios_protect_word;
+  std::uint8_t oam_dirty;
+  std::uint8_t gpio_shadow[3];
+
+  // Cartridge: what the loaded image is, and the use stamp of the paged window.
+  std::uint32_t rom_size;
+  std::uint32_t rom_stamp;
+  char rom_title[13];
+  char rom_game_code[5];
+  char rom_maker_code[3];
+
+  BackupState backup;
+};
+
+extern MachineState machine;
+
+// The register-file pointer: the one way ordinary code reaches guest registers, wherever the
+// register area currently lives.
+extern std::uint32_t* reg;
+
+// Puts every byte of the record back to zero and the register area back home. For tests and for
+// a clean start; the cartridge buffer, which is not machine state, is kept.
+void clear_machine_state();
