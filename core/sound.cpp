@@ -1,0 +1,3 @@
+#include "core/sound.h"
+
+void reposition_mix_ring() {}
