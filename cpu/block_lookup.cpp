@@ -1,0 +1,209 @@
+// The block lookup: from a guest address and instruction state to translated host code.
+//
+// ARM and Thumb blocks are not told apart: a ROM node and a RAM or BIOS tag hold only the
+// aligned address, so a lookup in one state finds a block translated in the other.
+
+#include <new>
+
+#include "core/memory.h"
+#include "core/report.h"
+#include "core/sound.h"
+#include "core/state.h"
+#include "cpu/kest_port.h"
+#include "cpu/translation_cache.h"
+
+namespace {
+
+enum class InstructionSet { arm, thumb };
+
+constexpr std::uint32_t FIRST_ADDRESS_WITHOUT_CODE = 0x0E000000;  // save memory and above
+
+// An outermost lookup restarts after a cache filled under it. When its block and the blocks it
+// links do not fit an empty cache together, restarting alone never ends: after the first try and
+// two restarts, linking stops. Two tries without links then settle it, the second on an empty
+// cache; a block that fails that does not fit at all.
+constexpr unsigned FAILED_TRIES_BEFORE_UNLINKING = 3;
+constexpr unsigned FAILED_TRIES_BEFORE_GIVING_UP = 5;
+
+std::uint32_t aligned(std::uint32_t pc, InstructionSet set) {
+  return set == InstructionSet::arm ? pc & ~3u : pc & ~1u;
+}
+
+bool can_hold_code(std::uint32_t address) {
+  std::uint32_t region = address >> 24;
+  return address < FIRST_ADDRESS_WITHOUT_CODE && region != 0x01 &&
+         !(region >= REGION_IO && region <= REGION_OAM);
+}
+
+BlockAddress address_of(std::uint8_t* code) { return reinterpret_cast<BlockAddress>(code); }
+
+TranslateFunction translator_for(InstructionSet set) {
+  return set == InstructionSet::arm ? arm_translator : thumb_translator;
+}
+
+// Only the outermost lookup speaks: a nested one is a direct branch that its translator leaves
+// to the indirect-jump routine, which reports the jump if it is ever taken.
+BlockAddress bad_jump(std::uint32_t address) {
+  if (caches.lookup_depth == 0) {
+    debug_output("bad jump %x (%x) (%x)\n", address, reg[SLOT_PC], reg[SLOT_CPSR]);
+    reposition_mix_ring();
+  }
+  return LOOKUP_BAD_JUMP;
+}
+
+// RAM and BIOS: blocks numbered through the code tags.
+
+std::uint16_t* tag_of(int region, std::uint32_t address) {
+  return region == CODE_REGION_RAM ? ram_tag(address) : bios_tag(address);
+}
+
+std::uint8_t** block_table(int region) {
+  return region == CODE_REGION_RAM ? caches.ram_blocks : caches.bios_blocks;
+}
+
+std::uint32_t& block_counter(int region) {
+  return region == CODE_REGION_RAM ? caches.ram_block_counter : caches.bios_block_counter;
+}
+
+std::uint32_t block_number_end(int region) {
+  return region == CODE_REGION_RAM ? RAM_BLOCK_NUMBER_END : BIOS_BLOCK_NUMBER_END;
+}
+
+bool names_a_block(std::uint16_t tag) {
+  return tag >= FIRST_BLOCK_NUMBER && tag != TAG_INSIDE_BLOCK;
+}
+
+// Returns the block's entry, or null when making room for its number flushed the cache under
+// nested callers, which must then give up.
+std::uint8_t* register_numbered_block(std::uint32_t address, InstructionSet set, int region) {
+  std::uint32_t& counter = block_counter(region);
+  if (counter + 1 >= block_number_end(region)) {
+    ++caches.cache_full_count;
+    flush_code_region(region);
+    if (caches.lookup_depth != 0) return nullptr;
+  }
+  std::uint32_t number = counter++;
+  std::uint8_t* entry = caches.write_pointer[region];
+  block_table(region)[number] = entry;
+  *tag_of(region, address) = static_cast<std::uint16_t>(number);
+  std::uint32_t tagged_end = address + 2;
+  if (set == InstructionSet::arm) {
+    *tag_of(region, address + 2) = TAG_INSIDE_BLOCK;
+    tagged_end = address + 4;
+  }
+  // Before the translator runs: a flush under it must clear these tags too.
+  if (region == CODE_REGION_RAM) note_ram_block_end(address, tagged_end);
+  return entry;
+}
+
+// ROM: blocks found through hash chains of nodes.
+
+RomBlockNode* find_rom_node(std::uint32_t address) {
+  for (RomBlockNode* node = caches.rom_buckets[rom_bucket(address)]; node; node = node->next) {
+    if (node->guest_address == address) return node;
+  }
+  return nullptr;
+}
+
+std::uint8_t* register_rom_block(std::uint32_t address) {
+  std::uintptr_t spot = address_of(caches.write_pointer[CODE_REGION_ROM]);
+  spot = (spot + ROM_NODE_ALIGNMENT - 1) & ~(ROM_NODE_ALIGNMENT - 1);
+  RomBlockNode* node = new (reinterpret_cast<void*>(spot)) RomBlockNode{address, 0, nullptr};
+  RomBlockNode** link = &caches.rom_buckets[rom_bucket(address)];
+  while (*link != nullptr) link = &(*link)->next;
+  *link = node;
+  caches.write_pointer[CODE_REGION_ROM] = rom_block_code(node);
+  return rom_block_code(node);
+}
+
+std::uint8_t* register_block(std::uint32_t address, InstructionSet set, int region) {
+  if (region == CODE_REGION_ROM) return register_rom_block(address);
+  return register_numbered_block(address, set, region);
+}
+
+// One translation of a registered block; true when the translator finished it.
+bool translate_registered_block(std::uint32_t address, InstructionSet set, int region) {
+  unsigned generation = caches.flush_generation[region];
+  ++caches.lookup_depth;
+  int result = translator_for(set)(address, region, region == CODE_REGION_RAM ? 1 : 0);
+  --caches.lookup_depth;
+  if (result == TRANSLATE_OK) return true;
+  // The cache that filled may be another one, reached through a link. This cache then still
+  // holds the half-written block, and may hold finished blocks linked into the flushed one.
+  if (caches.flush_generation[region] == generation) flush_code_region(region);
+  return false;
+}
+
+void make_all_code_coherent() {
+  for (int region = 0; region < CODE_REGIONS; ++region) {
+    icache_flush_length(code_area_start(region), code_area_size(region));
+  }
+}
+
+BlockAddress translate_new_block(std::uint32_t address, InstructionSet set, int region) {
+  ORVANE_CHECK(translator_for(set) != nullptr, LOOKUP_BAD_JUMP);
+  ORVANE_CHECK(caches.write_pointer[region] != nullptr, LOOKUP_BAD_JUMP);
+  for (unsigned failed_tries = 0;;) {
+    std::uint8_t* entry = register_block(address, set, region);
+    if (entry == nullptr) return LOOKUP_RETRY;
+    if (translate_registered_block(address, set, region)) {
+      if (caches.lookup_depth == 0) {
+        make_all_code_coherent();
+        caches.link_nested_blocks = true;
+      }
+      return address_of(entry);
+    }
+    // Every partly built caller is invalid now; only the outermost lookup starts again.
+    if (caches.lookup_depth != 0) return LOOKUP_RETRY;
+    ++failed_tries;
+    if (failed_tries == FAILED_TRIES_BEFORE_GIVING_UP) {
+      caches.link_nested_blocks = true;
+      debug_output("block at %x does not fit an empty code cache\n", address);
+      return LOOKUP_BAD_JUMP;
+    }
+    if (failed_tries >= FAILED_TRIES_BEFORE_UNLINKING) caches.link_nested_blocks = false;
+  }
+}
+
+BlockAddress lookup_numbered_block(std::uint32_t address, InstructionSet set, int region) {
+  std::uint16_t tag = *tag_of(region, address);
+  if (names_a_block(tag)) return address_of(block_table(region)[tag]);
+  return translate_new_block(address, set, region);
+}
+
+// Making the BIOS readable lets the code at the vectors be fetched; translating may have
+// changed the first page's mapping, so the outermost lookup makes it readable again.
+BlockAddress lookup_bios_block(std::uint32_t address, InstructionSet set) {
+  make_bios_readable();
+  BlockAddress block = lookup_numbered_block(address, set, CODE_REGION_BIOS);
+  if (caches.lookup_depth == 0) make_bios_readable();
+  return block;
+}
+
+BlockAddress lookup_rom_block(std::uint32_t address, InstructionSet set) {
+  if (RomBlockNode* node = find_rom_node(address)) return address_of(rom_block_code(node));
+  return translate_new_block(address, set, CODE_REGION_ROM);
+}
+
+BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
+  if (caches.lookup_depth == 0) caches.cache_full_count = 0;
+  std::uint32_t address = aligned(pc, set);
+  if (!can_hold_code(address)) return bad_jump(address);
+  switch (address >> 24) {
+    case REGION_BIOS:
+      return lookup_bios_block(address, set);
+    case REGION_EWRAM:
+    case REGION_IWRAM:
+      return lookup_numbered_block(address, set, CODE_REGION_RAM);
+    default:  // the cartridge ROM and its mirrors
+      return lookup_rom_block(address, set);
+  }
+}
+
+}  // namespace
+
+BlockAddress lookup_arm_block(std::uint32_t pc) { return lookup_block(pc, InstructionSet::arm); }
+
+BlockAddress lookup_thumb_block(std::uint32_t pc) {
+  return lookup_block(pc, InstructionSet::thumb);
+}

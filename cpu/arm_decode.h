@@ -1,0 +1,51 @@
+#pragma once
+// ARM-state instruction classes, decided once from the opcode bits. The scan, the emitters and
+// the tests' instruction generator all classify through here.
+
+#include <cstdint>
+
+enum class ArmClass {
+  DATA_PROCESSING,
+  MULTIPLY,
+  MULTIPLY_LONG,
+  SWAP,
+  HALFWORD_TRANSFER,
+  SINGLE_TRANSFER,
+  BLOCK_TRANSFER,
+  BRANCH,
+  BRANCH_EXCHANGE,
+  MRS,
+  MSR,
+  SWI,
+  UNDEFINED,  // also the coprocessor space: the console has no coprocessor
+};
+
+ArmClass classify_arm(std::uint32_t opcode);
+
+enum ArmDataOp : unsigned {
+  OP_AND, OP_EOR, OP_SUB, OP_RSB, OP_ADD, OP_ADC, OP_SBC, OP_RSC,
+  OP_TST, OP_TEQ, OP_CMP, OP_CMN, OP_ORR, OP_MOV, OP_BIC, OP_MVN,
+};
+
+inline unsigned arm_bits(std::uint32_t opcode, unsigned low, unsigned count) {
+  return (opcode >> low) & ((1u << count) - 1);
+}
+inline bool arm_bit(std::uint32_t opcode, unsigned bit) { return (opcode >> bit) & 1; }
+
+inline bool is_logical_op(unsigned op) {
+  return op == OP_AND || op == OP_EOR || op == OP_TST || op == OP_TEQ || op == OP_ORR ||
+         op == OP_MOV || op == OP_BIC || op == OP_MVN;
+}
+inline bool is_compare_op(unsigned op) { return op >= OP_TST && op <= OP_CMN; }
+
+// True when the instruction sets the guest flags.
+bool arm_writes_flags(std::uint32_t opcode);
+
+// True when the instruction writes the PC (branches, BX, PC destinations, SWI into the BIOS).
+bool arm_may_jump(std::uint32_t opcode);
+
+// The target of B/BL at `address`.
+inline std::uint32_t arm_branch_target(std::uint32_t opcode, std::uint32_t address) {
+  std::int32_t offset = static_cast<std::int32_t>(opcode << 8) >> 6;
+  return address + 8 + static_cast<std::uint32_t>(offset);
+}

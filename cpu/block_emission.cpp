@@ -1,0 +1,125 @@
+#include "cpu/block_emission.h"
+
+#include <vector>
+
+#include "cpu/access_timing.h"
+#include "cpu/host_emitter.h"
+#include "cpu/translation_cache.h"
+
+BlockPlan block_plan;
+
+bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count) {
+  for (unsigned e = 0; e < count; ++e) {
+    if (plan.exits[e].target == address) return true;
+  }
+  return false;
+}
+
+void flush_pending_cycles(BlockPlan& plan) {
+  if (plan.pending_cycles == 0) return;
+  host_add_cycles(plan.pending_cycles);
+  plan.pending_cycles = 0;
+}
+
+void emit_direct_exit(BlockPlan& plan, std::uint32_t target, bool thumb) {
+  flush_pending_cycles(plan);
+  BlockExit& exit = plan.exits[plan.emitted_exits++];
+  exit.thumb = thumb;
+  exit.patch = host_emit_exit(target, thumb);
+}
+
+namespace {
+
+// Instructions share one condition test while their attributes match; a flag-setting
+// instruction and a branch target always start a new one, since the flags or the way in differ.
+bool needs_new_test(const BlockPlan& plan, unsigned index) {
+  if (index == 0) return true;
+  const InstructionRecord& record = plan.records[index];
+  return record.attributes != plan.records[index - 1].attributes ||
+         (record.attributes & ATTR_WRITES_FLAGS) || record.internal_target;
+}
+
+bool emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
+  AccessWidth fetch_width = plan.instruction_size == 4 ? ACCESS_32 : ACCESS_16;
+  std::uint8_t* skip = nullptr;
+  for (unsigned i = 0; i < plan.count; ++i) {
+    InstructionRecord& record = plan.records[i];
+    if (needs_new_test(plan, i)) {
+      if (skip != nullptr) host_patch(skip, host_position());
+      skip = nullptr;
+      unsigned condition = record.attributes & ATTR_CONDITION;
+      if (condition != CONDITION_ALWAYS) {
+        flush_pending_cycles(plan);
+        skip = host_emit_condition_skip(condition);
+      }
+    }
+    record.host = host_position();
+    plan.pending_cycles += access_cycles(record_address(plan, i), fetch_width);
+    emit(plan, i);
+    if (cache_full_after_instruction(plan.region)) return false;
+    if (i + 1 < plan.count && plan.records[i + 1].internal_target) flush_pending_cycles(plan);
+  }
+  if (skip != nullptr) host_patch(skip, host_position());
+  return true;
+}
+
+// A block that does not end in an unconditional jump goes on at the next address.
+void emit_closing_jump(BlockPlan& plan, bool thumb) {
+  std::uint8_t last = plan.records[plan.count - 1].attributes;
+  bool always_leaves = plan.ends_with_jump && (last & ATTR_CONDITION) == CONDITION_ALWAYS;
+  if (always_leaves) return;
+  flush_pending_cycles(plan);
+  host_emit_indirect_jump(plan.end, thumb);
+}
+
+bool is_inside(const BlockPlan& plan, std::uint32_t target) {
+  return target >= plan.start && target < plan.end &&
+         (target - plan.start) % plan.instruction_size == 0;
+}
+
+// Each exit leaving the block first points at a stub that reaches its target through the
+// lookup; linking then points it at the target's block where that can be had.
+std::vector<BlockExit> link_internal_and_stub_external(BlockPlan& plan) {
+  std::vector<BlockExit> external;
+  for (unsigned e = 0; e < plan.emitted_exits; ++e) {
+    const BlockExit& exit = plan.exits[e];
+    if (is_inside(plan, exit.target)) {
+      host_patch(exit.patch, plan.records[(exit.target - plan.start) / plan.instruction_size].host);
+      continue;
+    }
+    host_patch(exit.patch, host_position());
+    host_emit_indirect_jump(exit.target, exit.thumb);
+    external.push_back(exit);
+  }
+  return external;
+}
+
+int throw_away_block(int region) {
+  ++caches.cache_full_count;
+  flush_code_region(region);
+  return TRANSLATE_CACHE_FULL;
+}
+
+}  // namespace
+
+int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code) {
+  int region = plan.region;
+  bool thumb = plan.instruction_size == 2;
+  std::uint8_t* end = code_area_start(region) + code_area_size(region);
+  host_begin_block(caches.write_pointer[region], end);
+  if (!emit_instructions(plan, emit)) return TRANSLATE_CACHE_FULL;
+  emit_closing_jump(plan, thumb);
+  std::vector<BlockExit> external = link_internal_and_stub_external(plan);
+  if (host_block_overflowed()) return throw_away_block(region);
+
+  caches.write_pointer[region] = host_position();
+  if (tag_code) note_ram_block_end(plan.start, plan.end);
+  if (!caches.link_nested_blocks) return TRANSLATE_OK;
+
+  for (const BlockExit& exit : external) {
+    BlockAddress block = exit.thumb ? lookup_thumb_block(exit.target) : lookup_arm_block(exit.target);
+    if (block == LOOKUP_RETRY) return TRANSLATE_CACHE_FULL;
+    if (is_block_address(block)) host_patch(exit.patch, reinterpret_cast<std::uint8_t*>(block));
+  }
+  return TRANSLATE_OK;
+}

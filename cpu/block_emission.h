@@ -1,0 +1,18 @@
+#pragma once
+// The emission pass and linking, shared by the ARM and Thumb translators.
+
+#include <cstdint>
+
+#include "cpu/block_plan.h"
+
+using InstructionEmitter = void (*)(BlockPlan& plan, unsigned index);
+
+// Emits the scanned block at its region's write pointer, commits it and links its exits.
+// Returns TRANSLATE_OK, or TRANSLATE_CACHE_FULL after a cache was flushed under it.
+int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code);
+
+// For instruction emitters: writes the cycles counted so far into the budget counter.
+void flush_pending_cycles(BlockPlan& plan);
+
+// For instruction emitters: the next direct exit found by the scan, with its budget test.
+void emit_direct_exit(BlockPlan& plan, std::uint32_t target, bool thumb);

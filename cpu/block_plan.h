@@ -1,0 +1,53 @@
+#pragma once
+// What the scan learns about a block and the emission fills in: one record per guest
+// instruction and the list of direct exits. Shared by the ARM and Thumb translators and
+// rebuilt for every block, nested translations included, which is why linking copies out the
+// exits it still needs before it looks their targets up.
+
+#include <cstdint>
+
+constexpr unsigned MAX_BLOCK_INSTRUCTIONS = 8192;
+constexpr unsigned MAX_BLOCK_EXITS = 256;
+
+enum RecordAttribute : std::uint8_t {
+  ATTR_CONDITION = 0x0F,
+  ATTR_CONTROL = 0x10,       // may transfer control: branch, BX, SWI, PC write
+  ATTR_WRITES_FLAGS = 0x20,
+};
+constexpr unsigned CONDITION_ALWAYS = 0xE;
+constexpr unsigned CONDITION_NEVER = 0xF;
+
+struct InstructionRecord {
+  std::uint8_t* host;      // where its code starts
+  std::uint32_t opcode;    // fetched once: a paged cartridge may drop the page during the scan
+  std::uint8_t attributes;
+  std::uint8_t internal_target;  // a branch of this block lands here
+};
+
+struct BlockExit {
+  std::uint32_t target;
+  bool thumb;              // the state the target runs in
+  std::uint8_t* patch;     // the rel32 field of the jump to the target
+};
+
+struct BlockPlan {
+  std::uint32_t start;
+  std::uint32_t end;       // address after the last instruction
+  unsigned count;
+  unsigned instruction_size;  // 4 or 2
+  int region;
+  bool ends_with_jump;     // the last instruction always leaves: no closing code needed
+  std::uint32_t pending_cycles;
+  InstructionRecord records[MAX_BLOCK_INSTRUCTIONS];
+  BlockExit exits[MAX_BLOCK_EXITS];
+  unsigned exit_count;     // targets found by the scan
+  unsigned emitted_exits;  // exits whose jump the emission has placed, in scan order
+};
+extern BlockPlan block_plan;
+
+inline std::uint32_t record_address(const BlockPlan& plan, unsigned index) {
+  return plan.start + index * plan.instruction_size;
+}
+
+// True when `address` is the target of one of the first `count` exits.
+bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count);

@@ -1,0 +1,65 @@
+#pragma once
+// The hand-written host routines that generated code calls, and the entry into generated code.
+//
+// Conventions inside generated code (x86-64):
+//   eax, edx, ecx   argument and scratch registers: address or jump target, value or mask, scratch
+//   r11d            the guest address a routine needs (what follows a call as a data word on
+//                   hosts that have one): the load's PC, the store's next instruction, the MSR
+//   r10d            NOT remaining cycle budget: negative while the budget lasts
+//   rbx rbp r12-r15 the cached guest registers: r0 r1 r6 r9 r12 r14 in ARM state, r0-r5 in Thumb
+//   r9              scratch that routines preserve (block-transfer base)
+//   host SF ZF OF   guest N Z V; host CF holds NOT C, the borrow convention of x86 subtraction,
+//                   so that every guest condition is a single host condition
+// The register area stays in its static home, which generated code reaches RIP-relative.
+
+#include <cstdint>
+
+enum class RuntimeExit : std::uint32_t {
+  STOPPED = 0,   // the scheduler asked to stop
+  BAD_JUMP = 1,  // a jump to where no code can run; slot 15 holds the target
+};
+
+extern "C" {
+// Enters generated code at slot 15 in the state of slot 20 and returns when emulation stops.
+RuntimeExit run_translated(std::uint32_t cycles);
+
+// The scheduler step, called with every guest register written back; returns the next budget.
+std::uint32_t advance_hardware();
+
+// Set to make the runtime leave generated code the next time the scheduler returns.
+extern volatile std::uint32_t runtime_stop_request;
+
+void exit_on_budget_arm();
+void exit_on_budget_thumb();
+void exit_at_idle_arm();
+void exit_at_idle_thumb();
+void jump_indirect_arm();
+void jump_indirect_thumb();
+void jump_exchange_arm();
+void jump_exchange_thumb();
+void write_cpsr_arm();
+void write_spsr();
+void write_spsr_masked();
+void read_spsr();
+void return_from_exception();
+void enter_swi_arm();
+void enter_swi_thumb();
+void swi_divide_arm();
+void swi_divide_thumb();
+void load_byte_stub();
+void load_sbyte_stub();
+void load_half_stub();
+void load_shalf_stub();
+void load_word_stub();
+void store_byte_stub();
+void store_half_stub();
+void store_word_stub();
+void store_word_plain_stub();
+void shift_lsl_by_register();
+void shift_lsr_by_register();
+void shift_asr_by_register();
+void shift_ror_by_register();
+void block_transfer_user_bank();
+}
+
+inline void request_emulation_stop() { runtime_stop_request = 1; }

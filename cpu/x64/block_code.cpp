@@ -1,0 +1,163 @@
+#include "cpu/x64/block_code.h"
+
+#include <cstring>
+#include <memory>
+
+#include "core/state.h"
+#include "cpu/host_emitter.h"
+#include "cpu/translation_settings.h"
+#include "cpu/runtime.h"
+
+using namespace Xbyak::util;
+
+namespace x64 {
+
+namespace {
+
+std::unique_ptr<BlockCode> current;
+
+const Xbyak::Reg32* const arm_map[16] = {&ebx, &ebp, nullptr, nullptr, nullptr, nullptr, &r12d,
+                                         nullptr, nullptr, &r13d, nullptr, nullptr, &r14d,
+                                         nullptr, &r15d, nullptr};
+const Xbyak::Reg32* const thumb_map[16] = {&ebx, &ebp, &r12d, &r13d, &r14d, &r15d};
+
+Xbyak::Address slot(unsigned n) { return code().dword[rip + &machine.registers[n]]; }
+
+// Host condition codes (the tttn field of Jcc) for each guest condition. Host CF holds NOT C,
+// so the unsigned host conditions line up with the guest's carry conditions.
+constexpr std::uint8_t host_condition[15] = {
+    0x4,  // EQ: E
+    0x5,  // NE: NE
+    0x3,  // CS: AE (CF clear)
+    0x2,  // CC: B
+    0x8,  // MI: S
+    0x9,  // PL: NS
+    0x0,  // VS: O
+    0x1,  // VC: NO
+    0x7,  // HI: A (CF and ZF clear)
+    0x6,  // LS: BE
+    0xD,  // GE: GE
+    0xC,  // LT: L
+    0xF,  // GT: G
+    0xE,  // LE: LE
+    0x0,  // AL: never skipped
+};
+
+std::uint8_t* emit_rel32_placeholder() {
+  code().dd(0);
+  return const_cast<std::uint8_t*>(code().getCurr()) - 4;
+}
+
+}  // namespace
+
+BlockCode& code() { return *current; }
+
+const Xbyak::Reg32* cached_register(unsigned n, bool thumb) {
+  return n < 16 ? (thumb ? thumb_map : arm_map)[n] : nullptr;
+}
+
+void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value, bool thumb) {
+  if (n == 15) {
+    code().mov(dst, pc_value);
+  } else if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+    if (host->getIdx() != dst.getIdx()) code().mov(dst, *host);
+  } else {
+    code().mov(dst, slot(n));
+  }
+}
+
+void store_guest(unsigned n, const Xbyak::Reg32& src, bool thumb) {
+  if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+    if (host->getIdx() != src.getIdx()) code().mov(*host, src);
+  } else {
+    code().mov(slot(n), src);
+  }
+}
+
+void store_guest_constant(unsigned n, std::uint32_t value, bool thumb) {
+  if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+    code().mov(*host, value);
+  } else {
+    code().mov(slot(n), value);
+  }
+}
+
+void save_flags() {
+  code().lahf();
+  code().seto(al);
+}
+
+void restore_flags() {
+  code().add(al, 0x7F);
+  code().sahf();
+}
+
+void call_runtime(void (*routine)(), std::uint32_t word) {
+  code().mov(data_word(), word);
+  call_runtime(routine);
+}
+
+void call_runtime(void (*routine)()) { code().call(reinterpret_cast<const void*>(routine)); }
+
+void jump_runtime(void (*routine)()) {
+  code().jmp(reinterpret_cast<const void*>(routine), Xbyak::CodeGenerator::T_NEAR);
+}
+
+}  // namespace x64
+
+using x64::code;
+
+void host_begin_block(std::uint8_t* start, std::uint8_t* end) {
+  Xbyak::ClearError();
+  x64::current = std::make_unique<x64::BlockCode>(start, static_cast<std::size_t>(end - start));
+}
+
+bool host_block_overflowed() { return Xbyak::GetError() != 0; }
+
+std::uint8_t* host_position() { return const_cast<std::uint8_t*>(code().getCurr()); }
+
+void host_add_cycles(std::uint32_t cycles) {
+  code().lea(x64::cycle_counter(), code().ptr[r10 + cycles]);
+}
+
+std::uint8_t* host_emit_condition_skip(unsigned condition) {
+  if (condition == CONDITION_NEVER) {
+    code().db(0xE9);
+  } else {
+    code().db(0x0F);
+    code().db(0x80 | x64::host_condition[condition ^ 1]);
+  }
+  return x64::emit_rel32_placeholder();
+}
+
+void host_patch(std::uint8_t* field, const std::uint8_t* target) {
+  auto relative = static_cast<std::int32_t>(target - (field + 4));
+  std::memcpy(field, &relative, 4);
+}
+
+// Budget test without touching the guest flags: cdq turns the counter's sign into all ones
+// while time remains, and jrcxz branches on zero without reading the flags.
+std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb) {
+  if (target == translation_settings.idle_loop_address) {
+    x64::call_runtime(thumb ? exit_at_idle_thumb : exit_at_idle_arm, target);
+    code().db(0xE9);
+    return x64::emit_rel32_placeholder();
+  }
+  Xbyak::Label spent, jump;
+  code().mov(eax, r10d);
+  code().cdq();
+  code().mov(ecx, edx);
+  code().jrcxz(spent);
+  code().L(jump);
+  code().db(0xE9);
+  std::uint8_t* field = x64::emit_rel32_placeholder();
+  code().L(spent);
+  x64::call_runtime(thumb ? exit_on_budget_thumb : exit_on_budget_arm, target);
+  code().jmp(jump, Xbyak::CodeGenerator::T_SHORT);
+  return field;
+}
+
+void host_emit_indirect_jump(std::uint32_t target, bool thumb) {
+  code().mov(eax, target);
+  x64::jump_runtime(thumb ? jump_indirect_thumb : jump_indirect_arm);
+}

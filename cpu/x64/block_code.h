@@ -1,0 +1,45 @@
+#pragma once
+// The x86-64 code emitter of the block being translated, and the helpers every instruction
+// emitter shares: guest register access and keeping the guest flags across host operations.
+
+#include <cstdint>
+
+#ifndef XBYAK_NO_EXCEPTION
+#define XBYAK_NO_EXCEPTION
+#endif
+#include <xbyak/xbyak.h>
+
+namespace x64 {
+
+// Writes into the translation cache at its write pointer; never grows or reallocates.
+class BlockCode : public Xbyak::CodeGenerator {
+ public:
+  BlockCode(std::uint8_t* start, std::size_t size) : Xbyak::CodeGenerator(size, start) {}
+};
+
+BlockCode& code();
+
+// Host registers with a fixed role (see cpu/runtime.h).
+inline const Xbyak::Reg32& cycle_counter() { return Xbyak::util::r10d; }
+inline const Xbyak::Reg32& data_word() { return Xbyak::util::r11d; }
+
+// The host register that caches guest register n in the given state, or null.
+const Xbyak::Reg32* cached_register(unsigned n, bool thumb);
+
+// Guest register n into `dst`; r15 reads as the constant `pc_value`.
+void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value, bool thumb);
+// `src` into guest register n (never r15: callers handle jumps).
+void store_guest(unsigned n, const Xbyak::Reg32& src, bool thumb);
+void store_guest_constant(unsigned n, std::uint32_t value, bool thumb);
+
+// The guest flags into ah (SF ZF CF) and al (OF) and back: four instructions around host
+// operations that would otherwise clobber them. eax is not available in between.
+void save_flags();
+void restore_flags();
+
+// Calls a runtime routine with the guest address it needs in the data-word register.
+void call_runtime(void (*routine)(), std::uint32_t word);
+void call_runtime(void (*routine)());
+void jump_runtime(void (*routine)());
+
+}  // namespace x64

@@ -1,0 +1,229 @@
+// ARM data processing. The second operand is built in edx, the first in r8d, the result in r8d.
+// Host CF holds NOT C, so subtraction-family flags come out right as they are and the
+// addition family needs one cmc; logical operations rebuild C from the shifter and keep V.
+
+#include <bit>
+
+#include "cpu/arm_decode.h"
+#include "cpu/runtime.h"
+#include "cpu/x64/block_code.h"
+#include "cpu/x64/emit_arm.h"
+
+using namespace Xbyak::util;
+
+namespace x64 {
+
+namespace {
+
+enum ShiftType : unsigned { SHIFT_LSL, SHIFT_LSR, SHIFT_ASR, SHIFT_ROR };
+
+bool is_immediate(std::uint32_t opcode) { return arm_bit(opcode, 25); }
+bool is_register_shift(std::uint32_t opcode) { return !is_immediate(opcode) && arm_bit(opcode, 4); }
+
+// A register operand without a shift (LSL #0).
+bool is_plain_register(std::uint32_t opcode) {
+  return !is_immediate(opcode) && arm_bits(opcode, 4, 8) == 0;
+}
+
+std::uint32_t immediate_value(std::uint32_t opcode) {
+  return std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4)));
+}
+
+// The shifter reads the old C when it rotates through it (RRX) or when its carry-out is "C
+// unchanged" and someone wants that carry.
+bool shifter_reads_carry(std::uint32_t opcode, bool want_carry) {
+  if (is_immediate(opcode)) return want_carry && arm_bits(opcode, 8, 4) == 0;
+  if (is_register_shift(opcode)) return want_carry;
+  unsigned type = arm_bits(opcode, 5, 2);
+  unsigned amount = arm_bits(opcode, 7, 5);
+  if (amount != 0) return false;
+  return type == SHIFT_ROR || (type == SHIFT_LSL && want_carry);
+}
+
+// r9d = (value >> bit) & 1: the shifter's carry-out, from edx before it is shifted.
+void carry_from_bit(unsigned bit) {
+  code().mov(r9d, edx);
+  if (bit != 0) code().shr(r9d, static_cast<std::uint8_t>(bit));
+  code().and_(r9d, 1);
+}
+
+void shift_by_immediate(unsigned type, unsigned amount, bool want_carry) {
+  switch (type) {
+    case SHIFT_LSL:
+      if (amount == 0) return;
+      if (want_carry) carry_from_bit(32 - amount);
+      code().shl(edx, static_cast<std::uint8_t>(amount));
+      return;
+    case SHIFT_LSR:
+      if (amount == 0) amount = 32;
+      if (want_carry) carry_from_bit(amount - 1);
+      if (amount == 32) {
+        code().xor_(edx, edx);
+      } else {
+        code().shr(edx, static_cast<std::uint8_t>(amount));
+      }
+      return;
+    case SHIFT_ASR:
+      if (amount == 0) amount = 32;
+      if (want_carry) carry_from_bit(amount - 1);
+      code().sar(edx, static_cast<std::uint8_t>(amount == 32 ? 31 : amount));
+      return;
+    default:
+      if (amount == 0) {  // RRX: C in at the top, bit 0 out
+        code().mov(ecx, r9d);
+        code().shl(ecx, 31);
+        code().mov(r9d, edx);
+        code().and_(r9d, 1);
+        code().shr(edx, 1);
+        code().or_(edx, ecx);
+        return;
+      }
+      if (want_carry) carry_from_bit(amount - 1);
+      code().ror(edx, static_cast<std::uint8_t>(amount));
+      return;
+  }
+}
+
+void shift_by_register(unsigned type, unsigned rs, std::uint32_t pc_value) {
+  static void (*const routines[4])() = {shift_lsl_by_register, shift_lsr_by_register,
+                                        shift_asr_by_register, shift_ror_by_register};
+  load_guest(ecx, rs, pc_value, false);
+  call_runtime(routines[type]);
+}
+
+// The second operand into edx; with want_carry, the shifter's carry-out into r9d (which holds
+// the old C beforehand whenever shifter_reads_carry says so).
+void emit_operand2(std::uint32_t opcode, std::uint32_t pc_value, bool want_carry) {
+  if (is_immediate(opcode)) {
+    std::uint32_t value = immediate_value(opcode);
+    code().mov(edx, value);
+    if (want_carry && arm_bits(opcode, 8, 4) != 0) code().mov(r9d, value >> 31);
+    return;
+  }
+  load_guest(edx, arm_bits(opcode, 0, 4), pc_value, false);
+  unsigned type = arm_bits(opcode, 5, 2);
+  if (is_register_shift(opcode)) {
+    shift_by_register(type, arm_bits(opcode, 8, 4), pc_value);
+  } else {
+    shift_by_immediate(type, arm_bits(opcode, 7, 5), want_carry);
+  }
+}
+
+void finish(const ArmInstruction& in, unsigned rd, bool restore_psr) {
+  if (rd == 15) {
+    code().mov(eax, r8d);
+    emit_arm_jump_to_eax(in, restore_psr);
+  } else {
+    store_guest(rd, r8d, false);
+  }
+}
+
+// MOV/MVN of a plain operand, and ADD/SUB without S: host forms that leave the flags alone,
+// so the common address arithmetic needs no flag saving.
+bool emit_without_flags(const ArmInstruction& in, unsigned op, unsigned rn, unsigned rd,
+                        std::uint32_t pc_value) {
+  std::uint32_t opcode = in.opcode;
+  bool plain = is_immediate(opcode) || is_plain_register(opcode);
+  if (arm_bit(opcode, 20) || !plain) return false;
+  if (op == OP_MOV || op == OP_MVN) {
+    emit_operand2(opcode, pc_value, false);
+    if (op == OP_MVN) code().not_(edx);
+    code().mov(r8d, edx);
+  } else if ((op == OP_ADD || op == OP_SUB) && is_immediate(opcode)) {
+    std::uint32_t value = immediate_value(opcode);
+    std::uint32_t addend = op == OP_ADD ? value : 0u - value;
+    load_guest(r8d, rn, pc_value, false);
+    code().lea(r8d, code().ptr[r8 + static_cast<std::int32_t>(addend)]);
+  } else if (op == OP_ADD || op == OP_SUB) {
+    emit_operand2(opcode, pc_value, false);
+    load_guest(r8d, rn, pc_value, false);
+    if (op == OP_ADD) {
+      code().lea(r8d, code().ptr[r8 + rdx]);
+    } else {
+      code().not_(edx);  // a - b = a + ~b + 1
+      code().lea(r8d, code().ptr[r8 + rdx + 1]);
+    }
+  } else {
+    return false;
+  }
+  finish(in, rd, false);
+  return true;
+}
+
+// The old C as a bit, from the flags saved in ah (whose CF holds NOT C).
+void old_carry_into_r9() {
+  code().movzx(ecx, ah);
+  code().and_(ecx, 1);
+  code().xor_(ecx, 1);
+  code().mov(r9d, ecx);
+}
+
+void emit_operation(unsigned op, bool s) {
+  switch (op) {
+    case OP_AND: case OP_TST: code().and_(r8d, edx); break;
+    case OP_EOR: case OP_TEQ: code().xor_(r8d, edx); break;
+    case OP_ORR: code().or_(r8d, edx); break;
+    case OP_BIC: code().not_(edx); code().and_(r8d, edx); break;
+    case OP_MOV: code().mov(r8d, edx); break;
+    case OP_MVN: code().not_(edx); code().mov(r8d, edx); break;
+    case OP_SUB: case OP_CMP: code().sub(r8d, edx); break;
+    case OP_RSB: code().sub(edx, r8d); code().mov(r8d, edx); break;
+    case OP_ADD: case OP_CMN:
+      code().add(r8d, edx);
+      if (s) code().cmc();
+      break;
+    case OP_ADC:
+      code().sahf();  // the guest C again, after the shifter
+      code().cmc();
+      code().adc(r8d, edx);
+      if (s) code().cmc();
+      break;
+    case OP_SBC:
+      code().sahf();  // host CF is already the borrow sbb wants
+      code().sbb(r8d, edx);
+      break;
+    default:  // OP_RSC
+      code().sahf();
+      code().sbb(edx, r8d);
+      code().mov(r8d, edx);
+      break;
+  }
+}
+
+// N and Z from the result, C from the shifter (r9d), V as it was (al).
+void set_logical_flags() {
+  code().mov(edx, r9d);
+  code().xor_(edx, 1);
+  code().test(r8d, r8d);
+  code().lahf();
+  code().or_(ah, dl);
+  restore_flags();
+}
+
+}  // namespace
+
+void emit_data_processing(const ArmInstruction& in) {
+  std::uint32_t opcode = in.opcode;
+  unsigned op = arm_bits(opcode, 21, 4);
+  bool s = arm_bit(opcode, 20);
+  unsigned rn = arm_bits(opcode, 16, 4);
+  unsigned rd = arm_bits(opcode, 12, 4);
+  std::uint32_t pc_value = in.address + (is_register_shift(opcode) ? 12 : 8);
+  if (emit_without_flags(in, op, rn, rd, pc_value)) return;
+
+  bool logical = is_logical_op(op);
+  bool want_carry = s && logical;
+  save_flags();
+  if (shifter_reads_carry(opcode, want_carry)) old_carry_into_r9();
+  emit_operand2(opcode, pc_value, want_carry);
+  if (op != OP_MOV && op != OP_MVN) load_guest(r8d, rn, pc_value, false);
+  emit_operation(op, s);
+  if (!s) {
+    restore_flags();
+  } else if (logical) {
+    set_logical_flags();
+  }
+  if (!is_compare_op(op)) finish(in, rd, s);
+}
+
+}  // namespace x64
