@@ -143,6 +143,7 @@ void make_all_code_coherent() {
 BlockAddress translate_new_block(std::uint32_t address, InstructionSet set, int region) {
   ORVANE_CHECK(translator_for(set) != nullptr, LOOKUP_BAD_JUMP);
   ORVANE_CHECK(caches.write_pointer[region] != nullptr, LOOKUP_BAD_JUMP);
+  if (caches.lookup_depth >= MAX_TRANSLATION_DEPTH) return LOOKUP_BAD_JUMP;
   for (unsigned failed_tries = 0;;) {
     std::uint8_t* entry = register_block(address, set, region);
     if (entry == nullptr) return LOOKUP_RETRY;
@@ -186,7 +187,10 @@ BlockAddress lookup_rom_block(std::uint32_t address, InstructionSet set) {
 }
 
 BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
-  if (caches.lookup_depth == 0) caches.cache_full_count = 0;
+  if (caches.lookup_depth == 0) {
+    caches.cache_full_count = 0;
+    caches.link_nested_blocks = true;
+  }
   std::uint32_t address = aligned(pc, set);
   if (!can_hold_code(address)) return bad_jump(address);
   switch (address >> 24) {

@@ -15,7 +15,9 @@
 //     the target up (lookup_arm_block / lookup_thumb_block, nested) and links to the result:
 //     a block address is linked, LOOKUP_BAD_JUMP is left to the indirect-jump routine, and
 //     LOOKUP_RETRY means a cache was flushed under it: it returns TRANSLATE_CACHE_FULL at once.
-//     When the flag is clear every exit goes through the indirect-jump routine.
+//     When the flag is clear every exit goes through the indirect-jump routine. Nesting is
+//     bounded by MAX_TRANSLATION_DEPTH; the translator's own stack use per level should be
+//     modest (a few KB).
 //
 // These structures hold host pointers, so they are not part of the machine record and are never
 // snapshotted; every emulation start and every snapshot load flushes all three caches.
@@ -87,8 +89,8 @@ struct TranslationCaches {
   unsigned ram_flush_count;   // since start
   // Bumped by every flush of a cache: tells a lookup whether its own cache went away under it.
   unsigned flush_generation[CODE_REGIONS];
-  // Cleared when an outermost lookup had to restart too often: translators then stop
-  // translating branch targets nested. Set again when the outermost lookup finishes.
+  // Set when an outermost lookup starts and again when it finishes; cleared when it had to
+  // restart too often, which tells translators to stop translating branch targets nested.
   bool link_nested_blocks;
 };
 extern TranslationCaches caches;
@@ -97,8 +99,14 @@ extern TranslationCaches caches;
 using BlockAddress = std::uintptr_t;
 // A nested translation gave up because a cache filled (and was flushed) under it.
 constexpr BlockAddress LOOKUP_RETRY = 0;
-// The address can hold no code (or its block does not fit an empty cache): emulation must stop.
+// Outermost: the address can hold no code, or its block does not fit an empty cache; emulation
+// must stop. Nested: the target is not linked now (see MAX_TRANSLATION_DEPTH too).
 constexpr BlockAddress LOOKUP_BAD_JUMP = ~BlockAddress{0};
+
+// Translation nests one level per linked branch target. Past this many translations under way
+// a nested lookup that would translate answers LOOKUP_BAD_JUMP instead, which leaves that exit
+// to the indirect-jump routine: the host stack stays bounded however long the chain.
+constexpr int MAX_TRANSLATION_DEPTH = 64;
 
 inline bool is_block_address(BlockAddress address) {
   return address != LOOKUP_RETRY && address != LOOKUP_BAD_JUMP;
@@ -114,15 +122,17 @@ using TranslateFunction = int (*)(std::uint32_t pc, int region, int tag_code);
 extern TranslateFunction arm_translator;
 extern TranslateFunction thumb_translator;
 
-// Called by name from the hand-written runtime routines, hence C linkage. The lookup needs the
-// code memory open and the caches flushed once.
-extern "C" {
+// The block for guest code at `pc` in that state, translated first when needed: a host code
+// address, LOOKUP_RETRY (nested only) or LOOKUP_BAD_JUMP. Needs the code memory open and each
+// cache flushed once, as every emulation start does.
 BlockAddress lookup_arm_block(std::uint32_t pc);
 BlockAddress lookup_thumb_block(std::uint32_t pc);
+
+// Empty one cache: write pointer back to the start, index emptied, block numbers from 257 again,
+// the cache's tags cleared.
 void flush_ram_cache();
 void flush_rom_cache();
 void flush_bios_cache();
-}
 
 // Flushes the cache of one region.
 void flush_code_region(int region);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/io_registers.h"
 #include "core/state.h"
+#include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
 #include "tests/cpu/guest_machine.h"
 
@@ -34,6 +36,16 @@ class ArmTranslatorTest : public ::testing::Test {
   std::uint32_t initial[13] = {};
   RunResult result = RunResult::STOPPED;
 };
+
+constexpr std::uint32_t NOP = 0xE1A00000;  // mov r0, r0
+
+void enable_interrupt_zero() {
+  machine.io_regs[IO_IE] = 1;
+  machine.io_regs[IO_IME] = 1;
+}
+
+// The IRQ vector of a test's own: ldr pc, [pc, #0] through the word at 0x20.
+void vector_irq_to(std::uint32_t handler) { write_bios_words(0x18, {0xE59FF000, NOP, handler}); }
 
 TEST_F(ArmTranslatorTest, StraightLineArithmeticReachesTheStop) {
   GuestState out = run(ROM, {
@@ -112,6 +124,169 @@ TEST_F(ArmTranslatorTest, CallAndReturnThroughTheLinkRegister) {
   });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 11u);
+  EXPECT_EQ(out.r[14], ROM + 4);
+}
+
+TEST_F(ArmTranslatorTest, AFlagSettingConditionalInstructionGetsItsOwnTestAndSoDoesTheNext) {
+  initial[0] = 1;
+  GuestState out = run(ROM, {
+      0xE3500001,  // cmp r0, #1          Z set
+      0x02501002,  // subeqs r1, r0, #2   runs: -1, Z clear
+      0x02822005,  // addeq r2, r2, #5    must see the new Z and be skipped
+      0x12833007,  // addne r3, r3, #7    runs
+  });
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[1], 0xFFFFFFFFu);
+  EXPECT_EQ(out.r[2], 0u);
+  EXPECT_EQ(out.r[3], 7u);
+}
+
+TEST_F(ArmTranslatorTest, CodeAfterTheLastJumpStaysInTheBlockWhenAnEarlierBranchTargetsIt) {
+  const std::vector<std::uint32_t> code = {
+      0xE3510000,  //  0: cmp r1, #0
+      0x0A000001,  //  4: beq 16
+      0xE2800001,  //  8: add r0, r0, #1
+      0xEA000000,  // 12: b 20
+      0xE280000A,  // 16: add r0, r0, #10
+  };
+  initial[1] = 0;
+  EXPECT_EQ(run(ROM, code).r[0], 10u);
+  reset_guest_machine();
+  initial[1] = 1;
+  EXPECT_EQ(run(ROM, code).r[0], 1u);
+}
+
+TEST_F(ArmTranslatorTest, DivisionSwiRunsInlineWithoutEnteringTheBios) {
+  initial[0] = static_cast<std::uint32_t>(-100);
+  initial[1] = 7;
+  GuestState out = run(ROM, {0xEF060000});  // swi 0x060000
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[0], static_cast<std::uint32_t>(-14));
+  EXPECT_EQ(out.r[1], static_cast<std::uint32_t>(-2));
+  EXPECT_EQ(out.r[3], 14u);
+  EXPECT_EQ(out.cpsr & 0x1F, SYSTEM_MODE);
+}
+
+TEST_F(ArmTranslatorTest, StoreOverTranslatedCodeFlushesAndResumesAtTheNextInstruction) {
+  initial[0] = IWRAM + 0x40C;
+  initial[1] = 0xE3A02007;  // mov r2, #7
+  unsigned flushes = caches.ram_flush_count;
+  GuestState out = run(IWRAM + 0x400, {
+      0xE5801000,  // str r1, [r0]
+      0xE2833001,  // add r3, r3, #1     runs once: execution resumes here, not before
+      NOP,
+      0xE3A02001,  // mov r2, #1          overwritten before it runs
+  });
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[2], 7u);
+  EXPECT_EQ(out.r[3], 1u);
+  EXPECT_EQ(caches.ram_flush_count, flushes + 1);
+}
+
+TEST_F(ArmTranslatorTest, BlockStoresOverTranslatedCodeLeaveTheTranslationInPlace) {
+  initial[0] = IWRAM + 0x40C;
+  initial[1] = 0xE3A02007;  // mov r2, #7
+  unsigned flushes = caches.ram_flush_count;
+  GuestState out = run(IWRAM + 0x400, {
+      0xE8800002,  // stmia r0, {r1}
+      NOP,
+      NOP,
+      0xE3A02001,  // mov r2, #1          still runs as translated
+  });
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[2], 1u);
+  EXPECT_EQ(read_guest_word(IWRAM + 0x40C), 0xE3A02007u);
+  EXPECT_EQ(caches.ram_flush_count, flushes);
+}
+
+TEST_F(ArmTranslatorTest, AJumpIntoTheMiddleOfARamBlockTranslatesANewBlockThere) {
+  const std::vector<std::uint32_t> code = {0xE3A00001, 0xE2800002};  // mov r0, #1; add r0, r0, #2
+  EXPECT_EQ(run(IWRAM + 0x400, code).r[0], 3u);
+  initial[0] = 40;
+  GuestState start{};
+  start.r[0] = 40;
+  start.r[15] = IWRAM + 0x404;
+  start.cpsr = SYSTEM_MODE;
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, IWRAM + 0x408, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[0], 42u);
+}
+
+TEST_F(ArmTranslatorTest, AJumpWhereNoCodeCanRunStopsWithABadJump) {
+  GuestState out = run(ROM, {0xE3A0F401});  // mov pc, #0x01000000
+  EXPECT_EQ(result, RunResult::BAD_JUMP);
+  EXPECT_EQ(out.r[15], 0x01000000u);
+}
+
+TEST_F(ArmTranslatorTest, TwoHundredAndFiftySixExitsEndABlockAndTheNextGoesOn) {
+  std::vector<std::uint32_t> code = {0xE1500000};  // cmp r0, r0: Z set, branches not taken
+  for (int i = 0; i < 300; ++i) {
+    code.push_back(0x1AFFFFFF);  // bne to the next instruction
+    code.push_back(0xE2811001);  // add r1, r1, #1
+  }
+  GuestState out = run(ROM, code);
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[1], 300u);
+}
+
+TEST_F(ArmTranslatorTest, AFullCodeCacheIsFlushedAndTranslationStartsAgain) {
+  // 1 MB of increments: 32 blocks of 8,192 instructions, more code than the ROM cache holds.
+  std::vector<std::uint32_t> code((1 << 20) / 4 - 1, 0xE2800001);  // add r0, r0, #1
+  write_guest_words(ROM, code);
+  unsigned rom_flushes = caches.flush_generation[CODE_REGION_ROM];
+  GuestState start{};
+  start.r[15] = ROM;
+  start.cpsr = SYSTEM_MODE;
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, ROM + 4 * static_cast<std::uint32_t>(code.size()), out, 4'000'000),
+            RunResult::STOPPED);
+  EXPECT_EQ(out.r[0], code.size());
+  EXPECT_GT(caches.flush_generation[CODE_REGION_ROM], rom_flushes);
+}
+
+bool interrupt_raised;
+void raise_interrupt_once() {
+  if (!interrupt_raised) raise_interrupt_flags(1);
+  interrupt_raised = true;
+}
+
+TEST_F(ArmTranslatorTest, AnInterruptTakenAtABudgetExitContinuesAtTheVectorNotTheTarget) {
+  enable_interrupt_zero();
+  interrupt_raised = false;
+  set_scheduler_hook(raise_interrupt_once);
+  std::uint32_t loop = IWRAM + 0x400;
+  std::uint32_t handler = ROM + 0x100;
+  vector_irq_to(handler);
+  write_guest_words(handler, {0xE3A07055, 0xEAFFFFFE});  // mov r7, #0x55; b .
+  GuestState start{};
+  start.r[15] = loop;
+  start.cpsr = SYSTEM_MODE;
+  write_guest_words(loop, {0xE2800001, 0xEAFFFFFD});  // add r0, r0, #1; b loop
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, handler + 4, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[7], 0x55u);
+  EXPECT_EQ(out.cpsr & 0x1F, 0x12u);
+  EXPECT_EQ(out.r[14], loop + 4);  // SUBS PC, LR, #4 resumes at the loop
+  EXPECT_EQ(machine.saved_psr[MODE_IRQ] & 0x1F, SYSTEM_MODE);
+  EXPECT_GT(out.r[0], 0u);
+  set_scheduler_hook(nullptr);
+}
+
+TEST_F(ArmTranslatorTest, MsrClearingIWithAPendingInterruptEntersTheHandlerAtOnce) {
+  enable_interrupt_zero();
+  machine.io_regs[IO_IF] = 1;
+  std::uint32_t handler = ROM + 0x100;
+  vector_irq_to(handler);
+  write_guest_words(handler, {0xE3A07055});  // mov r7, #0x55
+  write_guest_words(ROM, {0xE321F01F, 0xE3A06001});  // msr cpsr_c, #0x1F; mov r6, #1
+  GuestState start{};
+  start.r[15] = ROM;
+  start.cpsr = SYSTEM_MODE | 0x80;
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, handler + 4, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[7], 0x55u);
+  EXPECT_EQ(out.r[6], 0u);  // the instruction after the MSR has not run
+  EXPECT_EQ(out.cpsr & 0x1F, 0x12u);
   EXPECT_EQ(out.r[14], ROM + 4);
 }
 

@@ -423,6 +423,14 @@ TEST_F(BlockLookupTest, OutermostLookupStartsTheCacheFullCountAtZero) {
   EXPECT_EQ(caches.cache_full_count, 0u);
 }
 
+TEST_F(BlockLookupTest, OutermostLookupStartsWithLinkingOn) {
+  caches.link_nested_blocks = false;
+  lookup_arm_block(0x08000000);
+  ASSERT_EQ(fake.calls.size(), 1u);
+  EXPECT_TRUE(fake.calls[0].linking);
+  EXPECT_TRUE(caches.link_nested_blocks);
+}
+
 struct FullCase {
   const char* name;
   int region;
@@ -563,11 +571,12 @@ struct ChainCase {
 class EndlessChainTest : public BlockLookupTest,
                          public ::testing::WithParamInterface<ChainCase> {};
 
-// Every block links the next one, so no try with links can fit the cache. The first try and two
-// restarts fill it; the fourth try translates the outer block alone.
+// Every block links the next one and is about 100 KB long, so the cache fills a few levels
+// deep and no try with links can fit it. The first try and two restarts fill it; the fourth try
+// translates the outer block alone.
 TEST_P(EndlessChainTest, RestartsStopLinkingAndEnd) {
   const ChainCase& c = GetParam();
-  fake.other_blocks = FakeBlock{1, 1000, {}, c.step};
+  fake.other_blocks = FakeBlock{100, 1000, {}, c.step};
 
   BlockAddress outer = lookup_arm_block(c.first);
 
@@ -586,8 +595,22 @@ TEST_P(EndlessChainTest, RestartsStopLinkingAndEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Regions, EndlessChainTest,
                          ::testing::Values(ChainCase{"Rom", 0x08000000, 0x100},
-                                           ChainCase{"Ram", 0x03000000, 0x40}),
+                                           ChainCase{"Ram", 0x03000000, 0x200}),
                          [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(BlockLookupTest, NestingStopsAtTheDepthLimitAndLeavesThatExitUnlinked) {
+  fake.other_blocks = FakeBlock{1, 16, {}, 0x100};
+  const std::uint32_t first_unlinked = 0x08000000 + MAX_TRANSLATION_DEPTH * 0x100;
+
+  EXPECT_TRUE(is_block_address(lookup_arm_block(0x08000000)));
+
+  ASSERT_EQ(fake.calls.size(), 64u);
+  EXPECT_EQ(fake.calls.back().depth, 64);
+  EXPECT_EQ(fake.last_link[first_unlinked], LOOKUP_BAD_JUMP);
+  EXPECT_EQ(debug_text, "");
+  EXPECT_TRUE(is_block_address(lookup_arm_block(first_unlinked)));
+  EXPECT_EQ(fake.calls_for(first_unlinked), 1u);
+}
 
 TEST_F(BlockLookupTest, BlockThatCannotFitAnEmptyCacheIsGivenUp) {
   fake.other_blocks = FakeBlock{100000, 1000, {}, 0};

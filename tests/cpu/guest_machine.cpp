@@ -24,6 +24,7 @@ struct DriverState {
   bool out_of_time;
 };
 DriverState driver;
+void (*scheduler_hook)() = nullptr;
 
 std::uint8_t* guest_pointer(std::uint32_t address) {
   std::uint32_t region = address >> 24;
@@ -46,6 +47,8 @@ void plant_stop(std::uint32_t address, bool thumb) {
 // The scheduler stand-in: a fixed slice each time, and a stop once the guest is at the stop
 // address or has used its allowance.
 extern "C" std::uint32_t advance_hardware() {
+  reg[SLOT_REDISPATCH] = 0;
+  if (scheduler_hook != nullptr) scheduler_hook();
   if (reg[SLOT_PC] == driver.stop_address) {
     request_emulation_stop();
   } else if (driver.cycles_left <= SLICE) {
@@ -71,7 +74,14 @@ void reset_guest_machine() {
   flush_bios_cache();
   reset_translation_settings();
   install_translators();
+  scheduler_hook = nullptr;
 }
+
+void write_bios_words(std::uint32_t address, const std::vector<std::uint32_t>& words) {
+  std::memcpy(machine.bios_area.image + address, words.data(), words.size() * 4);
+}
+
+void set_scheduler_hook(void (*hook)()) { scheduler_hook = hook; }
 
 void write_guest_bytes(std::uint32_t address, const void* bytes, std::size_t count) {
   std::memcpy(guest_pointer(address), bytes, count);

@@ -26,6 +26,13 @@ void write_guest_words(std::uint32_t address, const std::vector<std::uint32_t>& 
 void write_guest_halfwords(std::uint32_t address, const std::vector<std::uint16_t>& halfwords);
 std::uint32_t read_guest_word(std::uint32_t address);
 
+// Replaces BIOS words in the machine's copy of the image (for vectors of a test's own).
+void write_bios_words(std::uint32_t address, const std::vector<std::uint32_t>& words);
+
+// Called from the scheduler stand-in each time generated code hands over, before the stop
+// check; a test raises interrupts or looks at the machine from here. Null removes it.
+void set_scheduler_hook(void (*hook)());
+
 // Runs from `start` until the guest's next block would begin at `stop_address` (the stop is
 // checked whenever generated code hands control to the scheduler, and every branch does), or
 // until `max_cycles` guest cycles have passed. `state` receives the registers and CPSR.

@@ -205,7 +205,6 @@ TEST_F(CacheTest, EmulationStartLeavesEveryCacheEmpty) {
   EXPECT_EQ(caches.bios_block_counter, 257u);
   EXPECT_EQ(caches.iwram_range.lowest_start, NO_RANGE);
   EXPECT_EQ(caches.ewram_range.lowest_start, NO_RANGE);
-  EXPECT_TRUE(caches.link_nested_blocks);
   EXPECT_EQ(caches.lookup_depth, 0);
 }
 
