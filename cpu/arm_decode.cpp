@@ -1,5 +1,6 @@
 #include "cpu/arm_decode.h"
 
+#include "cpu/block_plan.h"
 #include "cpu/translation_settings.h"
 
 ArmClass classify_arm(std::uint32_t opcode) {
@@ -61,5 +62,47 @@ bool arm_may_jump(std::uint32_t opcode) {
       return arm_bit(opcode, 20) && arm_bit(opcode, 15);
     default:
       return false;
+  }
+}
+
+bool arm_shifter_keeps_carry(std::uint32_t opcode) {
+  if (arm_bit(opcode, 25)) return arm_bits(opcode, 8, 4) == 0;
+  if (arm_bit(opcode, 4)) return true;
+  return arm_bits(opcode, 7, 5) == 0 && arm_bits(opcode, 5, 2) == 0;
+}
+
+namespace {
+
+bool is_rrx(std::uint32_t opcode) {
+  return !arm_bit(opcode, 25) && !arm_bit(opcode, 4) && arm_bits(opcode, 5, 2) == 3 &&
+         arm_bits(opcode, 7, 5) == 0;
+}
+
+FlagUsage data_processing_flags(std::uint32_t opcode) {
+  unsigned op = arm_bits(opcode, 21, 4);
+  std::uint8_t reads = 0;
+  if (op == OP_ADC || op == OP_SBC || op == OP_RSC || is_rrx(opcode)) reads |= FLAG_C;
+  if (!arm_bit(opcode, 20)) return {reads, 0};
+  if (!is_logical_op(op)) return {reads, ALL_FLAGS};
+  std::uint8_t writes = FLAG_N | FLAG_Z;
+  if (!arm_shifter_keeps_carry(opcode)) writes |= FLAG_C;
+  return {reads, writes};
+}
+
+}  // namespace
+
+FlagUsage arm_flag_usage(std::uint32_t opcode) {
+  switch (classify_arm(opcode)) {
+    case ArmClass::DATA_PROCESSING:
+      return data_processing_flags(opcode);
+    case ArmClass::MULTIPLY:
+    case ArmClass::MULTIPLY_LONG:
+      return {0, static_cast<std::uint8_t>(arm_bit(opcode, 20) ? FLAG_N | FLAG_Z : 0)};
+    case ArmClass::MRS:
+    case ArmClass::MSR:
+    case ArmClass::SWI:
+      return {ALL_FLAGS, 0};
+    default:
+      return {0, 0};
   }
 }

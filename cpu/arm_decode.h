@@ -41,6 +41,14 @@ inline bool is_compare_op(unsigned op) { return op >= OP_TST && op <= OP_CMN; }
 // True when the instruction sets the guest flags.
 bool arm_writes_flags(std::uint32_t opcode);
 
+// The guest flags an ARM instruction reads (apart from its condition) and always writes.
+struct FlagUsage;
+FlagUsage arm_flag_usage(std::uint32_t opcode);
+
+// True when the shifter operand of a data-processing instruction reads C: RRX, or a carry-out
+// that is "C unchanged" (no rotation, no shift, or a register shift that may count 0).
+bool arm_shifter_keeps_carry(std::uint32_t opcode);
+
 // True when the instruction writes the PC (branches, BX, PC destinations, SWI into the BIOS).
 bool arm_may_jump(std::uint32_t opcode);
 

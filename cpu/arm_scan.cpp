@@ -51,7 +51,7 @@ void scan_arm_block(BlockPlan& plan, bool tag_code) {
     std::uint32_t opcode = fetch_guest32(address);
     if (tag_code) tag_ram_code(address, 4);
     InstructionRecord& record = plan.records[plan.count++];
-    record = {nullptr, opcode, attributes_of(opcode), 0};
+    record = {nullptr, opcode, attributes_of(opcode), 0, ALL_FLAGS};
 
     unsigned exits_before = plan.exit_count;
     ArmClass kind = classify_arm(opcode);
@@ -72,4 +72,5 @@ void scan_arm_block(BlockPlan& plan, bool tag_code) {
   }
   plan.end = plan.start + plan.count * 4;
   mark_internal_targets(plan);
+  compute_flag_liveness(plan, arm_flag_usage);
 }

@@ -15,6 +15,29 @@ bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count
   return false;
 }
 
+std::uint8_t condition_reads(unsigned condition) {
+  static constexpr std::uint8_t reads[16] = {
+      FLAG_Z, FLAG_Z, FLAG_C, FLAG_C, FLAG_N, FLAG_N, FLAG_V, FLAG_V,
+      FLAG_C | FLAG_Z, FLAG_C | FLAG_Z, FLAG_N | FLAG_V, FLAG_N | FLAG_V,
+      FLAG_N | FLAG_Z | FLAG_V, FLAG_N | FLAG_Z | FLAG_V, 0, 0,
+  };
+  return reads[condition & 15];
+}
+
+// A conditional instruction may not run, so its writes kill nothing.
+void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode)) {
+  std::uint8_t live = ALL_FLAGS;
+  for (unsigned i = plan.count; i-- > 0;) {
+    InstructionRecord& record = plan.records[i];
+    record.flags_live_after = live;
+    unsigned condition = record.attributes & ATTR_CONDITION;
+    FlagUsage flags = usage(record.opcode);
+    if (record.attributes & ATTR_CONTROL) flags.reads = ALL_FLAGS;
+    std::uint8_t killed = condition == CONDITION_ALWAYS ? flags.writes : 0;
+    live = static_cast<std::uint8_t>((live & ~killed) | flags.reads | condition_reads(condition));
+  }
+}
+
 void flush_pending_cycles(BlockPlan& plan) {
   if (plan.pending_cycles == 0) return;
   host_add_cycles(plan.pending_cycles);

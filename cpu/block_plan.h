@@ -17,12 +17,25 @@ enum RecordAttribute : std::uint8_t {
 constexpr unsigned CONDITION_ALWAYS = 0xE;
 constexpr unsigned CONDITION_NEVER = 0xF;
 
+// Guest flags as bits, for liveness.
+enum FlagBit : std::uint8_t { FLAG_V = 1, FLAG_C = 2, FLAG_Z = 4, FLAG_N = 8, ALL_FLAGS = 15 };
+
 struct InstructionRecord {
   std::uint8_t* host;      // where its code starts
   std::uint32_t opcode;    // fetched once: a paged cartridge may drop the page during the scan
   std::uint8_t attributes;
   std::uint8_t internal_target;  // a branch of this block lands here
+  // Flags that some later instruction may read before they are written again. Emitters need
+  // not keep the others.
+  std::uint8_t flags_live_after;
 };
+
+// What an instruction does with the flags: reads them, or writes them whenever it runs.
+struct FlagUsage {
+  std::uint8_t reads;
+  std::uint8_t writes;
+};
+
 
 struct BlockExit {
   std::uint32_t target;
@@ -51,3 +64,11 @@ inline std::uint32_t record_address(const BlockPlan& plan, unsigned index) {
 
 // True when `address` is the target of one of the first `count` exits.
 bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count);
+
+// The flags an ARM condition field tests.
+std::uint8_t condition_reads(unsigned condition);
+
+// Fills flags_live_after backwards from the block end, where every flag is live. `usage`
+// tells each instruction's reads and writes; jumps must read every flag, since the code they
+// reach may.
+void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode));

@@ -16,7 +16,7 @@ void emit_arm_jump_to_eax(const ArmInstruction& in, bool restore_psr) {
 
 void host_emit_arm_instruction(BlockPlan& plan, unsigned index) {
   const InstructionRecord& record = plan.records[index];
-  x64::ArmInstruction in{plan, record.opcode, record_address(plan, index)};
+  x64::ArmInstruction in{plan, record.opcode, record_address(plan, index), record.flags_live_after};
   switch (classify_arm(record.opcode)) {
     case ArmClass::DATA_PROCESSING: x64::emit_data_processing(in); break;
     case ArmClass::MULTIPLY: x64::emit_multiply(in); break;

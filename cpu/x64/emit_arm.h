@@ -11,6 +11,7 @@ struct ArmInstruction {
   BlockPlan& plan;
   std::uint32_t opcode;
   std::uint32_t address;
+  std::uint8_t live;  // flags a later instruction may read (FlagBit)
 };
 
 void emit_data_processing(const ArmInstruction& in);

@@ -4,6 +4,7 @@
 
 #include <bit>
 
+#include "core/state.h"
 #include "cpu/arm_decode.h"
 #include "cpu/runtime.h"
 #include "cpu/x64/block_code.h"
@@ -150,6 +151,77 @@ bool emit_without_flags(const ArmInstruction& in, unsigned op, unsigned rn, unsi
   return true;
 }
 
+template <typename Source>
+void apply_in_place(unsigned op, const Xbyak::Operand& target, const Source& source) {
+  switch (op) {
+    case OP_AND: code().and_(target, source); break;
+    case OP_EOR: code().xor_(target, source); break;
+    case OP_ORR: code().or_(target, source); break;
+    case OP_ADD: code().add(target, source); break;
+    case OP_SUB: code().sub(target, source); break;
+    case OP_CMP: code().cmp(target, source); break;
+    default: code().test(target, source); break;
+  }
+}
+
+// Rd op= operand on the guest register itself when the host operation's own flags are what
+// the guest wants (arithmetic S, logical S with C and V dead) or nobody reads them.
+bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned rd) {
+  std::uint32_t opcode = in.opcode;
+  bool s = arm_bit(opcode, 20);
+  bool writes = !is_compare_op(op);
+  bool supported = op == OP_AND || op == OP_EOR || op == OP_ORR || op == OP_ADD ||
+                   op == OP_SUB || op == OP_CMP || op == OP_TST;
+  if (!supported || rn == 15 || (writes && rd != rn)) return false;
+  bool immediate = is_immediate(opcode);
+  unsigned rm = arm_bits(opcode, 0, 4);
+  if (!immediate && (!is_plain_register(opcode) || rm == 15)) return false;
+  if (!s && in.live != 0) return false;
+  if (s && is_logical_op(op) && (in.live & (FLAG_C | FLAG_V))) return false;
+
+  const Xbyak::Reg32* source = immediate ? nullptr : cached_register(rm, false);
+  if (!immediate && source == nullptr) {
+    load_guest(edx, rm, 0, false);
+    source = &edx;
+  }
+  // The target is its cached register or its slot; an Address must not be copied into an
+  // Operand, which would lose the memory form.
+  auto apply = [&](const Xbyak::Operand& target) {
+    if (immediate) {
+      apply_in_place(op, target, immediate_value(opcode));
+    } else {
+      apply_in_place(op, target, *source);
+    }
+  };
+  if (const Xbyak::Reg32* host = cached_register(rn, false)) {
+    apply(*host);
+  } else {
+    apply(code().dword[code().rip + &machine.registers[rn]]);
+  }
+  if (s && op == OP_ADD) code().cmc();
+  return true;
+}
+
+// MOVS with a constant shift of 1-31 while V is dead: the host shift itself leaves N, Z and the
+// shifted-out bit as C.
+bool emit_flag_setting_shift(const ArmInstruction& in, unsigned op, unsigned rd) {
+  std::uint32_t opcode = in.opcode;
+  if (op != OP_MOV || !arm_bit(opcode, 20) || rd == 15 || is_immediate(opcode) ||
+      is_register_shift(opcode) || (in.live & FLAG_V)) {
+    return false;
+  }
+  unsigned type = arm_bits(opcode, 5, 2);
+  auto amount = static_cast<std::uint8_t>(arm_bits(opcode, 7, 5));
+  if (amount == 0 || type == SHIFT_ROR) return false;
+  load_guest(edx, arm_bits(opcode, 0, 4), in.address + 8, false);
+  if (type == SHIFT_LSL) code().shl(edx, amount);
+  if (type == SHIFT_LSR) code().shr(edx, amount);
+  if (type == SHIFT_ASR) code().sar(edx, amount);
+  if (in.live & FLAG_C) code().cmc();
+  store_guest(rd, edx, false);
+  return true;
+}
+
 // The old C as a bit, from the flags saved in ah (whose CF holds NOT C).
 void old_carry_into_r9() {
   code().movzx(ecx, ah);
@@ -210,18 +282,30 @@ void emit_data_processing(const ArmInstruction& in) {
   unsigned rd = arm_bits(opcode, 12, 4);
   std::uint32_t pc_value = in.address + (is_register_shift(opcode) ? 12 : 8);
   if (emit_without_flags(in, op, rn, rd, pc_value)) return;
+  if (emit_in_place(in, op, rn, rd)) return;
+  if (emit_flag_setting_shift(in, op, rd)) return;
 
   bool logical = is_logical_op(op);
-  bool want_carry = s && logical;
-  save_flags();
-  if (shifter_reads_carry(opcode, want_carry)) old_carry_into_r9();
+  bool carry_in = op == OP_ADC || op == OP_SBC || op == OP_RSC;
+  // A logical S needs the full flag rebuild only while a later instruction reads C or V;
+  // otherwise N and Z from the result are all that matter.
+  bool full_logical_flags = s && logical && (in.live & (FLAG_C | FLAG_V));
+  bool want_carry = full_logical_flags;
+  bool reads_carry = shifter_reads_carry(opcode, want_carry);
+  bool keep_flags = !s && in.live != 0;
+  bool saved = keep_flags || carry_in || reads_carry || full_logical_flags;
+
+  if (saved) save_flags();
+  if (reads_carry) old_carry_into_r9();
   emit_operand2(opcode, pc_value, want_carry);
   if (op != OP_MOV && op != OP_MVN) load_guest(r8d, rn, pc_value, false);
   emit_operation(op, s);
-  if (!s) {
+  if (keep_flags) {
     restore_flags();
-  } else if (logical) {
+  } else if (full_logical_flags) {
     set_logical_flags();
+  } else if (s && logical) {
+    code().test(r8d, r8d);
   }
   if (!is_compare_op(op)) finish(in, rd, s);
 }

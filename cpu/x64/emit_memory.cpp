@@ -38,7 +38,7 @@ void emit_register_offset(std::uint32_t opcode, std::uint32_t pc_value) {
   unsigned type = arm_bits(opcode, 5, 2);
   unsigned amount = arm_bits(opcode, 7, 5);
   if (type == 0 && amount == 0) return;
-  save_flags();
+  save_flags();  // RRX reads C from here, so the flags are saved whatever their liveness
   code().mov(esi, eax);
   switch (type) {
     case 0: code().shl(edx, static_cast<std::uint8_t>(amount)); break;

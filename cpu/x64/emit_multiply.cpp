@@ -36,7 +36,10 @@ void emit_multiply(const ArmInstruction& in) {
   std::uint32_t pc_value = in.address + 8;
   in.plan.pending_cycles += 2;
 
-  save_flags();
+  bool s = arm_bit(opcode, 20);
+  // C and V survive a multiply; they need saving only while someone reads them later.
+  bool keep = s ? (in.live & (FLAG_C | FLAG_V)) != 0 : in.live != 0;
+  if (keep) save_flags();
   load_guest(r8d, rm, pc_value, false);
   load_guest(edx, rs, pc_value, false);
   code().imul(r8d, edx);
@@ -44,9 +47,11 @@ void emit_multiply(const ArmInstruction& in) {
     load_guest(edx, rn, pc_value, false);
     code().add(r8d, edx);
   }
-  if (arm_bit(opcode, 20)) {
+  if (s && keep) {
     set_multiply_flags(r8d, r8d);
-  } else {
+  } else if (s) {
+    code().test(r8d, r8d);
+  } else if (keep) {
     restore_flags();
   }
   if (rd != 15) store_guest(rd, r8d, false);
