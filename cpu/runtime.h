@@ -24,7 +24,10 @@ extern "C" {
 RuntimeExit run_translated(std::uint32_t cycles);
 
 // The scheduler step, called with every guest register written back; returns the next budget.
-std::uint32_t advance_hardware();
+// The machine installs its scheduler here (tests their own stand-in); until then a call stops
+// emulation.
+using SchedulerStep = std::uint32_t (*)();
+extern SchedulerStep runtime_scheduler;
 
 // Set to make the runtime leave generated code the next time the scheduler returns.
 extern volatile std::uint32_t runtime_stop_request;

@@ -21,6 +21,11 @@ static_assert(offsetof(MachineState, write_map) == STATE_WRITE_MAP);
 
 namespace {
 
+std::uint32_t stop_without_scheduler() {
+  request_emulation_stop();
+  return 1;
+}
+
 // The saved PSR has no entry for an invalid mode; such a mode reads and writes this instead of
 // whatever follows the table.
 std::uint32_t invalid_mode_spsr;
@@ -28,6 +33,8 @@ std::uint32_t invalid_mode_spsr;
 }  // namespace
 
 extern "C" {
+
+SchedulerStep runtime_scheduler = stop_without_scheduler;
 
 std::uint32_t* runtime_spsr_pointers[MODE_COUNT] = {
     &machine.saved_psr[0], &machine.saved_psr[1], &machine.saved_psr[2], &machine.saved_psr[3],

@@ -195,7 +195,7 @@ runtime_dispatch_checked:
    at slot 15 (which an interrupt may have changed). */
 runtime_schedule_and_dispatch:
         mov     rsp, QWORD PTR [rip + runtime_host_rsp]
-        call    advance_hardware
+        call    QWORD PTR [rip + runtime_scheduler]
         mov     r10d, eax
         not     r10d
         cmp     DWORD PTR [rip + runtime_stop_request], 0
@@ -213,7 +213,7 @@ runtime_schedule_and_dispatch:
         mov     SLOT(15), r11d
         \writeback
         sub     rsp, 8
-        call    advance_hardware
+        call    QWORD PTR [rip + runtime_scheduler]
         add     rsp, 8
         mov     r10d, eax
         not     r10d

@@ -46,7 +46,7 @@ void plant_stop(std::uint32_t address, bool thumb) {
 
 // The scheduler stand-in: a fixed slice each time, and a stop once the guest is at the stop
 // address or has used its allowance.
-extern "C" std::uint32_t advance_hardware() {
+static std::uint32_t stand_in_scheduler() {
   reg[SLOT_REDISPATCH] = 0;
   if (scheduler_hook != nullptr) scheduler_hook();
   if (reg[SLOT_PC] == driver.stop_address) {
@@ -75,6 +75,7 @@ void reset_guest_machine() {
   reset_translation_settings();
   install_translators();
   scheduler_hook = nullptr;
+  runtime_scheduler = stand_in_scheduler;
 }
 
 void write_bios_words(std::uint32_t address, const std::vector<std::uint32_t>& words) {
