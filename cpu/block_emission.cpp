@@ -8,6 +8,18 @@
 
 BlockPlan block_plan;
 
+void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size) {
+  plan.start = start;
+  plan.end = start;
+  plan.count = 0;
+  plan.instruction_size = instruction_size;
+  plan.region = region;
+  plan.ends_with_jump = false;
+  plan.pending_cycles = 0;
+  plan.exit_count = 0;
+  plan.emitted_exits = 0;
+}
+
 bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count) {
   for (unsigned e = 0; e < count; ++e) {
     if (plan.exits[e].target == address) return true;

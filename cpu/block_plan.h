@@ -58,6 +58,9 @@ struct BlockPlan {
 };
 extern BlockPlan block_plan;
 
+// Empties the plan for a block at `start` of instructions of `instruction_size` bytes.
+void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size);
+
 inline std::uint32_t record_address(const BlockPlan& plan, unsigned index) {
   return plan.start + index * plan.instruction_size;
 }

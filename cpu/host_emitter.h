@@ -30,3 +30,4 @@ std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb);
 void host_emit_indirect_jump(std::uint32_t target, bool thumb);
 
 void host_emit_arm_instruction(BlockPlan& plan, unsigned index);
+void host_emit_thumb_instruction(BlockPlan& plan, unsigned index);

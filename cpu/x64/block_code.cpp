@@ -15,6 +15,7 @@ namespace x64 {
 namespace {
 
 std::unique_ptr<BlockCode> current;
+bool thumb_state = false;
 
 const Xbyak::Reg32* const arm_map[16] = {&ebx, &ebp, nullptr, nullptr, nullptr, nullptr, &r12d,
                                          nullptr, nullptr, &r13d, nullptr, nullptr, &r14d,
@@ -52,30 +53,33 @@ std::uint8_t* emit_rel32_placeholder() {
 
 BlockCode& code() { return *current; }
 
-const Xbyak::Reg32* cached_register(unsigned n, bool thumb) {
-  return n < 16 ? (thumb ? thumb_map : arm_map)[n] : nullptr;
+void set_thumb_block(bool thumb) { thumb_state = thumb; }
+bool thumb_block() { return thumb_state; }
+
+const Xbyak::Reg32* cached_register(unsigned n) {
+  return n < 16 ? (thumb_state ? thumb_map : arm_map)[n] : nullptr;
 }
 
-void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value, bool thumb) {
+void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value) {
   if (n == 15) {
     code().mov(dst, pc_value);
-  } else if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+  } else if (const Xbyak::Reg32* host = cached_register(n)) {
     if (host->getIdx() != dst.getIdx()) code().mov(dst, *host);
   } else {
     code().mov(dst, slot(n));
   }
 }
 
-void store_guest(unsigned n, const Xbyak::Reg32& src, bool thumb) {
-  if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+void store_guest(unsigned n, const Xbyak::Reg32& src) {
+  if (const Xbyak::Reg32* host = cached_register(n)) {
     if (host->getIdx() != src.getIdx()) code().mov(*host, src);
   } else {
     code().mov(slot(n), src);
   }
 }
 
-void store_guest_constant(unsigned n, std::uint32_t value, bool thumb) {
-  if (const Xbyak::Reg32* host = cached_register(n, thumb)) {
+void store_guest_constant(unsigned n, std::uint32_t value) {
+  if (const Xbyak::Reg32* host = cached_register(n)) {
     code().mov(*host, value);
   } else {
     code().mov(slot(n), value);

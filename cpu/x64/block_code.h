@@ -23,14 +23,19 @@ BlockCode& code();
 inline const Xbyak::Reg32& cycle_counter() { return Xbyak::util::r10d; }
 inline const Xbyak::Reg32& data_word() { return Xbyak::util::r11d; }
 
-// The host register that caches guest register n in the given state, or null.
-const Xbyak::Reg32* cached_register(unsigned n, bool thumb);
+// The instruction state of the block being emitted: it decides which guest registers are
+// cached in host registers.
+void set_thumb_block(bool thumb);
+bool thumb_block();
+
+// The host register that caches guest register n in this block's state, or null.
+const Xbyak::Reg32* cached_register(unsigned n);
 
 // Guest register n into `dst`; r15 reads as the constant `pc_value`.
-void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value, bool thumb);
+void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value);
 // `src` into guest register n (never r15: callers handle jumps).
-void store_guest(unsigned n, const Xbyak::Reg32& src, bool thumb);
-void store_guest_constant(unsigned n, std::uint32_t value, bool thumb);
+void store_guest(unsigned n, const Xbyak::Reg32& src);
+void store_guest_constant(unsigned n, std::uint32_t value);
 
 // The guest flags into ah (SF ZF CF) and al (OF) and back: four instructions around host
 // operations that would otherwise clobber them. eax is not available in between.

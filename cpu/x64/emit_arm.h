@@ -7,12 +7,20 @@
 
 namespace x64 {
 
+// An ARM instruction to emit. Thumb instructions with an ARM equivalent come here too, as that
+// equivalent with the Thumb PC, return address and register map.
 struct ArmInstruction {
   BlockPlan& plan;
   std::uint32_t opcode;
   std::uint32_t address;
-  std::uint8_t live;  // flags a later instruction may read (FlagBit)
+  std::uint8_t live;    // flags a later instruction may read (FlagBit)
+  std::uint32_t pc;     // what reading r15 gives: address + 8 in ARM state, + 4 in Thumb
+  std::uint32_t next;   // the next instruction's address
+  bool thumb;
 };
+
+// Emits by the instruction's ARM class.
+void emit_arm_equivalent(const ArmInstruction& in);
 
 void emit_data_processing(const ArmInstruction& in);
 void emit_multiply(const ArmInstruction& in);

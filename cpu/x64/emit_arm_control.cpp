@@ -15,14 +15,14 @@ using namespace Xbyak::util;
 namespace x64 {
 
 void emit_branch(const ArmInstruction& in) {
-  if (arm_bit(in.opcode, 24)) store_guest_constant(14, in.address + 4, false);
+  if (arm_bit(in.opcode, 24)) store_guest_constant(14, in.next);
   emit_direct_exit(in.plan, arm_branch_target(in.opcode, in.address), false);
 }
 
 void emit_branch_exchange(const ArmInstruction& in) {
-  load_guest(eax, arm_bits(in.opcode, 0, 4), in.address + 8, false);
+  load_guest(eax, arm_bits(in.opcode, 0, 4), in.pc);
   flush_pending_cycles(in.plan);
-  jump_runtime(jump_exchange_arm);
+  jump_runtime(in.thumb ? jump_exchange_thumb : jump_exchange_arm);
 }
 
 void emit_swi(const ArmInstruction& in) {
@@ -31,7 +31,7 @@ void emit_swi(const ArmInstruction& in) {
     call_runtime(swi_divide_arm);
     return;
   }
-  call_runtime(enter_swi_arm, in.address + 4);
+  call_runtime(enter_swi_arm, in.next);
   emit_direct_exit(in.plan, 0x08, false);
 }
 
@@ -41,7 +41,7 @@ void emit_mrs(const ArmInstruction& in) {
   if (rd == 15) return;
   if (arm_bit(in.opcode, 22)) {
     call_runtime(read_spsr);
-    store_guest(rd, eax, false);
+    store_guest(rd, eax);
     return;
   }
   Xbyak::Label no_carry, no_overflow;
@@ -61,7 +61,7 @@ void emit_mrs(const ArmInstruction& in) {
   code().or_(edx, 0x10000000);
   code().L(no_overflow);
   restore_flags();
-  store_guest(rd, edx, false);
+  store_guest(rd, edx);
 }
 
 // The field mask selects whole bytes of the PSR.
@@ -74,7 +74,7 @@ void emit_msr(const ArmInstruction& in) {
   if (arm_bit(opcode, 25)) {
     code().mov(eax, std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4))));
   } else {
-    load_guest(eax, arm_bits(opcode, 0, 4), in.address + 8, false);
+    load_guest(eax, arm_bits(opcode, 0, 4), in.pc);
   }
   code().mov(edx, mask);
   if (arm_bit(opcode, 22)) {

@@ -88,7 +88,7 @@ void shift_by_immediate(unsigned type, unsigned amount, bool want_carry) {
 void shift_by_register(unsigned type, unsigned rs, std::uint32_t pc_value) {
   static void (*const routines[4])() = {shift_lsl_by_register, shift_lsr_by_register,
                                         shift_asr_by_register, shift_ror_by_register};
-  load_guest(ecx, rs, pc_value, false);
+  load_guest(ecx, rs, pc_value);
   call_runtime(routines[type]);
 }
 
@@ -101,7 +101,7 @@ void emit_operand2(std::uint32_t opcode, std::uint32_t pc_value, bool want_carry
     if (want_carry && arm_bits(opcode, 8, 4) != 0) code().mov(r9d, value >> 31);
     return;
   }
-  load_guest(edx, arm_bits(opcode, 0, 4), pc_value, false);
+  load_guest(edx, arm_bits(opcode, 0, 4), pc_value);
   unsigned type = arm_bits(opcode, 5, 2);
   if (is_register_shift(opcode)) {
     shift_by_register(type, arm_bits(opcode, 8, 4), pc_value);
@@ -115,7 +115,7 @@ void finish(const ArmInstruction& in, unsigned rd, bool restore_psr) {
     code().mov(eax, r8d);
     emit_arm_jump_to_eax(in, restore_psr);
   } else {
-    store_guest(rd, r8d, false);
+    store_guest(rd, r8d);
   }
 }
 
@@ -133,11 +133,11 @@ bool emit_without_flags(const ArmInstruction& in, unsigned op, unsigned rn, unsi
   } else if ((op == OP_ADD || op == OP_SUB) && is_immediate(opcode)) {
     std::uint32_t value = immediate_value(opcode);
     std::uint32_t addend = op == OP_ADD ? value : 0u - value;
-    load_guest(r8d, rn, pc_value, false);
+    load_guest(r8d, rn, pc_value);
     code().lea(r8d, code().ptr[r8 + static_cast<std::int32_t>(addend)]);
   } else if (op == OP_ADD || op == OP_SUB) {
     emit_operand2(opcode, pc_value, false);
-    load_guest(r8d, rn, pc_value, false);
+    load_guest(r8d, rn, pc_value);
     if (op == OP_ADD) {
       code().lea(r8d, code().ptr[r8 + rdx]);
     } else {
@@ -179,9 +179,9 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
   if (!s && in.live != 0) return false;
   if (s && is_logical_op(op) && (in.live & (FLAG_C | FLAG_V))) return false;
 
-  const Xbyak::Reg32* source = immediate ? nullptr : cached_register(rm, false);
+  const Xbyak::Reg32* source = immediate ? nullptr : cached_register(rm);
   if (!immediate && source == nullptr) {
-    load_guest(edx, rm, 0, false);
+    load_guest(edx, rm, 0);
     source = &edx;
   }
   // The target is its cached register or its slot; an Address must not be copied into an
@@ -193,7 +193,7 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
       apply_in_place(op, target, *source);
     }
   };
-  if (const Xbyak::Reg32* host = cached_register(rn, false)) {
+  if (const Xbyak::Reg32* host = cached_register(rn)) {
     apply(*host);
   } else {
     apply(code().dword[code().rip + &machine.registers[rn]]);
@@ -213,12 +213,12 @@ bool emit_flag_setting_shift(const ArmInstruction& in, unsigned op, unsigned rd)
   unsigned type = arm_bits(opcode, 5, 2);
   auto amount = static_cast<std::uint8_t>(arm_bits(opcode, 7, 5));
   if (amount == 0 || type == SHIFT_ROR) return false;
-  load_guest(edx, arm_bits(opcode, 0, 4), in.address + 8, false);
+  load_guest(edx, arm_bits(opcode, 0, 4), in.pc);
   if (type == SHIFT_LSL) code().shl(edx, amount);
   if (type == SHIFT_LSR) code().shr(edx, amount);
   if (type == SHIFT_ASR) code().sar(edx, amount);
   if (in.live & FLAG_C) code().cmc();
-  store_guest(rd, edx, false);
+  store_guest(rd, edx);
   return true;
 }
 
@@ -280,7 +280,7 @@ void emit_data_processing(const ArmInstruction& in) {
   bool s = arm_bit(opcode, 20);
   unsigned rn = arm_bits(opcode, 16, 4);
   unsigned rd = arm_bits(opcode, 12, 4);
-  std::uint32_t pc_value = in.address + (is_register_shift(opcode) ? 12 : 8);
+  std::uint32_t pc_value = is_register_shift(opcode) ? in.pc + 4 : in.pc;
   if (emit_without_flags(in, op, rn, rd, pc_value)) return;
   if (emit_in_place(in, op, rn, rd)) return;
   if (emit_flag_setting_shift(in, op, rd)) return;
@@ -298,7 +298,7 @@ void emit_data_processing(const ArmInstruction& in) {
   if (saved) save_flags();
   if (reads_carry) old_carry_into_r9();
   emit_operand2(opcode, pc_value, want_carry);
-  if (op != OP_MOV && op != OP_MVN) load_guest(r8d, rn, pc_value, false);
+  if (op != OP_MOV && op != OP_MVN) load_guest(r8d, rn, pc_value);
   emit_operation(op, s);
   if (keep_flags) {
     restore_flags();

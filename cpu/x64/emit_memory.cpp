@@ -34,7 +34,7 @@ Transfer decode_transfer(std::uint32_t opcode) {
 // ecx = base; edx = the offset, already shifted. Shifts other than the scales lea knows clobber
 // the host flags, so the flags are parked in esi around them.
 void emit_register_offset(std::uint32_t opcode, std::uint32_t pc_value) {
-  load_guest(edx, arm_bits(opcode, 0, 4), pc_value, false);
+  load_guest(edx, arm_bits(opcode, 0, 4), pc_value);
   unsigned type = arm_bits(opcode, 5, 2);
   unsigned amount = arm_bits(opcode, 7, 5);
   if (type == 0 && amount == 0) return;
@@ -73,11 +73,11 @@ void emit_address(const Transfer& t, std::uint32_t opcode, std::uint32_t pc_valu
                   bool immediate_offset, std::uint32_t immediate) {
   if (immediate_offset) {
     auto offset = static_cast<std::int32_t>(t.up ? immediate : 0u - immediate);
-    load_guest(ecx, t.rn, pc_value, false);
+    load_guest(ecx, t.rn, pc_value);
     code().lea(r9d, code().ptr[rcx + offset]);
   } else {
     emit_register_offset(opcode, pc_value);
-    load_guest(ecx, t.rn, pc_value, false);
+    load_guest(ecx, t.rn, pc_value);
     if (t.up) {
       code().lea(r9d, code().ptr[rcx + rdx]);
     } else {
@@ -89,21 +89,21 @@ void emit_address(const Transfer& t, std::uint32_t opcode, std::uint32_t pc_valu
 }
 
 void emit_load(const ArmInstruction& in, const Transfer& t, void (*stub)()) {
-  call_runtime(stub, in.address + 8);
-  if (t.writeback && t.rn != 15) store_guest(t.rn, r9d, false);
+  call_runtime(stub, in.pc);
+  if (t.writeback && t.rn != 15) store_guest(t.rn, r9d);
   in.plan.pending_cycles += 2;
   if (t.rd == 15) {
     emit_arm_jump_to_eax(in, false);
   } else {
-    store_guest(t.rd, eax, false);
+    store_guest(t.rd, eax);
   }
 }
 
 void emit_store(const ArmInstruction& in, const Transfer& t, void (*stub)()) {
-  load_guest(edx, t.rd, in.address + 12, false);
-  if (t.writeback && t.rn != 15) store_guest(t.rn, r9d, false);
+  load_guest(edx, t.rd, in.pc + 4);
+  if (t.writeback && t.rn != 15) store_guest(t.rn, r9d);
   in.plan.pending_cycles += 1;
-  call_runtime(stub, in.address + 4);
+  call_runtime(stub, in.next);
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ void emit_single_transfer(const ArmInstruction& in) {
   std::uint32_t opcode = in.opcode;
   Transfer t = decode_transfer(opcode);
   bool immediate_offset = !arm_bit(opcode, 25);
-  emit_address(t, opcode, in.address + 8, immediate_offset, arm_bits(opcode, 0, 12));
+  emit_address(t, opcode, in.pc, immediate_offset, arm_bits(opcode, 0, 12));
   bool byte = arm_bit(opcode, 22);
   if (t.load) {
     emit_load(in, t, byte ? load_byte_stub : load_word_stub);
@@ -128,7 +128,7 @@ void emit_halfword_transfer(const ArmInstruction& in) {
   if (!t.load && kind != 1) return;        // the doubleword forms do not exist on this CPU
   bool immediate_offset = arm_bit(opcode, 22);
   std::uint32_t immediate = (arm_bits(opcode, 8, 4) << 4) | arm_bits(opcode, 0, 4);
-  emit_address(t, opcode & ~0xFF0u, in.address + 8, immediate_offset, immediate);
+  emit_address(t, opcode & ~0xFF0u, in.pc, immediate_offset, immediate);
   if (!t.load) {
     emit_store(in, t, store_half_stub);
     return;
@@ -145,15 +145,15 @@ void emit_swap(const ArmInstruction& in) {
   unsigned rd = arm_bits(opcode, 12, 4);
   unsigned rm = arm_bits(opcode, 0, 4);
   bool byte = arm_bit(opcode, 22);
-  std::uint32_t pc_value = in.address + 8;
+  std::uint32_t pc_value = in.pc;
   in.plan.pending_cycles += 3;
-  load_guest(eax, rn, pc_value, false);
-  call_runtime(byte ? load_byte_stub : load_word_stub, in.address + 8);
+  load_guest(eax, rn, pc_value);
+  call_runtime(byte ? load_byte_stub : load_word_stub, in.pc);
   code().mov(r9d, eax);
-  load_guest(edx, rm, pc_value, false);
-  if (rd != 15) store_guest(rd, r9d, false);
-  load_guest(eax, rn, pc_value, false);
-  call_runtime(byte ? store_byte_stub : store_word_stub, in.address + 4);
+  load_guest(edx, rm, pc_value);
+  if (rd != 15) store_guest(rd, r9d);
+  load_guest(eax, rn, pc_value);
+  call_runtime(byte ? store_byte_stub : store_word_stub, in.next);
 }
 
 namespace {
@@ -167,7 +167,7 @@ std::int32_t block_start_offset(bool pre, bool up, unsigned count) {
 
 // r9d = base + offset, aligned down to a word: the low bits do not take part in block transfers.
 void emit_block_base(unsigned rn, std::uint32_t pc_value, std::int32_t offset) {
-  load_guest(r9d, rn, pc_value, false);
+  load_guest(r9d, rn, pc_value);
   code().lea(r9d, code().ptr[r9 + offset]);
   save_flags();
   code().and_(r9d, ~3u);
@@ -178,19 +178,19 @@ void emit_block_load(const ArmInstruction& in, std::uint32_t list, bool writebac
                      std::int32_t change, bool psr) {
   unsigned rn = arm_bits(in.opcode, 16, 4);
   if (writeback) {  // first, so that a loaded base wins
-    load_guest(ecx, rn, in.address + 8, false);
+    load_guest(ecx, rn, in.pc);
     code().lea(ecx, code().ptr[rcx + change]);
-    store_guest(rn, ecx, false);
+    store_guest(rn, ecx);
   }
   unsigned k = 0;
   for (unsigned n = 0; n < 16; ++n) {
     if (!(list & (1u << n))) continue;
     code().lea(eax, code().ptr[r9 + static_cast<int>(4 * k++)]);
-    call_runtime(load_word_stub, in.address + 8);
+    call_runtime(load_word_stub, in.pc);
     if (n == 15) {
       emit_arm_jump_to_eax(in, psr);
     } else {
-      store_guest(n, eax, false);
+      store_guest(n, eax);
     }
   }
 }
@@ -204,15 +204,15 @@ void emit_block_store(const ArmInstruction& in, std::uint32_t list, bool writeba
   unsigned k = 0;
   for (unsigned n = 0; n < 16; ++n) {
     if (!(list & (1u << n))) continue;
-    load_guest(edx, n, in.address + 12, false);
+    load_guest(edx, n, in.pc + 4);
     if (n == rn && writeback && n != lowest) code().lea(edx, code().ptr[rdx + change]);
     code().lea(eax, code().ptr[r9 + static_cast<int>(4 * k++)]);
     call_runtime(store_word_plain_stub);
   }
   if (writeback) {
-    load_guest(ecx, rn, in.address + 8, false);
+    load_guest(ecx, rn, in.pc);
     code().lea(ecx, code().ptr[rcx + change]);
-    store_guest(rn, ecx, false);
+    store_guest(rn, ecx);
   }
 }
 
@@ -232,12 +232,12 @@ void emit_block_transfer(const ArmInstruction& in) {
   auto size = static_cast<std::int32_t>(4 * count);
   in.plan.pending_cycles += count + 1;
 
-  emit_block_base(rn, in.address + 8, block_start_offset(pre, up, count));
+  emit_block_base(rn, in.pc, block_start_offset(pre, up, count));
   bool pc_loaded = load && (list & 0x8000);
   if (user_bank && !pc_loaded) {
     code().mov(eax, opcode);
     code().mov(edx, r9d);
-    call_runtime(block_transfer_user_bank, in.address + 8);
+    call_runtime(block_transfer_user_bank, in.pc);
     return;
   }
   std::int32_t change = up ? size : -size;

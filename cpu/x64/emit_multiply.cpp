@@ -33,18 +33,18 @@ void emit_multiply(const ArmInstruction& in) {
   unsigned rn = arm_bits(opcode, 12, 4);
   unsigned rs = arm_bits(opcode, 8, 4);
   unsigned rm = arm_bits(opcode, 0, 4);
-  std::uint32_t pc_value = in.address + 8;
+  std::uint32_t pc_value = in.pc;
   in.plan.pending_cycles += 2;
 
   bool s = arm_bit(opcode, 20);
   // C and V survive a multiply; they need saving only while someone reads them later.
   bool keep = s ? (in.live & (FLAG_C | FLAG_V)) != 0 : in.live != 0;
   if (keep) save_flags();
-  load_guest(r8d, rm, pc_value, false);
-  load_guest(edx, rs, pc_value, false);
+  load_guest(r8d, rm, pc_value);
+  load_guest(edx, rs, pc_value);
   code().imul(r8d, edx);
   if (arm_bit(opcode, 21)) {
-    load_guest(edx, rn, pc_value, false);
+    load_guest(edx, rn, pc_value);
     code().add(r8d, edx);
   }
   if (s && keep) {
@@ -54,7 +54,7 @@ void emit_multiply(const ArmInstruction& in) {
   } else if (keep) {
     restore_flags();
   }
-  if (rd != 15) store_guest(rd, r8d, false);
+  if (rd != 15) store_guest(rd, r8d);
 }
 
 // The 64-bit product lands in edx:eax, so the saved flags move to esi meanwhile.
@@ -64,21 +64,21 @@ void emit_multiply_long(const ArmInstruction& in) {
   unsigned rd_low = arm_bits(opcode, 12, 4);
   unsigned rs = arm_bits(opcode, 8, 4);
   unsigned rm = arm_bits(opcode, 0, 4);
-  std::uint32_t pc_value = in.address + 8;
+  std::uint32_t pc_value = in.pc;
   in.plan.pending_cycles += 3;
 
   save_flags();
   code().mov(esi, eax);
-  load_guest(eax, rm, pc_value, false);
-  load_guest(ecx, rs, pc_value, false);
+  load_guest(eax, rm, pc_value);
+  load_guest(ecx, rs, pc_value);
   if (arm_bit(opcode, 22)) {
     code().imul(ecx);
   } else {
     code().mul(ecx);
   }
   if (arm_bit(opcode, 21)) {
-    load_guest(ecx, rd_low, pc_value, false);
-    load_guest(r8d, rd_high, pc_value, false);
+    load_guest(ecx, rd_low, pc_value);
+    load_guest(r8d, rd_high, pc_value);
     code().add(eax, ecx);
     code().adc(edx, r8d);
   }
@@ -92,8 +92,8 @@ void emit_multiply_long(const ArmInstruction& in) {
   } else {
     restore_flags();
   }
-  if (rd_low != 15) store_guest(rd_low, r8d, false);
-  if (rd_high != 15) store_guest(rd_high, r9d, false);
+  if (rd_low != 15) store_guest(rd_low, r8d);
+  if (rd_high != 15) store_guest(rd_high, r9d);
 }
 
 }  // namespace x64

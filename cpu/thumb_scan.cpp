@@ -1,0 +1,89 @@
+// The first pass over a Thumb block. Unlike ARM, only branches are conditional, and a
+// conditional branch never ends a block.
+
+#include "cpu/thumb_scan.h"
+
+#include "cpu/guest_fetch.h"
+#include "cpu/thumb_decode.h"
+#include "cpu/translation_cache.h"
+#include "cpu/translation_settings.h"
+
+namespace {
+
+bool is_stop_address(std::uint32_t address) {
+  return address == 0x03007FF0 || address == 0x0203FFF0;
+}
+
+// Branches, SWI into the BIOS, BX, POP with PC, MOV PC, Rm and the second half of a long
+// branch. A high-register ADD to PC jumps too but is not among them: the block goes on.
+bool is_control(std::uint16_t h) {
+  if (is_thumb_conditional_branch(h) || (h & 0xF800) == 0xE000) return true;
+  if (is_thumb_swi(h)) return !swi_runs_inline(h & 0xFF);
+  if ((h & 0xFF00) == 0x4700 || (h & 0xFF00) == 0xBD00 || (h & 0xFF87) == 0x4687) return true;
+  return is_long_branch_suffix(h);
+}
+
+std::uint8_t attributes_of(std::uint16_t h, bool control) {
+  unsigned condition = is_thumb_conditional_branch(h) ? (h >> 8) & 15 : CONDITION_ALWAYS;
+  std::uint8_t attributes = static_cast<std::uint8_t>(condition);
+  if (control) attributes |= ATTR_CONTROL;
+  if (thumb_flag_usage(h).writes != 0) attributes |= ATTR_WRITES_FLAGS;
+  return attributes;
+}
+
+void add_exit(BlockPlan& plan, std::uint32_t target, bool thumb) {
+  plan.exits[plan.exit_count++] = {target, thumb, nullptr};
+}
+
+void record_exits(BlockPlan& plan, std::uint16_t h, std::uint32_t address) {
+  if (is_thumb_conditional_branch(h) || (h & 0xF800) == 0xE000) {
+    add_exit(plan, thumb_branch_target(h, address), true);
+  } else if (is_thumb_swi(h) && !swi_runs_inline(h & 0xFF)) {
+    add_exit(plan, 0x08, false);
+  } else if (is_long_branch_suffix(h) && plan.count >= 2) {
+    auto first = static_cast<std::uint16_t>(plan.records[plan.count - 2].opcode);
+    if (is_long_branch_prefix(first)) {
+      add_exit(plan, thumb_long_branch_target(first, h, address - 2), true);
+    }
+  }
+}
+
+void mark_internal_targets(BlockPlan& plan) {
+  for (unsigned e = 0; e < plan.exit_count; ++e) {
+    std::uint32_t target = plan.exits[e].target;
+    if (!plan.exits[e].thumb || target <= plan.start || target >= plan.end || (target & 1)) continue;
+    plan.records[(target - plan.start) / 2].internal_target = 1;
+  }
+}
+
+}  // namespace
+
+void scan_thumb_block(BlockPlan& plan, bool tag_code) {
+  std::uint32_t address = plan.start;
+  for (;;) {
+    std::uint16_t h = fetch_guest16(address);
+    if (tag_code) tag_ram_code(address, 2);
+    bool control = is_control(h);
+    InstructionRecord& record = plan.records[plan.count++];
+    record = {nullptr, h, attributes_of(h, control), 0, ALL_FLAGS};
+
+    unsigned exits_before = plan.exit_count;
+    record_exits(plan, h, address);
+
+    std::uint32_t next = address + 2;
+    bool ends = control && !is_thumb_conditional_branch(h) &&
+                (exits_before < 1 || !is_exit_target(plan, next, exits_before));
+    if (ends) {
+      plan.ends_with_jump = true;
+      break;
+    }
+    if (plan.exit_count >= MAX_BLOCK_EXITS || plan.count >= MAX_BLOCK_INSTRUCTIONS ||
+        is_stop_address(next) || is_translation_gate(next)) {
+      break;
+    }
+    address = next;
+  }
+  plan.end = plan.start + plan.count * 2;
+  mark_internal_targets(plan);
+  compute_flag_liveness(plan, thumb_flag_usage);
+}
