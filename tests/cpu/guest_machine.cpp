@@ -67,6 +67,7 @@ void reset_guest_machine() {
   machine.rom_size = TEST_ROM_SIZE;
   copy_bios_image();
   reset_memory_map();
+  cpu_reset();  // the banked stack pointers the BIOS relies on
   open_code_memory();
   if (!icache_is_open()) icache_open();
   flush_rom_cache();

@@ -217,6 +217,20 @@ TEST_F(ThumbTranslatorTest, BxCarriesEveryRegisterBetweenArmAndThumb) {
   EXPECT_EQ(out.cpsr & (N | Z | C | V), 0u);  // adds r4, #1 cleared C
 }
 
+TEST_F(ThumbTranslatorTest, ABiosCallFromThumbReturnsToThumb) {
+  initial[0] = 144;
+  initial[6] = 0x66;
+  GuestState out = run(ROM, {
+      0xDF08,  // swi 8: square root, in the BIOS
+      0x1C41,  // adds r1, r0, #1
+  });
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[0], 12u);
+  EXPECT_EQ(out.r[1], 13u);
+  EXPECT_EQ(out.r[6], 0x66u);
+  EXPECT_EQ(out.cpsr & 0x3F, SYSTEM_THUMB);
+}
+
 bool interrupt_raised;
 void raise_interrupt_once() {
   if (!interrupt_raised) raise_interrupt_flags(1);
@@ -249,6 +263,37 @@ TEST_F(ThumbTranslatorTest, AnInterruptInThumbCodeReturnsToIt) {
   EXPECT_TRUE(interrupt_raised);
   EXPECT_EQ(out.r[7], 0x55u);
   EXPECT_EQ(out.r[0], 0u);
+  EXPECT_EQ(out.cpsr & 0x3F, SYSTEM_THUMB);
+}
+
+TEST_F(ThumbTranslatorTest, AnInterruptThroughTheBiosCallsTheUserHandlerAndComesBack) {
+  machine.io_regs[IO_IE] = 1;
+  machine.io_regs[IO_IME] = 1;
+  interrupt_raised = false;
+  set_scheduler_hook(raise_interrupt_once);
+  std::uint32_t handler = ROM + 0x100;
+  write_guest_words(0x03007FFC, {handler});
+  write_guest_words(handler, {
+      0xE3A07055,  // mov r7, #0x55
+      0xE3A02301,  // mov r2, #0x04000000
+      0xE3A03000,  // mov r3, #0
+      0xE5823208,  // str r3, [r2, #0x208]: IME off
+      0xE12FFF1E,  // bx lr: back into the BIOS
+  });
+  initial[0] = 3000;
+  initial[2] = 0x22;
+  initial[3] = 0x33;
+  GuestState out = run(IWRAM + 0x400, {
+      0x3801,  // loop: subs r0, #1
+      0xD1FD,  //       bne loop
+  });
+  set_scheduler_hook(nullptr);
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_TRUE(interrupt_raised);
+  EXPECT_EQ(out.r[7], 0x55u);
+  EXPECT_EQ(out.r[0], 0u);
+  EXPECT_EQ(out.r[2], 0x22u);  // the BIOS saved and restored what the handler used
+  EXPECT_EQ(out.r[3], 0x33u);
   EXPECT_EQ(out.cpsr & 0x3F, SYSTEM_THUMB);
 }
 
