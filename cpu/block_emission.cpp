@@ -56,11 +56,14 @@ void flush_pending_cycles(BlockPlan& plan) {
   plan.pending_cycles = 0;
 }
 
-void emit_direct_exit(BlockPlan& plan, std::uint32_t target, bool thumb) {
+void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target, bool thumb) {
   flush_pending_cycles(plan);
   BlockExit& exit = plan.exits[plan.emitted_exits++];
   exit.thumb = thumb;
-  exit.patch = host_emit_exit(target, thumb);
+  bool same_state = thumb == (plan.instruction_size == 2);
+  bool forward_inside = same_state && target > from && target < plan.end &&
+                        (target - plan.start) % plan.instruction_size == 0;
+  exit.patch = forward_inside ? host_emit_jump() : host_emit_exit(target, thumb);
 }
 
 namespace {

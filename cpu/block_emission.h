@@ -14,5 +14,7 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
 // For instruction emitters: writes the cycles counted so far into the budget counter.
 void flush_pending_cycles(BlockPlan& plan);
 
-// For instruction emitters: the next direct exit found by the scan, with its budget test.
-void emit_direct_exit(BlockPlan& plan, std::uint32_t target, bool thumb);
+// For instruction emitters: the next direct exit found by the scan, from the instruction at
+// `from`. Exits that may close a loop test the budget; a forward jump within the block cannot,
+// so it is a plain jump.
+void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target, bool thumb);

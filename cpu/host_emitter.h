@@ -26,6 +26,9 @@ void host_patch(std::uint8_t* field, const std::uint8_t* target);
 // loop calls the scheduler unconditionally. Returns the jump's field.
 std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb);
 
+// A plain jump to be patched; returns its field.
+std::uint8_t* host_emit_jump();
+
 // A jump to a constant guest address through the lookup.
 void host_emit_indirect_jump(std::uint32_t target, bool thumb);
 

@@ -161,6 +161,11 @@ std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb) {
   return field;
 }
 
+std::uint8_t* host_emit_jump() {
+  code().db(0xE9);
+  return x64::emit_rel32_placeholder();
+}
+
 void host_emit_indirect_jump(std::uint32_t target, bool thumb) {
   code().mov(eax, target);
   x64::jump_runtime(thumb ? jump_indirect_thumb : jump_indirect_arm);

@@ -16,7 +16,7 @@ namespace x64 {
 
 void emit_branch(const ArmInstruction& in) {
   if (arm_bit(in.opcode, 24)) store_guest_constant(14, in.next);
-  emit_direct_exit(in.plan, arm_branch_target(in.opcode, in.address), false);
+  emit_direct_exit(in.plan, in.address, arm_branch_target(in.opcode, in.address), false);
 }
 
 void emit_branch_exchange(const ArmInstruction& in) {
@@ -32,7 +32,7 @@ void emit_swi(const ArmInstruction& in) {
     return;
   }
   call_runtime(enter_swi_arm, in.next);
-  emit_direct_exit(in.plan, 0x08, false);
+  emit_direct_exit(in.plan, in.address, 0x08, false);
 }
 
 // The CPSR with the live flags folded in: N and Z from ah's SF and ZF, C from NOT CF, V from al.

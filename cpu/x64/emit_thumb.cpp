@@ -26,7 +26,7 @@ void emit_long_branch(BlockPlan& plan, unsigned index, std::uint16_t h, std::uin
   auto first = static_cast<std::uint16_t>(index > 0 ? plan.records[index - 1].opcode : 0);
   if (index > 0 && is_long_branch_prefix(first)) {
     store_guest_constant(14, return_address);
-    emit_direct_exit(plan, thumb_long_branch_target(first, h, address - 2), true);
+    emit_direct_exit(plan, address, thumb_long_branch_target(first, h, address - 2), true);
     return;
   }
   load_guest(eax, 14, 0);
@@ -42,7 +42,7 @@ void emit_thumb_swi(BlockPlan& plan, std::uint16_t h, std::uint32_t address) {
     return;
   }
   call_runtime(enter_swi_thumb, address + 2);
-  emit_direct_exit(plan, 0x08, false);  // the BIOS runs in ARM state
+  emit_direct_exit(plan, address, 0x08, false);  // the BIOS runs in ARM state
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ void host_emit_thumb_instruction(BlockPlan& plan, unsigned index) {
     }
     case ThumbKind::CONDITIONAL_BRANCH:
     case ThumbKind::BRANCH:
-      emit_direct_exit(plan, thumb_branch_target(h, address), true);
+      emit_direct_exit(plan, address, thumb_branch_target(h, address), true);
       break;
     case ThumbKind::LONG_BRANCH_PREFIX:
       store_guest_constant(14, address + 4 + static_cast<std::uint32_t>(long_branch_high(h)));
