@@ -4,17 +4,12 @@
 #include "cpu/arm_scan.h"
 
 #include "cpu/arm_decode.h"
+#include "cpu/block_scan.h"
 #include "cpu/guest_fetch.h"
 #include "cpu/translation_cache.h"
 #include "cpu/translation_settings.h"
 
 namespace {
-
-// The last 16 bytes of each work RAM are where the BIOS keeps its handler pointers; code never
-// runs on into them.
-bool is_stop_address(std::uint32_t address) {
-  return address == 0x03007FF0 || address == 0x0203FFF0;
-}
 
 std::uint8_t attributes_of(std::uint32_t opcode) {
   std::uint8_t attributes = static_cast<std::uint8_t>(opcode >> 28);
@@ -25,22 +20,6 @@ std::uint8_t attributes_of(std::uint32_t opcode) {
 
 void add_exit(BlockPlan& plan, std::uint32_t target) {
   plan.exits[plan.exit_count++] = {target, false, nullptr};
-}
-
-// An unconditional jump ends the block unless an earlier branch of the block comes back to the
-// code right after it.
-bool jump_ends_block(const BlockPlan& plan, std::uint32_t opcode, std::uint32_t next,
-                     unsigned exits_before) {
-  if ((opcode >> 28) != CONDITION_ALWAYS) return false;
-  return exits_before < 1 || !is_exit_target(plan, next, exits_before);
-}
-
-void mark_internal_targets(BlockPlan& plan) {
-  for (unsigned e = 0; e < plan.exit_count; ++e) {
-    std::uint32_t target = plan.exits[e].target;
-    if (target <= plan.start || target >= plan.end || (target & 3) != 0) continue;
-    plan.records[(target - plan.start) / 4].internal_target = 1;
-  }
 }
 
 }  // namespace
@@ -58,19 +37,10 @@ void scan_arm_block(BlockPlan& plan, bool tag_code) {
     if (kind == ArmClass::BRANCH) add_exit(plan, arm_branch_target(opcode, address));
     if (kind == ArmClass::SWI && !swi_runs_inline(arm_bits(opcode, 16, 8))) add_exit(plan, 0x08);
 
-    std::uint32_t next = address + 4;
-    bool jumps = record.attributes & ATTR_CONTROL;
-    if (jumps && jump_ends_block(plan, opcode, next, exits_before)) {
-      plan.ends_with_jump = true;
-      break;
-    }
-    if (plan.exit_count >= MAX_BLOCK_EXITS || plan.count >= MAX_BLOCK_INSTRUCTIONS ||
-        is_stop_address(next) || is_translation_gate(next)) {
-      break;
-    }
-    address = next;
+    bool unconditional_jump =
+        (record.attributes & ATTR_CONTROL) && (opcode >> 28) == CONDITION_ALWAYS;
+    if (block_ends_after(plan, unconditional_jump, address + 4, exits_before)) break;
+    address += 4;
   }
-  plan.end = plan.start + plan.count * 4;
-  mark_internal_targets(plan);
-  compute_flag_liveness(plan, arm_flag_usage);
+  finish_scan(plan, arm_flag_usage);
 }

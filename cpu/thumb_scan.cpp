@@ -3,16 +3,13 @@
 
 #include "cpu/thumb_scan.h"
 
+#include "cpu/block_scan.h"
 #include "cpu/guest_fetch.h"
 #include "cpu/thumb_decode.h"
 #include "cpu/translation_cache.h"
 #include "cpu/translation_settings.h"
 
 namespace {
-
-bool is_stop_address(std::uint32_t address) {
-  return address == 0x03007FF0 || address == 0x0203FFF0;
-}
 
 // Branches, SWI into the BIOS, BX, POP with PC, MOV PC, Rm and the second half of a long
 // branch. A high-register ADD to PC jumps too but is not among them: the block goes on.
@@ -48,14 +45,6 @@ void record_exits(BlockPlan& plan, std::uint16_t h, std::uint32_t address) {
   }
 }
 
-void mark_internal_targets(BlockPlan& plan) {
-  for (unsigned e = 0; e < plan.exit_count; ++e) {
-    std::uint32_t target = plan.exits[e].target;
-    if (!plan.exits[e].thumb || target <= plan.start || target >= plan.end || (target & 1)) continue;
-    plan.records[(target - plan.start) / 2].internal_target = 1;
-  }
-}
-
 }  // namespace
 
 void scan_thumb_block(BlockPlan& plan, bool tag_code) {
@@ -70,20 +59,9 @@ void scan_thumb_block(BlockPlan& plan, bool tag_code) {
     unsigned exits_before = plan.exit_count;
     record_exits(plan, h, address);
 
-    std::uint32_t next = address + 2;
-    bool ends = control && !is_thumb_conditional_branch(h) &&
-                (exits_before < 1 || !is_exit_target(plan, next, exits_before));
-    if (ends) {
-      plan.ends_with_jump = true;
-      break;
-    }
-    if (plan.exit_count >= MAX_BLOCK_EXITS || plan.count >= MAX_BLOCK_INSTRUCTIONS ||
-        is_stop_address(next) || is_translation_gate(next)) {
-      break;
-    }
-    address = next;
+    bool unconditional_jump = control && !is_thumb_conditional_branch(h);
+    if (block_ends_after(plan, unconditional_jump, address + 2, exits_before)) break;
+    address += 2;
   }
-  plan.end = plan.start + plan.count * 2;
-  mark_internal_targets(plan);
-  compute_flag_liveness(plan, thumb_flag_usage);
+  finish_scan(plan, thumb_flag_usage);
 }
