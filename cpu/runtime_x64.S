@@ -417,6 +417,25 @@ return_from_exception:
         SWI_DIVIDE swi_divide_arm, WRITEBACK_ARM, LOAD_ARM
         SWI_DIVIDE swi_divide_thumb, WRITEBACK_THUMB, LOAD_THUMB
 
+/* Calls ordinary code from a fast-path routine whose flags are parked in ah and cl, with its
+   arguments already in edi and esi: keeps rax, rcx, r9 and r10, aligns the stack, and leaves
+   the result in r8d. */
+.macro CALL_PARKED function, extend
+        push    rax
+        push    rcx
+        push    r9
+        push    r10
+        sub     rsp, 8
+        call    \function
+        \extend
+        add     rsp, 8
+        pop     r10
+        pop     r9
+        pop     rcx
+        mov     r8d, eax
+        pop     rax
+.endm
+
 /* ---- loads ------------------------------------------------------------------------------- */
 
 /* call, eax = address, r11d = the load's PC; returns eax = value. The fast path reads through
@@ -443,20 +462,8 @@ return_from_exception:
         mov     eax, r8d
         ret
 8:      mov     SLOT(15), r11d
-        push    rax
-        push    rcx
-        push    r9
-        push    r10
-        sub     rsp, 8
         mov     edi, r8d
-        call    \slow
-        \extend
-        add     rsp, 8
-        pop     r10
-        pop     r9
-        pop     rcx
-        mov     r8d, eax
-        pop     rax
+        CALL_PARKED \slow, "\extend"
         RESTORE_FAST_FLAGS
         mov     eax, r8d
         ret
@@ -509,22 +516,10 @@ runtime_code_overwritten:
         FOLD_FLAGS
         jmp     runtime_code_overwritten
 8:      mov     SLOT(15), r11d
-        push    rax
-        push    rcx
-        push    r9
-        push    r10
-        sub     rsp, 8
         mov     edi, r8d
         mov     esi, edx
-        call    \slow
-        add     rsp, 8
-        pop     r10
-        pop     r9
-        pop     rcx
-        mov     r8d, eax
-        pop     rax
-        RESTORE_FAST_FLAGS
-        test    r8d, r8d                /* clobbers the flags only on the rare alert path */
+        CALL_PARKED \slow, nop
+        test    r8d, r8d                /* the guest flags are parked meanwhile */
         jnz     6f
         RESTORE_FAST_FLAGS
         ret
@@ -557,19 +552,9 @@ store_word_plain_stub:
         mov     DWORD PTR [rdi + r8], edx
         RESTORE_FAST_FLAGS
         ret
-8:      push    rax
-        push    rcx
-        push    r9
-        push    r10
-        sub     rsp, 8
-        mov     edi, r8d
+8:      mov     edi, r8d
         mov     esi, edx
-        call    runtime_write32
-        add     rsp, 8
-        pop     r10
-        pop     r9
-        pop     rcx
-        pop     rax
+        CALL_PARKED runtime_write32, nop
         RESTORE_FAST_FLAGS
         ret
 

@@ -98,6 +98,25 @@ TEST_F(ArmTranslatorTest, FlagsFollowTheArchitectureThroughMrs) {
   }
 }
 
+// Regression: the store routine's slow path once put the parked flags back twice, which turned V
+// over whenever a store went through ordinary code.
+TEST_F(ArmTranslatorTest, SlowPathLoadsAndStoresKeepEveryFlag) {
+  initial[0] = 0x04000200;  // I/O: always the slow path for stores
+  initial[1] = 0x05000000;  // palette: the slow path for loads
+  GuestState out = run(ROM, {
+      0xE5800000,  // str r0, [r0]
+      0xE1D120B0,  // ldrh r2, [r1]
+      0xE10F3000,  // mrs r3, cpsr
+  }, SYSTEM_MODE | N | Z | C | V);
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(out.r[3] & 0xF0000000, N | Z | C | V);
+  reset_guest_machine();
+  initial[0] = 0x04000200;
+  initial[1] = 0x05000000;
+  out = run(ROM, {0xE5800000, 0xE1D120B0, 0xE10F3000}, SYSTEM_MODE);
+  EXPECT_EQ(out.r[3] & 0xF0000000, 0u);
+}
+
 TEST_F(ArmTranslatorTest, LoadsAndStoresReachWorkRam) {
   initial[0] = IWRAM + 0x100;
   initial[1] = 0xCAFEBABE;
