@@ -2,7 +2,10 @@
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test clean
+FRAMES ?= 120
+DEMO_ROM = $(BUILD_DIR)/tests/roms/demo.gba
+
+.PHONY: all deps configure build test run clean
 
 all: build
 
@@ -19,6 +22,17 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+# Without a window yet, runs a cartridge headless: ROM=game.gba, or our own demo cartridge, whose
+# counters are explained after the run.
+run: build
+ifdef ROM
+	$(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats --regs "$(ROM)"
+else
+	@echo "Running our demo cartridge for $(FRAMES) frames (source: tests/roms/demo.S)"
+	@$(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats --dump 2000000:16 $(DEMO_ROM) \
+	  | ./scripts/explain-demo.sh
+endif
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,19 +1,17 @@
-// The orvane program. For now it opens a cartridge and reports what it is; running it comes with
-// the emulation driver.
+// The orvane program. Without the front end yet, it runs cartridges headless or reports what a
+// cartridge is.
 
 #include <cstdio>
-#include <cstring>
+#include <string>
 
+#include "app/headless.h"
+#include "app/options.h"
 #include "core/cartridge.h"
 #include "core/state.h"
 
 namespace {
 
-void print_usage(std::FILE* out) {
-  std::fputs("usage: orvane --info ROM    show the cartridge's header and how it would be loaded\n"
-             "       orvane --help\n",
-             out);
-}
+constexpr int EXIT_BAD_COMMAND_LINE = 2;
 
 int show_info(const char* path) {
   if (!alloc_rom_buffer()) {
@@ -34,11 +32,17 @@ int show_info(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    print_usage(stdout);
-    return 0;
+  Options options;
+  std::string error;
+  if (!parse_options(argc, argv, options, error)) {
+    std::fprintf(stderr, "orvane: %s\n", error.c_str());
+    print_usage(stderr);
+    return EXIT_BAD_COMMAND_LINE;
   }
-  if (argc == 3 && std::strcmp(argv[1], "--info") == 0) return show_info(argv[2]);
-  print_usage(stderr);
-  return 2;
+  switch (options.command) {
+    case Command::HELP: print_usage(stdout); return 0;
+    case Command::INFO: return show_info(options.rom_path.c_str());
+    case Command::HEADLESS: return run_headless(options);
+  }
+  return EXIT_BAD_COMMAND_LINE;
 }

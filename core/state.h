@@ -18,6 +18,10 @@ enum RegisterSlot : unsigned {
   SLOT_REDISPATCH = 31,
 };
 constexpr unsigned REGISTER_SLOTS = 64;
+
+// What slot 30 holds. Halted waits for IE & IF; stopped waits for a keypad, serial or cartridge
+// interrupt.
+enum HaltState : std::uint32_t { CPU_RUNNING = 0, CPU_HALTED = 1, CPU_STOPPED = 2 };
 constexpr std::uint32_t CPSR_THUMB = 1u << 5;
 
 // Work RAM is stored as [32 KB code tags][32 KB data] per 32 KB console page, so that a store can
@@ -69,6 +73,44 @@ struct BackupState {
   std::uint32_t clock_input_target;
 };
 
+// One hardware timer. `remaining` counts cycles while prescaled, ticks while cascaded.
+enum TimerRunState : std::uint32_t { TIMER_INACTIVE = 0, TIMER_PRESCALED = 1, TIMER_CASCADED = 2 };
+struct TimerRecord {
+  std::int32_t remaining;
+  std::uint32_t period;          // ticks per overflow: 0x10000 - reload, 1 to 0x10000
+  std::uint32_t prescale_shift;  // 0, 6, 8 or 10
+  std::int32_t stopped_at_cycles;
+  std::uint32_t fifo_step;       // 16.16 FIFO samples per output sample
+  std::uint32_t fifo_channels;   // bit 0 FIFO A, bit 1 FIFO B
+  std::uint32_t irq_enable;
+  std::uint32_t run_state;       // TimerRunState
+};
+static_assert(sizeof(TimerRecord) == 32);
+
+// One DMA channel as its last enabling control write left it.
+enum DmaStartMode : std::uint32_t {
+  DMA_IMMEDIATE = 0,
+  DMA_VBLANK = 1,
+  DMA_HBLANK = 2,
+  DMA_SPECIAL = 3,  // the sound FIFOs ask for it
+  DMA_INACTIVE = 4,
+};
+enum DmaSoundLink : std::uint32_t { DMA_LINK_FIFO_A = 0, DMA_LINK_FIFO_B = 1, DMA_LINK_NONE = 2 };
+struct DmaChannel {
+  std::uint32_t channel;
+  std::uint32_t source;
+  std::uint32_t dest;
+  std::uint32_t unit_count;
+  std::uint32_t repeat;
+  std::uint32_t sound_link;   // DmaSoundLink
+  std::uint32_t source_step;  // 0 up, 1 down, 2 fixed
+  std::uint32_t dest_step;    // 0 up, 1 down, 2 fixed, 3 up and reload
+  std::uint32_t word_size;    // 0 halfwords, 1 words
+  std::uint32_t start_mode;   // DmaStartMode
+  std::uint32_t irq_enable;
+};
+static_assert(sizeof(DmaChannel) == 44);
+
 struct MachineState {
   // CPU: the static home of the register area, the saved PSRs and the banked registers.
   std::uint32_t registers[REGISTER_SLOTS];
@@ -102,6 +144,23 @@ struct MachineState {
   char rom_maker_code[3];
 
   BackupState backup;
+
+  // Scheduler. `cycle_budget` holds the cycles just run on entry to the scheduler and the next
+  // budget on its return.
+  std::uint32_t cycle_budget;
+  std::int32_t line_countdown;   // cycles to the end of the drawing part or of the line
+  std::int32_t elapsed_cycles;   // since the game started; wraps after about two minutes
+  std::uint32_t frames_done;
+  std::uint32_t skip_counter;
+  std::uint8_t skip_frame;       // the frame being run is not drawn
+  std::uint8_t snapshot_loaded;  // set by the front end when it replaced the machine mid-frame
+  std::uint8_t sound_registers_written;
+  TimerRecord timers[4];
+  DmaChannel dma_channels[4];
+
+  // Running reference points of BG2 (index 0) and BG3 (index 1), 20.8 fixed point.
+  std::int32_t affine_ref_x[2];
+  std::int32_t affine_ref_y[2];
 };
 
 extern MachineState machine;

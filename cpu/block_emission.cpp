@@ -82,6 +82,8 @@ bool emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
   std::uint8_t* skip = nullptr;
   for (unsigned i = 0; i < plan.count; ++i) {
     InstructionRecord& record = plan.records[i];
+    // A branch of this block lands before the condition test, which it must not bypass.
+    record.host = host_position();
     if (needs_new_test(plan, i)) {
       if (skip != nullptr) host_patch(skip, host_position());
       skip = nullptr;
@@ -91,7 +93,6 @@ bool emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
         skip = host_emit_condition_skip(condition);
       }
     }
-    record.host = host_position();
     plan.pending_cycles += access_cycles(record_address(plan, i), fetch_width);
     emit(plan, i);
     if (cache_full_after_instruction(plan.region)) return false;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <iterator>
 #include <cstdio>
+#include <iterator>
 #include <random>
 
 namespace {
@@ -107,7 +107,7 @@ class Builder {
     }
   }
 
-  // Values for the shift register of a register-specified shift: the low byte decides, so every
+  // Values for the amount register of a shift by register: the low byte decides, so every
   // range of it appears, sometimes under random upper bits.
   std::uint32_t shift_amount() {
     std::uint32_t low;
@@ -262,7 +262,7 @@ unsigned emit_data_processing(Builder& b, unsigned cond, const DataProcessingLim
     operand2 = amount << 7 | type << 5 | rm;
     reads |= bit(rm);
   } else {
-    // Register-specified shifts read PC as address + 12 on the ARM7TDMI but + 8 on the oracle.
+    // Shifts by register read PC as address + 12 on the ARM7TDMI but + 8 on the oracle.
     if (rn == PC) {
       rn = b.any_register(0);
       reads = bit(rn);
@@ -339,10 +339,9 @@ void generate_multiply(Builder& b) {
     // Operands near the edges of the early-termination ranges of the multiplier, too.
     unsigned rs = b.fresh_register(0);
     if (rs != NO_REGISTER && b.chance(60)) {
-      static constexpr std::uint32_t multipliers[] = {0,          1,          0xFF,       0x100,
-                                                      0xFFFF,     0x10000,    0xFFFFFF,   0x1000000,
-                                                      0xFFFFFFFF, 0xFFFFFF00, 0xFFFF0000, 0xFF000000,
-                                                      0x80000000, 0x7FFFFFFF};
+      static constexpr std::uint32_t multipliers[] = {
+          0,          1,          0xFF,       0x100,      0xFFFF,     0x10000,    0xFFFFFF,
+          0x1000000,  0xFFFFFFFF, 0xFFFFFF00, 0xFFFF0000, 0xFF000000, 0x80000000, 0x7FFFFFFF};
       b.set_initial(rs, b.chance(50) ? b.pick(multipliers) : b.interesting());
     } else {
       rs = b.any_register(0);
@@ -822,8 +821,9 @@ void generate_psr_modes(Builder& b) {
   std::uint32_t home = MODE_SYSTEM;
   if (b.chance(25)) home = b.chance(50) ? MODE_IRQ : MODE_SVC;
   b.c.cpsr = (b.c.cpsr & ~0x1Fu) | home;
-  static constexpr std::uint32_t others[] = {MODE_IRQ, MODE_SVC, MODE_FIQ,   MODE_ABT,
-                                             MODE_UND, MODE_FIQ, MODE_SYSTEM};
+  // No FIQ: the console has no FIQ source, and this machine does not keep FIQ's own r8-r12
+  // (FIQ starts with the interrupted mode's registers), where the architecture banks them.
+  static constexpr std::uint32_t others[] = {MODE_IRQ, MODE_SVC, MODE_ABT, MODE_UND, MODE_SYSTEM};
   std::uint32_t other;
   do {
     other = b.pick(others);
@@ -840,7 +840,8 @@ void generate_psr_modes(Builder& b) {
   if (has_spsr(other)) write_spsr(b, b.pick(spsr_modes));
   if (b.chance(40)) {
     unsigned rd = b.below(8);
-    b.emit(data_processing_register(COND_AL, OP_ADD, false, SP, rd, LR), bit(SP) | bit(LR), bit(rd));
+    b.emit(data_processing_register(COND_AL, OP_ADD, false, SP, rd, LR), bit(SP) | bit(LR),
+           bit(rd));
   }
   if (b.chance(40)) b.emit(mrs(COND_AL, b.below(8), false), 0, 0);
 
@@ -896,10 +897,15 @@ void generate_conditional(Builder& b) {
   std::uint32_t exchange_target = 0;
   for (std::size_t i = 0; i < kinds.size(); ++i) {
     const std::uint32_t here = start + 4 * static_cast<std::uint32_t>(i);
-    // Somewhere after this instruction, up to and including the stop address.
+    // Somewhere after this instruction, up to and including the stop address, but never a BX
+    // whose target-setting ADD would be skipped.
     auto forward_target = [&](std::uint32_t after) {
       std::uint32_t choices = (end - after) / 4;
-      return after + 4 * (1 + b.below(choices));
+      for (;;) {
+        std::uint32_t target = after + 4 * (1 + b.below(choices));
+        std::size_t slot = (target - start) / 4;
+        if (slot >= kinds.size() || kinds[slot] != EXCHANGE) return target;
+      }
     };
     switch (kinds[i]) {
       case DATA: {
@@ -999,7 +1005,9 @@ ArmCase generate_arm_case(ArmCaseClass case_class, std::uint64_t seed, std::uint
     c.window_bytes[w].resize(DATA_WINDOWS[w].size);
     for (std::size_t i = 0; i < c.window_bytes[w].size(); i += 8) {
       std::uint64_t noise = mix64(seed ^ index ^ (i << 20) ^ w);
-      for (unsigned k = 0; k < 8; ++k) c.window_bytes[w][i + k] = static_cast<std::uint8_t>(noise >> (8 * k));
+      for (unsigned k = 0; k < 8; ++k) {
+        c.window_bytes[w][i + k] = static_cast<std::uint8_t>(noise >> (8 * k));
+      }
     }
   }
 
@@ -1042,7 +1050,9 @@ std::string format(const char* pattern, ...) {
 std::string shifted_register(std::uint32_t insn) {
   const char* rm = register_names[insn & 15];
   unsigned type = (insn >> 5) & 3;
-  if ((insn & 0x10) != 0) return format("%s, %s %s", rm, shift_names[type], register_names[(insn >> 8) & 15]);
+  if ((insn & 0x10) != 0) {
+    return format("%s, %s %s", rm, shift_names[type], register_names[(insn >> 8) & 15]);
+  }
   unsigned amount = (insn >> 7) & 31;
   if (amount == 0) {
     if (type == 0) return rm;
@@ -1082,7 +1092,9 @@ std::string disassemble_arm(std::uint32_t insn, std::uint32_t address) {
   const bool w = (insn & (1u << 21)) != 0;
   const bool l = (insn & (1u << 20)) != 0;
 
-  if ((insn & 0x0FFFFFF0u) == 0x012FFF10u) return format("bx%s %s", cond, register_names[insn & 15]);
+  if ((insn & 0x0FFFFFF0u) == 0x012FFF10u) {
+    return format("bx%s %s", cond, register_names[insn & 15]);
+  }
   if ((insn & 0x0E000000u) == 0x0A000000u) {
     std::uint32_t offset = (insn & 0xFFFFFF) << 2;
     if ((offset & 0x02000000) != 0) offset |= 0xFC000000;
@@ -1145,10 +1157,13 @@ std::string disassemble_arm(std::uint32_t insn, std::uint32_t address) {
     } else {
       operand2 = shifted_register(insn);
     }
-    if (opcode >= 8 && opcode <= 11) return format("%s%s %s, %s", data_names[opcode], cond, rn, operand2.c_str());
+    if (opcode >= 8 && opcode <= 11) {
+      return format("%s%s %s, %s", data_names[opcode], cond, rn, operand2.c_str());
+    }
     if (opcode == 13 || opcode == 15)
       return format("%s%s%s %s, %s", data_names[opcode], cond, s ? "s" : "", rd, operand2.c_str());
-    return format("%s%s%s %s, %s, %s", data_names[opcode], cond, s ? "s" : "", rd, rn, operand2.c_str());
+    return format("%s%s%s %s, %s, %s", data_names[opcode], cond, s ? "s" : "", rd, rn,
+                  operand2.c_str());
   }
   if ((insn & 0x0C000000u) == 0x04000000u && (insn & 0x02000010u) != 0x02000010u) {
     const char* sign = u ? "" : "-";

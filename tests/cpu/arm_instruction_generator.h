@@ -5,7 +5,7 @@
 // Only code whose result the ARM7TDMI defines is generated, and only where Unicorn's ARM926
 // (an ARMv5 core, our oracle) gives the same result. Left out on purpose:
 //  - PC as a destination, as a stored value (STR/STM store PC+12 on the ARM7TDMI, PC+8 on the
-//    oracle) or as an operand of a register-specified shift (PC+12 against the oracle's PC+8);
+//    oracle) or as an operand of a shift by register (PC+12 against the oracle's PC+8);
 //    PC as a plain data-processing operand and as the base of literal loads is generated;
 //  - unaligned word loads and stores, unaligned SWP and LDM/STM bases (the ARM7TDMI rotates
 //    or aligns, the oracle accesses unaligned memory or faults) and unaligned halfwords;

@@ -86,6 +86,7 @@ class UnicornReference {
   std::string error_;
   std::string cpu_model_;
   std::vector<ReferenceAccess> accesses_;
+  std::vector<ReferenceRegion> written_;  // since the last run: translations there are stale
   std::size_t access_hook_ = 0;
   bool logging_ = false;
 };

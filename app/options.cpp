@@ -1,0 +1,145 @@
+#include "app/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t MAX_FRAMES = 100'000'000;
+constexpr std::uint64_t ADDRESS_SPACE = 0x100000000;
+
+// A whole number in decimal, or hexadecimal with 0x; nothing else may follow it.
+bool parse_number(const char* text, std::uint64_t& value) {
+  if (*text == '\0' || *text == '-' || *text == '+') return false;
+  errno = 0;
+  char* end = nullptr;
+  unsigned long long parsed = std::strtoull(text, &end, 0);
+  if (errno != 0 || *end != '\0') return false;
+  value = parsed;
+  return true;
+}
+
+// ADDR:LEN; ADDR is hexadecimal with or without 0x, LEN decimal or 0x-hexadecimal.
+bool parse_dump(const char* text, MemoryDump& dump) {
+  const char* colon = std::strchr(text, ':');
+  if (colon == nullptr) return false;
+  std::string address_text(text, colon);
+  if (address_text.rfind("0x", 0) != 0 && address_text.rfind("0X", 0) != 0) {
+    address_text = "0x" + address_text;
+  }
+  std::uint64_t address = 0;
+  std::uint64_t length = 0;
+  if (!parse_number(address_text.c_str(), address) || !parse_number(colon + 1, length)) return false;
+  if (address >= ADDRESS_SPACE || length == 0 || address + length > ADDRESS_SPACE) return false;
+  dump = {static_cast<std::uint32_t>(address), static_cast<std::uint32_t>(length)};
+  return true;
+}
+
+struct Parser {
+  int argc;
+  char** argv;
+  int index;
+  Options& options;
+  std::string& error;
+
+  bool fail(const std::string& why) {
+    error = why;
+    return false;
+  }
+
+  // The value that follows the current option.
+  const char* next_value() { return index + 1 < argc ? argv[++index] : nullptr; }
+
+  bool frames() {
+    const char* text = next_value();
+    std::uint64_t count = 0;
+    if (text == nullptr || !parse_number(text, count) || count == 0 || count > MAX_FRAMES) {
+      return fail("--frames needs a number of frames from 1 to 100000000");
+    }
+    options.frames = static_cast<std::uint32_t>(count);
+    return true;
+  }
+
+  bool dump() {
+    const char* text = next_value();
+    MemoryDump range{};
+    if (text == nullptr || !parse_dump(text, range)) {
+      return fail("--dump needs ADDR:LEN, a hexadecimal address and a length above 0 that stay "
+                  "below 0x100000000");
+    }
+    options.dumps.push_back(range);
+    return true;
+  }
+
+  bool rom(const char* text) {
+    if (!options.rom_path.empty()) return fail(std::string("more than one cartridge: ") + text);
+    options.rom_path = text;
+    return true;
+  }
+
+  bool help = false;
+  bool mode_chosen = false;
+
+  bool mode(Command command) {
+    if (mode_chosen && options.command != command) {
+      return fail("--headless and --info exclude each other");
+    }
+    options.command = command;
+    mode_chosen = true;
+    return true;
+  }
+
+  bool one(const char* arg) {
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) return help = true;
+    if (std::strcmp(arg, "--headless") == 0) return mode(Command::HEADLESS);
+    if (std::strcmp(arg, "--info") == 0) return mode(Command::INFO);
+    if (std::strcmp(arg, "--frames") == 0) return frames();
+    if (std::strcmp(arg, "--dump") == 0) return dump();
+    if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
+    if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
+    if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
+    return rom(arg);
+  }
+
+  bool complete() {
+    if (help) {
+      options.command = Command::HELP;
+      return true;
+    }
+    if (!mode_chosen) {
+      return fail("the window arrives with the front end; run with --headless --frames N for now");
+    }
+    if (options.rom_path.empty()) return fail("no cartridge given");
+    if (options.command == Command::HEADLESS && options.frames == 0) {
+      return fail("--headless needs --frames N");
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+bool parse_options(int argc, char** argv, Options& options, std::string& error) {
+  if (argc < 2) {
+    error = "nothing to do";
+    return false;
+  }
+  Parser parser{argc, argv, 1, options, error};
+  for (; parser.index < argc; ++parser.index) {
+    if (!parser.one(argv[parser.index])) return false;
+  }
+  return parser.complete();
+}
+
+void print_usage(std::FILE* out) {
+  std::fputs(
+      "usage: orvane --headless --frames N [--stats] [--regs] [--dump ADDR:LEN]... ROM\n"
+      "           runs N frames of the cartridge ROM without a window, as fast as possible\n"
+      "  --stats          frames per second, where the time went, peak resident memory\n"
+      "  --regs           r0-r15 and cpsr of the current mode after the run\n"
+      "  --dump ADDR:LEN  LEN bytes of guest memory from hexadecimal ADDR after the run\n"
+      "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
+      "       orvane --help\n",
+      out);
+}

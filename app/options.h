@@ -1,0 +1,28 @@
+#pragma once
+// The orvane command line.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct MemoryDump {
+  std::uint32_t address;
+  std::uint32_t length;
+};
+
+enum class Command { HELP, INFO, HEADLESS };
+
+struct Options {
+  Command command = Command::HELP;
+  std::string rom_path;
+  std::uint32_t frames = 0;
+  bool stats = false;
+  bool regs = false;
+  std::vector<MemoryDump> dumps;
+};
+
+// Fills `options` from argv. On a bad command line returns false with the reason in `error`.
+bool parse_options(int argc, char** argv, Options& options, std::string& error);
+
+void print_usage(std::FILE* out);

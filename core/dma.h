@@ -1,0 +1,29 @@
+#pragma once
+// The DMA channels: control-register decoding into channel records, and the points where the
+// scheduler and the sound FIFOs start transfers. Channel records live in the machine record
+// (machine.dma_channels).
+
+#include <cstdint>
+
+#include "core/state.h"
+
+constexpr unsigned DMA_CHANNELS = 4;
+constexpr std::uint32_t INTERRUPT_DMA0 = 0x0100;  // channel n: INTERRUPT_DMA0 << n
+
+// I/O offsets of each channel's source, destination, count and control.
+constexpr std::uint32_t dma_register_base(unsigned channel) { return 0x0B0 + 12 * channel; }
+constexpr std::uint32_t DMA_SAD = 0, DMA_DAD = 4, DMA_CNT_L = 8, DMA_CNT_H = 10;
+
+// Every channel inactive and linked to no FIFO.
+void reset_dma_channels();
+
+// DMAxCNT_H: arms, disarms or (immediate start) runs channel `channel`. Returns an Alert.
+std::uint32_t write_dma_control(unsigned channel, std::uint32_t value);
+
+// Runs every armed channel whose start mode is `mode` (V-blank or H-blank), channels 0 to 3.
+// Returns ALERT_CODE_OVERWRITTEN when any of them overwrote translated code, else the last
+// non-zero Alert.
+std::uint32_t start_timed_dma(DmaStartMode mode);
+
+// One complete transfer of `channel`; returns an Alert.
+std::uint32_t run_dma_channel(DmaChannel& channel);

@@ -1,0 +1,4 @@
+#include "video/video.h"
+
+void video_scanline() {}
+void video_frame_end() {}
