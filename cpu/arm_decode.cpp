@@ -54,12 +54,12 @@ bool arm_may_jump(std::uint32_t opcode) {
     case ArmClass::SWI:
       return !swi_runs_inline(arm_bits(opcode, 16, 8));
     case ArmClass::DATA_PROCESSING:
-      return rd == 15 && !is_compare_op(arm_bits(opcode, 21, 4));
+      return rd == 15;  // a compare into r15 restores the CPSR from the SPSR
+    case ArmClass::BLOCK_TRANSFER:
+      return arm_bit(opcode, 20) && (arm_bit(opcode, 15) || arm_bits(opcode, 0, 16) == 0);
     case ArmClass::SINGLE_TRANSFER:
     case ArmClass::HALFWORD_TRANSFER:
       return rd == 15 && arm_bit(opcode, 20);
-    case ArmClass::BLOCK_TRANSFER:
-      return arm_bit(opcode, 20) && arm_bit(opcode, 15);
     default:
       return false;
   }

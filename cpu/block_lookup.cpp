@@ -172,10 +172,10 @@ BlockAddress lookup_numbered_block(std::uint32_t address, InstructionSet set, in
   return translate_new_block(address, set, region);
 }
 
-// Making the BIOS readable lets the code at the vectors be fetched; translating may have
-// changed the first page's mapping, so the outermost lookup makes it readable again.
+// Only a lookup that execution follows at once (the outermost) opens the BIOS to reads; one
+// made to link a branch must not, or game code would read the BIOS before ever entering it.
+// Translators fetch BIOS code whether or not it is readable.
 BlockAddress lookup_bios_block(std::uint32_t address, InstructionSet set) {
-  make_bios_readable();
   BlockAddress block = lookup_numbered_block(address, set, CODE_REGION_BIOS);
   if (caches.lookup_depth == 0) make_bios_readable();
   return block;

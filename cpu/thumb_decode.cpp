@@ -168,10 +168,8 @@ ThumbInstruction decode_thumb(std::uint16_t h, std::uint32_t address) {
       if (!(h & (1u << 11))) return {ThumbKind::PC_ADDRESS, 0, pc & ~2u};
       return arm(data_processing(OP_ADD, false, 13, rd8, immediate_operand((h & 0xFFu) * 4)), pc);
     case 0xB: return misc(h, pc);
-    case 0xC: {
-      if ((h & 0xFF) == 0) return {ThumbKind::UNDEFINED, 0, pc};
+    case 0xC:  // an empty list moves r15 alone, as in ARM state
       return block_transfer(h & (1u << 11), rd8, h & 0xFFu, false, pc);
-    }
     case 0xD:
       if (is_thumb_swi(h)) return {ThumbKind::SWI, 0, pc};
       if (is_thumb_conditional_branch(h)) return {ThumbKind::CONDITIONAL_BRANCH, 0, pc};

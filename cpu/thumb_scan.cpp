@@ -11,12 +11,14 @@
 
 namespace {
 
-// Branches, SWI into the BIOS, BX, POP with PC, MOV PC, Rm and the second half of a long
-// branch. A high-register ADD to PC jumps too but is not among them: the block goes on.
+// Branches, SWI into the BIOS, BX, POP with PC, MOV PC, Rm, LDMIA with an empty list and the
+// second half of a long branch. A high-register ADD to PC jumps too but is not among them: the
+// block goes on.
 bool is_control(std::uint16_t h) {
   if (is_thumb_conditional_branch(h) || (h & 0xF800) == 0xE000) return true;
   if (is_thumb_swi(h)) return !swi_runs_inline(h & 0xFF);
   if ((h & 0xFF00) == 0x4700 || (h & 0xFF00) == 0xBD00 || (h & 0xFF87) == 0x4687) return true;
+  if ((h & 0xF8FF) == 0xC800) return true;  // LDMIA with an empty list loads r15
   return is_long_branch_suffix(h);
 }
 

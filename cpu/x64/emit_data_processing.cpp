@@ -172,7 +172,7 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
   bool writes = !is_compare_op(op);
   bool supported = op == OP_AND || op == OP_EOR || op == OP_ORR || op == OP_ADD ||
                    op == OP_SUB || op == OP_CMP || op == OP_TST;
-  if (!supported || rn == 15 || (writes && rd != rn)) return false;
+  if (!supported || rn == 15 || rd == 15 || (writes && rd != rn)) return false;
   bool immediate = is_immediate(opcode);
   unsigned rm = arm_bits(opcode, 0, 4);
   if (!immediate && (!is_plain_register(opcode) || rm == 15)) return false;
@@ -307,7 +307,13 @@ void emit_data_processing(const ArmInstruction& in) {
   } else if (s && logical) {
     code().test(r8d, r8d);
   }
-  if (!is_compare_op(op)) finish(in, rd, s);
+  if (!is_compare_op(op)) {
+    finish(in, rd, s);
+  } else if (rd == 15) {
+    // The ARM7TDMI keeps the old "P" form: a compare into r15 copies the SPSR into the CPSR.
+    code().mov(eax, in.next);
+    emit_arm_jump_to_eax(in, true);
+  }
 }
 
 }  // namespace x64

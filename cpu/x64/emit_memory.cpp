@@ -196,7 +196,7 @@ void emit_block_load(const ArmInstruction& in, std::uint32_t list, bool writebac
 }
 
 // ARM7TDMI stores the original base when it is the first register of the list and the updated
-// one otherwise; the PC is stored as the instruction's address + 12.
+// one otherwise; the PC is stored as the instruction's address + 12 (+ 6 in Thumb state).
 void emit_block_store(const ArmInstruction& in, std::uint32_t list, bool writeback,
                       std::int32_t change) {
   unsigned rn = arm_bits(in.opcode, 16, 4);
@@ -204,7 +204,7 @@ void emit_block_store(const ArmInstruction& in, std::uint32_t list, bool writeba
   unsigned k = 0;
   for (unsigned n = 0; n < 16; ++n) {
     if (!(list & (1u << n))) continue;
-    load_guest(edx, n, in.pc + 4);
+    load_guest(edx, n, in.thumb ? in.address + 6 : in.pc + 4);
     if (n == rn && writeback && n != lowest) code().lea(edx, code().ptr[rdx + change]);
     code().lea(eax, code().ptr[r9 + static_cast<int>(4 * k++)]);
     call_runtime(store_word_plain_stub);
@@ -221,15 +221,16 @@ void emit_block_store(const ArmInstruction& in, std::uint32_t list, bool writeba
 void emit_block_transfer(const ArmInstruction& in) {
   std::uint32_t opcode = in.opcode;
   std::uint32_t list = arm_bits(opcode, 0, 16);
-  if (list == 0) return;
   bool pre = arm_bit(opcode, 24);
   bool up = arm_bit(opcode, 23);
   bool user_bank = arm_bit(opcode, 22);
   bool writeback = arm_bit(opcode, 21);
   bool load = arm_bit(opcode, 20);
   unsigned rn = arm_bits(opcode, 16, 4);
-  auto count = static_cast<unsigned>(std::popcount(list));
+  // An empty list transfers r15 alone but moves the base as sixteen registers would (ARMv4).
+  auto count = static_cast<unsigned>(list == 0 ? 16 : std::popcount(list));
   auto size = static_cast<std::int32_t>(4 * count);
+  if (list == 0) list = 0x8000;
   in.plan.pending_cycles += count + 1;
 
   emit_block_base(rn, in.pc, block_start_offset(pre, up, count));

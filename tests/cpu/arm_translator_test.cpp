@@ -263,6 +263,35 @@ TEST_F(ArmTranslatorTest, AFullCodeCacheIsFlushedAndTranslationStartsAgain) {
   EXPECT_GT(caches.flush_generation[CODE_REGION_ROM], rom_flushes);
 }
 
+// Regression (gba-tests arm.gba 234): the ARM7TDMI keeps the old P form of the compares.
+TEST_F(ArmTranslatorTest, CompareIntoPcCopiesTheSpsrIntoTheCpsr) {
+  machine.saved_psr[MODE_IRQ] = SYSTEM_MODE;
+  write_guest_words(ROM, {0xE150F000, 0xE10F3000});  // cmp r0, r0 into r15; mrs r3, cpsr
+  GuestState start{};
+  start.r[15] = ROM;
+  start.cpsr = 0x92;  // IRQ mode
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, ROM + 8, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[3], SYSTEM_MODE);  // the SPSR's flags, not Z from the compare
+  EXPECT_EQ(out.cpsr, SYSTEM_MODE);
+}
+
+// Regression (gba-tests thumb.gba 227, and its ARM twin): an empty list moves r15 alone and the
+// base by 0x40.
+TEST_F(ArmTranslatorTest, AnEmptyRegisterListLoadsPcAndMovesTheBaseBy64) {
+  write_guest_words(IWRAM + 0x100, {ROM + 0x20});
+  write_guest_words(ROM + 0x20, {0xE3A05007});  // mov r5, #7
+  write_guest_words(ROM, {0xE8B00000});          // ldmia r0!, {}
+  GuestState out{};
+  GuestState start{};
+  start.r[0] = IWRAM + 0x100;
+  start.r[15] = ROM;
+  start.cpsr = SYSTEM_MODE;
+  ASSERT_EQ(run_guest(start, ROM + 0x24, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[5], 7u);
+  EXPECT_EQ(out.r[0], IWRAM + 0x140);
+}
+
 bool interrupt_raised;
 void raise_interrupt_once() {
   if (!interrupt_raised) raise_interrupt_flags(1);

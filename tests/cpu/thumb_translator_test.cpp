@@ -231,6 +231,21 @@ TEST_F(ThumbTranslatorTest, ABiosCallFromThumbReturnsToThumb) {
   EXPECT_EQ(out.cpsr & 0x3F, SYSTEM_THUMB);
 }
 
+// Regression (gba-tests thumb.gba 227): LDMIA with an empty list loads r15 and adds 0x40.
+TEST_F(ThumbTranslatorTest, LdmiaWithAnEmptyListLoadsPcAndAdds64) {
+  write_guest_words(IWRAM + 0x100, {ROM + 0x20});
+  write_guest_halfwords(ROM + 0x20, {0x2507});  // movs r5, #7
+  write_guest_halfwords(ROM, {0xC800});          // ldmia r0!, {}
+  GuestState start{};
+  start.r[0] = IWRAM + 0x100;
+  start.r[15] = ROM;
+  start.cpsr = SYSTEM_THUMB;
+  GuestState out{};
+  ASSERT_EQ(run_guest(start, ROM + 0x22, out), RunResult::STOPPED);
+  EXPECT_EQ(out.r[5], 7u);
+  EXPECT_EQ(out.r[0], IWRAM + 0x140);
+}
+
 bool interrupt_raised;
 void raise_interrupt_once() {
   if (!interrupt_raised) raise_interrupt_flags(1);
