@@ -7,6 +7,7 @@
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
+#include "cpu/translation_settings.h"
 #include "tests/cpu/guest_machine.h"
 
 namespace {
@@ -290,6 +291,24 @@ TEST_F(ArmTranslatorTest, AnEmptyRegisterListLoadsPcAndMovesTheBaseBy64) {
   ASSERT_EQ(run_guest(start, ROM + 0x24, out), RunResult::STOPPED);
   EXPECT_EQ(out.r[5], 7u);
   EXPECT_EQ(out.r[0], IWRAM + 0x140);
+}
+
+std::uint32_t scheduler_calls_at_idle;
+void count_calls_at_idle() {
+  if (reg[SLOT_PC] == translation_settings.idle_loop_address) ++scheduler_calls_at_idle;
+}
+
+TEST_F(ArmTranslatorTest, ABranchToTheIdleLoopAlwaysHandsOverToTheScheduler) {
+  std::uint32_t idle = ROM + 0x40;
+  translation_settings.idle_loop_address = idle;
+  write_guest_words(idle, {0xE2811001, 0xEAFFFFEE});  // idle: add r1, r1, #1; b stop
+  scheduler_calls_at_idle = 0;
+  set_scheduler_hook(count_calls_at_idle);
+  GuestState out = run(ROM, {0xEA00000E});  // b idle, with nearly all of the slice left
+  set_scheduler_hook(nullptr);
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_EQ(scheduler_calls_at_idle, 1u);
+  EXPECT_EQ(out.r[1], 1u);
 }
 
 bool interrupt_raised;
