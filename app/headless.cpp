@@ -1,11 +1,17 @@
 #include "app/headless.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "app/machine_report.h"
 #include "app/run_stats.h"
 #include "core/cartridge.h"
 #include "core/memory.h"
+#include "core/save_file.h"
+#include "core/save_path.h"
 #include "core/scheduler.h"
 #include "core/sound.h"
 #include "core/state.h"
@@ -19,7 +25,9 @@
 namespace {
 
 constexpr int EXIT_LOAD_FAILED = 1;
+constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_EMULATION_FAILED = 3;
+constexpr int EXIT_SAVE_FAILED = 4;
 
 std::uint32_t frames_wanted;
 
@@ -42,8 +50,54 @@ bool open_host_resources() {
   return true;
 }
 
+// The game's save file for this run. `keep` is false when its name cannot be built, or when a
+// file is there but could not be read: writing would replace a save the player may still want.
+struct GameSave {
+  char path[SAVE_PATH_MAX];
+  bool keep;
+};
+GameSave game_save;
+
+bool save_dir_usable(const std::string& dir) {
+  struct stat info {};
+  if (dir.empty() || (stat(dir.c_str(), &info) == 0 && S_ISDIR(info.st_mode))) return true;
+  std::fprintf(stderr, "orvane: --save-dir %s: not a folder\n", dir.c_str());
+  return false;
+}
+
+void read_game_save(const Options& options) {
+  const char* rom = options.rom_path.c_str();
+  game_save.keep = make_save_path(rom, options.save_dir.c_str(), game_save.path, SAVE_PATH_MAX) != 0;
+  if (!game_save.keep) {
+    erase_backup_memory();
+    std::fprintf(stderr,
+                 "orvane: %s: the save file's name would be longer than %zu bytes; this game's "
+                 "save will be neither read nor written\n",
+                 rom, SAVE_PATH_MAX - 1);
+    return;
+  }
+  if (load_save_file(game_save.path) || errno == ENOENT) return;
+  game_save.keep = false;
+  std::fprintf(stderr, "orvane: %s: cannot be read (%s); it will not be overwritten\n",
+               game_save.path, std::strerror(errno));
+}
+
+// Returns the exit status the save adds: 0, or EXIT_SAVE_FAILED when a save was lost.
+int write_game_save() {
+  if (save_file_size() == 0) return 0;  // the game never used its save memory
+  if (!game_save.keep) {
+    std::fputs("orvane: the game's save was not written (see above)\n", stderr);
+    return EXIT_SAVE_FAILED;
+  }
+  if (write_save_file(game_save.path)) return 0;
+  std::fprintf(stderr, "orvane: %s: the save could not be written (%s); the previous file is unchanged\n",
+               game_save.path, std::strerror(errno));
+  return EXIT_SAVE_FAILED;
+}
+
 // A game start, in the order the front end's loader uses.
-bool start_game(const char* path) {
+bool start_game(const Options& options) {
+  const char* path = options.rom_path.c_str();
   copy_bios_image();
   reset_scheduler();
   reset_translation_settings();
@@ -52,6 +106,7 @@ bool start_game(const char* path) {
     std::fprintf(stderr, "orvane: %s: %s\n", path, cartridge_error_text(error));
     return false;
   }
+  read_game_save(options);
   cpu_reset();
   reset_memory_map();
   reset_sound();
@@ -73,7 +128,8 @@ void print_results(const Options& options) {
 }  // namespace
 
 int run_headless(const Options& options) {
-  if (!open_host_resources() || !start_game(options.rom_path.c_str())) return EXIT_LOAD_FAILED;
+  if (!save_dir_usable(options.save_dir)) return EXIT_BAD_COMMAND_LINE;
+  if (!open_host_resources() || !start_game(options)) return EXIT_LOAD_FAILED;
   frames_wanted = options.frames;
   scheduler_host.frame_hook = stop_after_enough_frames;
   if (options.stats) start_run_stats();
@@ -81,6 +137,8 @@ int run_headless(const Options& options) {
   if (options.stats) stop_run_stats();
   scheduler_host.frame_hook = nullptr;
   if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
+  // Before the results: a dump of the save region must not decide the save's type.
+  int save_status = write_game_save();
   print_results(options);
-  return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : 0;
+  return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : save_status;
 }

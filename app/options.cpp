@@ -72,6 +72,13 @@ struct Parser {
     return true;
   }
 
+  bool save_dir() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--save-dir needs a folder");
+    options.save_dir = text;
+    return true;
+  }
+
   bool rom(const char* text) {
     if (!options.rom_path.empty()) return fail(std::string("more than one cartridge: ") + text);
     options.rom_path = text;
@@ -96,6 +103,7 @@ struct Parser {
     if (std::strcmp(arg, "--info") == 0) return mode(Command::INFO);
     if (std::strcmp(arg, "--frames") == 0) return frames();
     if (std::strcmp(arg, "--dump") == 0) return dump();
+    if (std::strcmp(arg, "--save-dir") == 0) return save_dir();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
     if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
@@ -134,11 +142,13 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
 
 void print_usage(std::FILE* out) {
   std::fputs(
-      "usage: orvane --headless --frames N [--stats] [--regs] [--dump ADDR:LEN]... ROM\n"
+      "usage: orvane --headless --frames N [--stats] [--regs] [--dump ADDR:LEN]...\n"
+      "              [--save-dir DIR] ROM\n"
       "           runs N frames of the cartridge ROM without a window, as fast as possible\n"
       "  --stats          frames per second, where the time went, peak resident memory\n"
       "  --regs           r0-r15 and cpsr of the current mode after the run\n"
       "  --dump ADDR:LEN  LEN bytes of guest memory from hexadecimal ADDR after the run\n"
+      "  --save-dir DIR   keep the game's .sav file in DIR instead of beside ROM\n"
       "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
       "       orvane --help\n",
       out);

@@ -20,6 +20,7 @@ struct Options {
   bool stats = false;
   bool regs = false;
   std::vector<MemoryDump> dumps;
+  std::string save_dir;  // empty: the save file lies beside the cartridge
 };
 
 // Fills `options` from argv. On a bad command line returns false with the reason in `error`.

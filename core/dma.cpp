@@ -1,9 +1,10 @@
-// DMA control decoding. The transfer itself, run_dma_channel, arrives with the DMA engine; until
-// then an armed channel moves nothing.
+// DMA control decoding and the points where the display and the sound FIFOs start transfers;
+// the transfer itself is in dma_transfer.cpp.
 
 #include "core/dma.h"
 
 #include "core/alerts.h"
+#include "core/dma_loops.h"
 #include "core/io_registers.h"
 #include "core/memory.h"
 
@@ -94,10 +95,17 @@ std::uint32_t start_timed_dma(DmaStartMode mode) {
   std::uint32_t alert = ALERT_NONE;
   for (DmaChannel& c : machine.dma_channels) {
     if (c.start_mode != mode) continue;
-    std::uint32_t result = run_dma_channel(c);
-    if (result == ALERT_CODE_OVERWRITTEN || alert == ALERT_NONE) alert = result;
+    alert = combine_alerts(alert, run_dma_channel(c));
   }
   return alert;
 }
 
-std::uint32_t run_dma_channel(DmaChannel&) { return ALERT_NONE; }
+std::uint32_t start_sound_dma(unsigned fifo) {
+  std::uint32_t alert = ALERT_NONE;
+  for (unsigned n = 1; n <= 2; ++n) {
+    DmaChannel& c = machine.dma_channels[n];
+    if (c.start_mode != DMA_SPECIAL || c.sound_link != fifo) continue;
+    alert = combine_alerts(alert, run_dma_channel(c));
+  }
+  return alert;
+}

@@ -25,5 +25,11 @@ std::uint32_t write_dma_control(unsigned channel, std::uint32_t value);
 // non-zero Alert.
 std::uint32_t start_timed_dma(DmaStartMode mode);
 
-// One complete transfer of `channel`; returns an Alert.
+// Runs channel 1, then channel 2, if armed for the sound FIFO `fifo` (0 A, 1 B): the FIFO has
+// run low. Returns an Alert as start_timed_dma does.
+std::uint32_t start_sound_dma(unsigned fifo);
+
+// One complete transfer of `channel`, all its units at once. Returns ALERT_INTERRUPT when it
+// raised its interrupt (having flushed the RAM cache itself if it overwrote translated code, as
+// the runtime will not), else ALERT_CODE_OVERWRITTEN, else what an I/O or cartridge write said.
 std::uint32_t run_dma_channel(DmaChannel& channel);

@@ -105,7 +105,7 @@ std::uint32_t read_mapped(std::uint32_t address) {
     case REGION_SRAM:
     case REGION_SRAM_MIRROR:
       if constexpr (Size == 1) return backup_read8(address & 0xFFFF);
-      return 0;
+      return backup_read_wide(address & 0xFFFF, Size);
     default:
       return read_open_bus<Size>(address);
   }

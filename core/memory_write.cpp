@@ -64,6 +64,10 @@ std::uint32_t mem_write8(std::uint32_t address, std::uint32_t value) {
 }
 
 std::uint32_t mem_write16(std::uint32_t address, std::uint32_t value) {
+  if ((address >> 24) == REGION_SRAM) {  // the save memory picks its byte lane by the address
+    backup_write_wide(address, value, 2);
+    return ALERT_NONE;
+  }
   address &= ~1u;
   value &= 0xFFFF;
   switch (address >> 24) {
@@ -94,6 +98,10 @@ std::uint32_t mem_write16(std::uint32_t address, std::uint32_t value) {
 }
 
 std::uint32_t mem_write32(std::uint32_t address, std::uint32_t value) {
+  if ((address >> 24) == REGION_SRAM) {  // the save memory picks its byte lane by the address
+    backup_write_wide(address, value, 4);
+    return ALERT_NONE;
+  }
   address &= ~3u;
   switch (address >> 24) {
     case REGION_EWRAM:

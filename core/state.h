@@ -71,6 +71,7 @@ struct BackupState {
   std::uint32_t clock_bytes[12];
   std::uint32_t clock_status;
   std::uint32_t clock_input_target;
+  std::uint8_t sram_written;  // a game that stored plain bytes keeps its SRAM, whatever it stores
 };
 
 // One hardware timer. `remaining` counts cycles while prescaled, ticks while cascaded.
@@ -110,6 +111,19 @@ struct DmaChannel {
   std::uint32_t irq_enable;
 };
 static_assert(sizeof(DmaChannel) == 44);
+
+// One direct-sound channel: its 32-sample FIFO, filled by FIFO_A/FIFO_B writes and drained by a
+// timer. Not snapshotted: a loaded snapshot keeps the FIFOs as they stand.
+constexpr unsigned FIFO_SAMPLES = 32;
+struct DirectSoundChannel {
+  std::int8_t fifo[FIFO_SAMPLES];
+  std::uint32_t fifo_read;   // 0-31
+  std::uint32_t fifo_write;  // 0-31
+  std::uint32_t fraction;    // 16.16 position between the current and the next sample
+  std::uint32_t mix_pos;     // this channel's own write position in the mixing ring
+  std::uint32_t routing;     // 0 off, 1 right, 2 left, 3 both
+  std::uint32_t full_volume;
+};
 
 struct MachineState {
   // CPU: the static home of the register area, the saved PSRs and the banked registers.
@@ -161,6 +175,8 @@ struct MachineState {
   // Running reference points of BG2 (index 0) and BG3 (index 1), 20.8 fixed point.
   std::int32_t affine_ref_x[2];
   std::int32_t affine_ref_y[2];
+
+  DirectSoundChannel direct_sound[2];  // FIFO A, FIFO B
 };
 
 extern MachineState machine;

@@ -61,9 +61,11 @@ TEST_F(IoRegisterTest, WordWriteToDma1CountStartsAnImmediateTransferOf0x4000Unit
   const DmaChannel& c = machine.dma_channels[1];
   EXPECT_EQ(io16(0x0C4), 0u);
   EXPECT_EQ(c.unit_count, 0x4000u);
-  EXPECT_EQ(c.start_mode, DMA_IMMEDIATE);
-  EXPECT_EQ(c.source, 0x08000000u);
-  EXPECT_EQ(c.dest, 0x03000000u);
+  // It ran at once: 0x4000 halfwords on from each start, and the channel is off again.
+  EXPECT_EQ(c.start_mode, DMA_INACTIVE);
+  EXPECT_EQ(io16(0x0C6) & 0x8000, 0u);
+  EXPECT_EQ(c.source, 0x08000000u + 0x4000 * 2);
+  EXPECT_EQ(c.dest, 0x03000000u + 0x4000 * 2);
 }
 
 TEST_F(IoRegisterTest, DmaControlFieldsAreDecoded) {

@@ -109,13 +109,23 @@ TEST_F(MemoryTest, ReadOnlyAndUnmappedWritesAreDropped) {
   EXPECT_EQ(mem_read32(0x08000010), rom_before);
 }
 
-TEST_F(MemoryTest, SaveMemoryTakesBytesOnly) {
+// The save memory's bus is 8 bits wide: a wider store keeps only the byte lane of its address.
+TEST_F(MemoryTest, SaveMemoryTakesTheByteLaneOfTheAddress) {
   mem_write8(0x0E000010, 0x77);
   EXPECT_EQ(machine.backup_buffer[0x10], 0x77);
-  mem_write16(0x0E000020, 0x7777);
-  mem_write32(0x0E000030, 0x77777777);
-  EXPECT_EQ(machine.backup_buffer[0x20], 0);
-  EXPECT_EQ(machine.backup_buffer[0x30], 0);
+  mem_write16(0x0E000020, 0x6655);
+  mem_write16(0x0E000023, 0x8877);
+  mem_write32(0x0E000030, 0x44332211);
+  mem_write32(0x0E000036, 0x44332211);
+  EXPECT_EQ(machine.backup_buffer[0x20], 0x55);
+  EXPECT_EQ(machine.backup_buffer[0x21], 0);
+  EXPECT_EQ(machine.backup_buffer[0x22], 0);
+  EXPECT_EQ(machine.backup_buffer[0x23], 0x88);
+  EXPECT_EQ(machine.backup_buffer[0x30], 0x11);
+  EXPECT_EQ(machine.backup_buffer[0x31], 0);
+  EXPECT_EQ(machine.backup_buffer[0x35], 0);
+  EXPECT_EQ(machine.backup_buffer[0x36], 0x33);
+  EXPECT_EQ(machine.backup_buffer[0x37], 0);
 }
 
 TEST_F(MemoryTest, IoWritesReachTheRegisterImage) {

@@ -158,7 +158,9 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
     std::uint32_t value = start.r[i];
     uc_reg_write(uc_, register_ids[i], &value);
   }
-  std::uint32_t pc = start.r[15];
+  // Unicorn takes the state from bit 0 of a PC write, whatever the CPSR said.
+  const std::uint32_t thumb = (start.cpsr & 0x20) != 0 ? 1u : 0u;
+  std::uint32_t pc = start.r[15] | thumb;
   uc_reg_write(uc_, UC_ARM_REG_R15, &pc);
   std::uint32_t check = 0;
   uc_reg_read(uc_, UC_ARM_REG_CPSR, &check);
@@ -167,7 +169,7 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
     return result;
   }
 
-  std::uint64_t begin = start.r[15] | ((start.cpsr & 0x20) != 0 ? 1u : 0u);
+  std::uint64_t begin = start.r[15] | thumb;
   uc_err err = uc_emu_start(uc_, begin, stop_address, 0, max_instructions);
 
   for (unsigned i = 0; i < 16; ++i) uc_reg_read(uc_, register_ids[i], &result.state.r[i]);

@@ -65,8 +65,9 @@ class UnicornReference {
   std::vector<std::uint8_t> read_bytes(std::uint32_t address, std::size_t count) const;
   std::uint32_t read_word(std::uint32_t address) const;
 
-  // Runs ARM code from start.r[15] in the mode, flags and state of start.cpsr until the next
-  // instruction would be the one at `stop_address`, or until `max_instructions` have run.
+  // Runs code from start.r[15] in the mode, flags and state (ARM or Thumb) of start.cpsr until
+  // the next instruction would be the one at `stop_address`, or until `max_instructions` have
+  // run.
   // Code written since the previous run is always seen: cached translations are dropped.
   ReferenceResult run(const ReferenceState& start, std::uint32_t stop_address,
                       std::uint64_t max_instructions);
