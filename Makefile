@@ -32,6 +32,12 @@ else
 	@echo "Running our demo cartridge for $(FRAMES) frames (source: tests/roms/demo.S)"
 	@$(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats --dump 2000000:16 $(DEMO_ROM) \
 	  | ./scripts/explain-demo.sh
+	@echo "Then our picture cartridge (tests/roms/backgrounds.S): video modes 0-5, 30 frames each;"
+	@echo "a screenshot in the middle of each mode:"
+	@for m in 0 1 2 3 4 5; do \
+	  $(BUILD_DIR)/app/orvane --headless --frames $$((m * 30 + 20)) \
+	    --screenshot $(BUILD_DIR)/mode$$m.png $(BUILD_DIR)/tests/roms/backgrounds.gba \
+	  && echo "  mode $$m: $(BUILD_DIR)/mode$$m.png"; done
 endif
 
 clean:

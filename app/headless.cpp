@@ -6,8 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/audio_wav.h"
 #include "app/machine_report.h"
 #include "app/run_stats.h"
+#include "app/screenshot.h"
 #include "core/cartridge.h"
 #include "core/memory.h"
 #include "core/save_file.h"
@@ -28,6 +30,7 @@ constexpr int EXIT_LOAD_FAILED = 1;
 constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_EMULATION_FAILED = 3;
 constexpr int EXIT_SAVE_FAILED = 4;
+constexpr int EXIT_AUDIO_FAILED = 5;
 
 std::uint32_t frames_wanted;
 
@@ -119,6 +122,22 @@ void report_bad_jump() {
                machine.frames_done + 1, reg[SLOT_PC], thumb ? "Thumb" : "ARM");
 }
 
+// Sound is on only with --audio: without it the generator stays disabled and requests nothing.
+bool open_audio(const Options& options) {
+  if (options.audio_path.empty() || open_wav_audio(options.audio_path)) return true;
+  std::fprintf(stderr, "orvane: --audio %s: cannot be created (%s)\n", options.audio_path.c_str(),
+               std::strerror(errno));
+  return false;
+}
+
+// Returns the exit status the sound file adds: 0, or EXIT_AUDIO_FAILED when it is incomplete.
+int close_audio(const Options& options) {
+  if (options.audio_path.empty() || close_wav_audio()) return 0;
+  std::fprintf(stderr, "orvane: --audio %s: could not be written completely\n",
+               options.audio_path.c_str());
+  return EXIT_AUDIO_FAILED;
+}
+
 void print_results(const Options& options) {
   if (options.regs) print_registers(stdout);
   for (const MemoryDump& dump : options.dumps) print_memory(stdout, dump.address, dump.length);
@@ -130,6 +149,7 @@ void print_results(const Options& options) {
 int run_headless(const Options& options) {
   if (!save_dir_usable(options.save_dir)) return EXIT_BAD_COMMAND_LINE;
   if (!open_host_resources() || !start_game(options)) return EXIT_LOAD_FAILED;
+  if (!open_audio(options)) return EXIT_BAD_COMMAND_LINE;
   frames_wanted = options.frames;
   scheduler_host.frame_hook = stop_after_enough_frames;
   if (options.stats) start_run_stats();
@@ -139,6 +159,14 @@ int run_headless(const Options& options) {
   if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
   // Before the results: a dump of the save region must not decide the save's type.
   int save_status = write_game_save();
+  if (int audio_status = close_audio(options); audio_status != 0 && save_status == 0) {
+    save_status = audio_status;
+  }
+  if (!options.screenshot_path.empty() &&
+      !write_screenshot(options.screenshot_path.c_str(), machine.frame_pixels)) {
+    std::fprintf(stderr, "orvane: --screenshot %s: cannot be written\n", options.screenshot_path.c_str());
+    if (save_status == 0) save_status = EXIT_BAD_COMMAND_LINE;
+  }
   print_results(options);
   return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : save_status;
 }

@@ -79,6 +79,13 @@ struct Parser {
     return true;
   }
 
+  bool audio() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--audio needs a file name");
+    options.audio_path = text;
+    return true;
+  }
+
   bool rom(const char* text) {
     if (!options.rom_path.empty()) return fail(std::string("more than one cartridge: ") + text);
     options.rom_path = text;
@@ -104,6 +111,13 @@ struct Parser {
     if (std::strcmp(arg, "--frames") == 0) return frames();
     if (std::strcmp(arg, "--dump") == 0) return dump();
     if (std::strcmp(arg, "--save-dir") == 0) return save_dir();
+    if (std::strcmp(arg, "--screenshot") == 0) {
+      const char* text = next_value();
+      if (text == nullptr || text[0] == '\0') return fail("--screenshot needs a file name");
+      options.screenshot_path = text;
+      return true;
+    }
+    if (std::strcmp(arg, "--audio") == 0) return audio();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
     if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
@@ -149,6 +163,8 @@ void print_usage(std::FILE* out) {
       "  --regs           r0-r15 and cpsr of the current mode after the run\n"
       "  --dump ADDR:LEN  LEN bytes of guest memory from hexadecimal ADDR after the run\n"
       "  --save-dir DIR   keep the game's .sav file in DIR instead of beside ROM\n"
+      "  --screenshot PNG write the last frame to PNG, 240 x 160\n"
+      "  --audio FILE     turn sound on and write it to FILE as 16-bit stereo 44100 Hz WAV\n"
       "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
       "       orvane --help\n",
       out);

@@ -21,6 +21,8 @@ struct Options {
   bool regs = false;
   std::vector<MemoryDump> dumps;
   std::string save_dir;  // empty: the save file lies beside the cartridge
+  std::string screenshot_path;  // empty: no picture; else the PNG of the last frame
+  std::string audio_path;  // empty: no sound; else the WAV file the sound goes to
 };
 
 // Fills `options` from argv. On a bad command line returns false with the reason in `error`.

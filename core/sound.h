@@ -1,6 +1,6 @@
 #pragma once
-// The sound generator's entry points used by the rest of the machine. Until the generator is
-// built they do nothing.
+// The sound generator's entry points used by the rest of the machine. Nothing here runs while
+// the core's sound-enable flag (core/sound_output.h) is clear.
 
 #include <cstdint>
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/sound_state.h"
+
 // Register-area slots with a role outside the guest register file.
 enum RegisterSlot : unsigned {
   SLOT_SP = 13,
@@ -177,6 +179,17 @@ struct MachineState {
   std::int32_t affine_ref_y[2];
 
   DirectSoundChannel direct_sound[2];  // FIFO A, FIFO B
+
+  // Renderer: the finished picture (5-6-5, rows of 240), the per-line object lists (lists 0-3 by
+  // priority, 4 the OBJ window) rebuilt only when OAM changes, and the current line's layers.
+  std::uint16_t frame_pixels[160 * 240];
+  std::uint32_t object_line_count[5][160];
+  std::uint8_t object_line_list[5][160][128];
+  std::uint32_t semi_transparent_count[160];
+  std::uint8_t layer_order[8];
+  std::uint32_t layer_count;
+
+  SoundState sound;  // mixing ring and generated channels
 };
 
 extern MachineState machine;

@@ -1,46 +1,11 @@
 #include "arm_instruction_generator.h"
 
-#include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <iterator>
-#include <random>
+#include <vector>
+
+#include "case_builder.h"
+#include "disassembly_text.h"
 
 namespace {
-
-constexpr unsigned PC = 15;
-constexpr unsigned SP = 13;
-constexpr unsigned LR = 14;
-constexpr unsigned NO_REGISTER = 16;
-constexpr std::uint32_t GENERAL_REGISTERS = 0x7FFF;  // r0-r14
-
-constexpr std::uint32_t bit(unsigned r) { return 1u << r; }
-
-constexpr std::uint32_t FLAG_N = 1u << 31;
-constexpr std::uint32_t FLAG_Z = 1u << 30;
-constexpr std::uint32_t FLAG_C = 1u << 29;
-constexpr std::uint32_t FLAG_V = 1u << 28;
-
-constexpr unsigned COND_AL = 14;
-
-constexpr std::uint32_t MODE_FIQ = 0x11;
-constexpr std::uint32_t MODE_IRQ = 0x12;
-constexpr std::uint32_t MODE_SVC = 0x13;
-constexpr std::uint32_t MODE_ABT = 0x17;
-constexpr std::uint32_t MODE_UND = 0x1B;
-constexpr std::uint32_t MODE_SYSTEM = 0x1F;
-
-std::uint64_t mix64(std::uint64_t x) {
-  x += 0x9E3779B97F4A7C15ull;
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  return x ^ (x >> 31);
-}
-
-std::uint32_t ror32(std::uint32_t value, unsigned amount) {
-  amount &= 31;
-  return amount == 0 ? value : (value >> amount) | (value << (32 - amount));
-}
 
 // The flags each condition reads: a condition may only follow an instruction that left those
 // flags meaningful.
@@ -71,41 +36,9 @@ std::uint32_t shifted_by_immediate(std::uint32_t rm, unsigned type, unsigned amo
   }
 }
 
-bool inside_a_window(std::uint32_t address, std::uint32_t size) {
-  for (const DataWindow& w : DATA_WINDOWS) {
-    if (address >= w.base && address - w.base <= w.size - size) return true;
-  }
-  return false;
-}
-
-class Builder {
+class Builder : public CaseBuilder<ArmCase> {
  public:
-  Builder(std::uint64_t seed) : rng_(seed) {}
-
-  std::uint32_t bits32() { return static_cast<std::uint32_t>(rng_()); }
-  unsigned below(unsigned n) { return static_cast<unsigned>(rng_() % n); }
-  bool chance(unsigned percent) { return below(100) < percent; }
-  template <typename T, std::size_t N>
-  T pick(const T (&options)[N]) {
-    return options[below(N)];
-  }
-
-  // Values near the edges where carries, overflows and sign changes happen, and plain noise.
-  std::uint32_t interesting() {
-    switch (below(10)) {
-      case 0: return below(17);
-      case 1: return 0u - below(17);
-      case 2: {
-        static constexpr std::uint32_t edges[] = {0x80000000u, 0x7FFFFFFFu, 0x80000001u,
-                                                  0xFFFFFFFFu, 0,           0x7FFFFFFEu,
-                                                  0x00008000u, 0x0000FFFFu, 0xFFFF0000u};
-        return pick(edges);
-      }
-      case 3: return bit(below(32));
-      case 4: return bits32() & 0xFFFF;
-      default: return bits32();
-    }
-  }
+  using CaseBuilder::CaseBuilder;
 
   // Values for the amount register of a shift by register: the low byte decides, so every
   // range of it appears, sometimes under random upper bits.
@@ -132,22 +65,6 @@ class Builder {
     }
   }
 
-  // Any of r0-r14 outside `exclude`, NO_REGISTER if there is none.
-  unsigned any_register(std::uint32_t exclude) { return random_in(GENERAL_REGISTERS & ~exclude); }
-
-  // A register no instruction so far has read or written, so that its starting value can still
-  // be chosen; NO_REGISTER if all are taken.
-  unsigned fresh_register(std::uint32_t exclude) {
-    return random_in(GENERAL_REGISTERS & ~touched & ~exclude);
-  }
-
-  void set_initial(unsigned r, std::uint32_t value) {
-    c.r[r] = value;
-    touched |= bit(r);
-    known |= bit(r);
-    values[r] = value;
-  }
-
   void emit(std::uint32_t word, std::uint32_t reads, std::uint32_t writes) {
     c.code.push_back(word);
     touched |= (reads | writes) & GENERAL_REGISTERS;
@@ -157,53 +74,21 @@ class Builder {
     return c.code_address + 4 * static_cast<std::uint32_t>(c.code.size());
   }
 
-  ArmCase c;
-  std::uint32_t touched = 0;   // starting values already relied on
-  std::uint32_t known = 0;     // registers whose current value `values` holds
-  std::uint32_t values[16] = {};
-  std::uint32_t bases = 0;     // address registers later instructions may still use
-
-  // What an attempt at one instruction may change before it finds its choices unusable and
-  // starts over; registers it claimed are given back.
-  struct Bookmark {
-    std::uint32_t r[16];
-    std::uint32_t touched, known, bases;
-    std::uint32_t values[16];
+  struct Bookmark : RegisterBookmark {
     std::size_t code_size, literal_count;
   };
   Bookmark bookmark() const {
     Bookmark m{};
-    std::copy(std::begin(c.r), std::end(c.r), m.r);
-    std::copy(std::begin(values), std::end(values), m.values);
-    m.touched = touched;
-    m.known = known;
-    m.bases = bases;
+    save_registers(m);
     m.code_size = c.code.size();
     m.literal_count = c.literals.size();
     return m;
   }
   void restore(const Bookmark& m) {
-    std::copy(std::begin(m.r), std::end(m.r), c.r);
-    std::copy(std::begin(m.values), std::end(m.values), values);
-    touched = m.touched;
-    known = m.known;
-    bases = m.bases;
+    restore_registers(m);
     c.code.resize(m.code_size);
     c.literals.resize(m.literal_count);
   }
-
- private:
-  unsigned random_in(std::uint32_t set) {
-    int count = __builtin_popcount(set);
-    if (count == 0) return NO_REGISTER;
-    unsigned n = below(static_cast<unsigned>(count));
-    for (unsigned r = 0; r < 16; ++r) {
-      if ((set & bit(r)) != 0 && n-- == 0) return r;
-    }
-    return NO_REGISTER;
-  }
-
-  std::mt19937_64 rng_;
 };
 
 // ---- Data processing -------------------------------------------------------------------------
@@ -440,6 +325,19 @@ std::uint32_t literal_offset(const Builder& b, std::size_t index) {
   return b.c.literal_address() + 4 * static_cast<std::uint32_t>(index) - (b.next_address() + 8);
 }
 
+// Emits a single or halfword transfer. When it runs, a loaded register no longer holds what
+// the builder knew of it, and a written-back base (NO_REGISTER if none) holds `moved`.
+void emit_transfer(Builder& b, std::uint32_t word, std::uint32_t reads, bool load, unsigned rd,
+                   bool executes, unsigned written_back, std::uint32_t moved) {
+  b.emit(word, reads | (load ? 0 : bit(rd)), load ? bit(rd) : 0);
+  if (!executes) return;
+  if (written_back != NO_REGISTER) b.values[written_back] = moved;
+  if (load) {
+    b.known &= ~bit(rd);
+    b.bases &= ~bit(rd);
+  }
+}
+
 void emit_single_transfer(Builder& b) {
   const std::uint32_t flags = b.c.cpsr;  // memory instructions leave the flags alone
   const Builder::Bookmark start = b.bookmark();
@@ -521,14 +419,7 @@ void emit_single_transfer(Builder& b) {
     std::uint32_t word = cond << 28 | 0x04000000u | (pre ? 1u << 24 : 0) | (up ? 1u << 23 : 0) |
                          (byte ? 1u << 22 : 0) | (w ? 1u << 21 : 0) | (load ? 1u << 20 : 0) |
                          rn << 16 | rd << 12 | offset_field;
-    b.emit(word, reads | (load ? 0 : bit(rd)), load ? bit(rd) : 0);
-    if (executes) {
-      if (writeback) b.values[rn] = moved;
-      if (load) {
-        b.known &= ~bit(rd);
-        b.bases &= ~bit(rd);
-      }
-    }
+    emit_transfer(b, word, reads, load, rd, executes, writeback ? rn : NO_REGISTER, moved);
     return;
   }
 }
@@ -603,14 +494,7 @@ void emit_halfword_transfer(Builder& b) {
     std::uint32_t word = cond << 28 | 0x90u | (pre ? 1u << 24 : 0) | (up ? 1u << 23 : 0) |
                          (w ? 1u << 21 : 0) | (load ? 1u << 20 : 0) | rn << 16 | rd << 12 |
                          sh << 5 | low_fields;
-    b.emit(word, reads | (load ? 0 : bit(rd)), load ? bit(rd) : 0);
-    if (executes) {
-      if (writeback) b.values[rn] = moved;
-      if (load) {
-        b.known &= ~bit(rd);
-        b.bases &= ~bit(rd);
-      }
-    }
+    emit_transfer(b, word, reads, load, rd, executes, writeback ? rn : NO_REGISTER, moved);
     return;
   }
 }
@@ -991,7 +875,7 @@ bool arm_condition_passes(unsigned cond, std::uint32_t cpsr) {
 }
 
 ArmCase generate_arm_case(ArmCaseClass case_class, std::uint64_t seed, std::uint64_t index) {
-  Builder b(mix64(mix64(seed ^ (static_cast<std::uint64_t>(case_class) << 56)) ^ index));
+  Builder b(case_stream_seed(seed, 0, static_cast<unsigned>(case_class), index));
   ArmCase& c = b.c;
   switch (b.below(10)) {
     case 0: c.code_address = IWRAM_CODE_ADDRESS; break;
@@ -1001,15 +885,7 @@ ArmCase generate_arm_case(ArmCaseClass case_class, std::uint64_t seed, std::uint
   for (unsigned r = 0; r < 15; ++r) c.r[r] = b.interesting();
   c.r[15] = c.code_address;
   c.cpsr = (b.bits32() & 0xF0000000u) | b.below(4) << 6 | MODE_SYSTEM;
-  for (unsigned w = 0; w < 2; ++w) {
-    c.window_bytes[w].resize(DATA_WINDOWS[w].size);
-    for (std::size_t i = 0; i < c.window_bytes[w].size(); i += 8) {
-      std::uint64_t noise = mix64(seed ^ index ^ (i << 20) ^ w);
-      for (unsigned k = 0; k < 8; ++k) {
-        c.window_bytes[w][i + k] = static_cast<std::uint8_t>(noise >> (8 * k));
-      }
-    }
-  }
+  fill_data_windows(c.window_bytes, seed, index, 0);
 
   switch (case_class) {
     case ArmCaseClass::DATA_PROCESSING: generate_data_processing(b); break;
@@ -1031,21 +907,9 @@ namespace {
 
 const char* const condition_names[16] = {"eq", "ne", "cs", "cc", "mi", "pl", "vs", "vc",
                                          "hi", "ls", "ge", "lt", "gt", "le", "",   "nv"};
-const char* const register_names[16] = {"r0", "r1", "r2",  "r3",  "r4",  "r5", "r6", "r7",
-                                        "r8", "r9", "r10", "r11", "r12", "sp", "lr", "pc"};
 const char* const shift_names[4] = {"lsl", "lsr", "asr", "ror"};
 const char* const data_names[16] = {"and", "eor", "sub", "rsb", "add", "adc", "sbc", "rsc",
                                     "tst", "teq", "cmp", "cmn", "orr", "mov", "bic", "mvn"};
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-  char buffer[160];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(buffer, sizeof buffer, pattern, args);
-  va_end(args);
-  return buffer;
-}
 
 std::string shifted_register(std::uint32_t insn) {
   const char* rm = register_names[insn & 15];

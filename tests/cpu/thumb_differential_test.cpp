@@ -9,9 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <sstream>
@@ -19,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "differential_support.h"
 #include "guest_machine.h"
 #include "thumb_instruction_generator.h"
 #include "unicorn_reference.h"
@@ -32,52 +31,11 @@ namespace {
 
 constexpr std::uint64_t DEFAULT_SEED = 0x7A3B5EED;
 constexpr std::uint64_t DEFAULT_CASES = 2000;
-constexpr int MAX_REPORTED_FAILURES = 5;
-constexpr std::uint16_t THUMB_BRANCH_TO_SELF = 0xE7FE;  // B .
-constexpr std::uint32_t ARM_BRANCH_TO_SELF = 0xEAFFFFFE;
-// A random case runs a few dozen instructions; anything near these limits has gone astray.
-constexpr std::uint64_t CASE_CYCLES = 100'000;
-constexpr std::uint64_t CASE_INSTRUCTIONS = 10'000;
 
 constexpr std::uint32_t SYSTEM_THUMB = 0x3F;
 constexpr std::uint32_t SYSTEM_ARM = 0x1F;
 
-struct Settings {
-  std::uint64_t seed = DEFAULT_SEED;
-  std::uint64_t cases = DEFAULT_CASES;
-  bool single = false;
-  std::uint64_t single_case = 0;
-};
-
-bool read_number(const char* name, std::uint64_t& out) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  unsigned long long value = std::strtoull(text, &end, 0);
-  if (end == text || *end != '\0') {
-    ADD_FAILURE() << name << "=" << text << " is not a number";
-    return false;
-  }
-  out = value;
-  return true;
-}
-
-Settings settings() {
-  Settings s;
-  read_number("ORVANE_DIFF_SEED", s.seed);
-  read_number("ORVANE_DIFF_CASES", s.cases);
-  s.single = read_number("ORVANE_DIFF_CASE", s.single_case);
-  return s;
-}
-
-std::string hex(std::uint32_t value) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "0x%08x", value);
-  return buffer;
-}
-
-const char* const register_names[16] = {"r0", "r1", "r2",  "r3",  "r4",  "r5", "r6", "r7",
-                                        "r8", "r9", "r10", "r11", "r12", "sp", "lr", "pc"};
+DiffSettings settings() { return diff_settings(DEFAULT_SEED, DEFAULT_CASES); }
 
 // The stop instruction the driver plants, in the state the case starts (and ends) in.
 std::vector<std::uint16_t> stop_halfwords(const ThumbCase& c) {
@@ -86,124 +44,20 @@ std::vector<std::uint16_t> stop_halfwords(const ThumbCase& c) {
           static_cast<std::uint16_t>(ARM_BRANCH_TO_SELF >> 16)};
 }
 
-std::vector<std::uint8_t> bytes_of(const std::vector<std::uint16_t>& halfwords) {
-  std::vector<std::uint8_t> bytes(halfwords.size() * 2);
-  for (std::size_t i = 0; i < halfwords.size(); ++i) {
-    bytes[2 * i] = static_cast<std::uint8_t>(halfwords[i]);
-    bytes[2 * i + 1] = static_cast<std::uint8_t>(halfwords[i] >> 8);
-  }
-  return bytes;
-}
-
-// ---- Running a case on each side -------------------------------------------------------------
-
-struct Outcome {
-  bool stopped = false;
-  std::string status;
-  std::uint32_t r[16] = {};
-  std::uint32_t cpsr = 0;
-  std::vector<std::uint8_t> windows[2];
-};
-
-class Reference {
- public:
-  Reference() { unicorn_.clear_memory(); }
-  UnicornReference& unicorn() { return unicorn_; }
-
-  Outcome run(const ThumbCase& c) {
-    // Leave memory as a fresh machine would have it apart from what this case writes: the
-    // previous case's code, pool and data go.
-    for (const Placed& p : placed_) {
-      const std::vector<std::uint8_t> zeros(p.bytes, 0);
-      unicorn_.write_bytes(p.address, zeros.data(), zeros.size());
-    }
-    placed_.clear();
-    for (unsigned w = 0; w < 2; ++w) {
-      unicorn_.write_bytes(DATA_WINDOWS[w].base, c.window_bytes[w].data(),
-                           c.window_bytes[w].size());
-    }
-    std::vector<std::uint16_t> code = c.code.halfwords;
-    for (std::uint16_t h : stop_halfwords(c)) code.push_back(h);
-    place(c.code.address, bytes_of(code));
-    if (!c.far.halfwords.empty()) place(c.far.address, bytes_of(c.far.halfwords));
-    if (!c.literals.empty()) {
-      std::vector<std::uint8_t> pool(c.literals.size() * 4);
-      for (std::size_t i = 0; i < c.literals.size(); ++i) {
-        for (unsigned b = 0; b < 4; ++b) {
-          pool[4 * i + b] = static_cast<std::uint8_t>(c.literals[i] >> (8 * b));
-        }
-      }
-      place(c.literal_address(), pool);
-    }
-
-    ReferenceState start{};
-    std::memcpy(start.r, c.r, sizeof start.r);
-    start.cpsr = c.cpsr;
-    ReferenceResult result = unicorn_.run(start, c.stop_address(), CASE_INSTRUCTIONS);
-    Outcome out;
-    out.stopped = result.status == ReferenceStatus::STOPPED;
-    out.status = out.stopped ? "stopped" : result.message;
-    std::memcpy(out.r, result.state.r, sizeof out.r);
-    out.cpsr = result.state.cpsr;
-    for (unsigned w = 0; w < 2; ++w) {
-      out.windows[w] = unicorn_.read_bytes(DATA_WINDOWS[w].base, DATA_WINDOWS[w].size);
-    }
-    return out;
-  }
-
- private:
-  struct Placed {
-    std::uint32_t address;
-    std::size_t bytes;
-  };
-  void place(std::uint32_t address, const std::vector<std::uint8_t>& bytes) {
-    unicorn_.write_bytes(address, bytes.data(), bytes.size());
-    placed_.push_back({address, bytes.size()});
-  }
-
-  UnicornReference unicorn_;
-  std::vector<Placed> placed_;
-};
-
-const char* describe(RunResult result) {
-  switch (result) {
-    case RunResult::STOPPED: return "stopped";
-    case RunResult::BAD_JUMP: return "bad jump";
-    case RunResult::OUT_OF_TIME: return "out of time";
-  }
-  return "?";
-}
-
-Outcome run_on_translator(const ThumbCase& c, std::uint64_t cycles = CASE_CYCLES) {
-  reset_guest_machine();
-  for (unsigned w = 0; w < 2; ++w) {
-    write_guest_bytes(DATA_WINDOWS[w].base, c.window_bytes[w].data(), c.window_bytes[w].size());
-  }
-  write_guest_halfwords(c.code.address, c.code.halfwords);
-  if (!c.far.halfwords.empty()) write_guest_halfwords(c.far.address, c.far.halfwords);
-  if (!c.literals.empty()) write_guest_words(c.literal_address(), c.literals);
-
-  GuestState start{};
-  std::memcpy(start.r, c.r, sizeof start.r);
-  start.cpsr = c.cpsr;
-  GuestState end{};
-  RunResult result = run_guest(start, c.stop_address(), end, cycles);
-  Outcome out;
-  out.stopped = result == RunResult::STOPPED;
-  out.status = describe(result);
-  std::memcpy(out.r, end.r, sizeof out.r);
-  out.cpsr = end.cpsr;
-  for (unsigned w = 0; w < 2; ++w) {
-    const DataWindow& window = DATA_WINDOWS[w];
-    out.windows[w].resize(window.size);
-    for (std::uint32_t offset = 0; offset < window.size; offset += 4) {
-      std::uint32_t word = read_guest_word(window.base + offset);
-      for (unsigned b = 0; b < 4; ++b) {
-        out.windows[w][offset + b] = static_cast<std::uint8_t>(word >> (8 * b));
-      }
-    }
-  }
-  return out;
+CaseImage image_of(const ThumbCase& c) {
+  CaseImage image;
+  image.code = {c.code.address, bytes_of(c.code.halfwords)};
+  image.stop = bytes_of(stop_halfwords(c));
+  if (!c.far.halfwords.empty()) image.others.push_back({c.far.address, bytes_of(c.far.halfwords)});
+  if (!c.literals.empty()) image.others.push_back({c.literal_address(), bytes_of(c.literals)});
+  image.window_bytes = c.window_bytes;
+  std::memcpy(image.r, c.r, sizeof image.r);
+  image.cpsr = c.cpsr;
+  image.stop_address = c.stop_address();
+  image.cpsr_mask = c.cpsr_mask;
+  image.mask_reason = &c.mask_reason;
+  image.broken_shows_pc = true;
+  return image;
 }
 
 // ---- Comparing and reporting -----------------------------------------------------------------
@@ -252,87 +106,15 @@ std::string listing(const ThumbCase& c) {
   return out.str();
 }
 
-std::string registers(const std::uint32_t* r, std::uint32_t cpsr) {
-  std::ostringstream out;
-  for (unsigned i = 0; i < 16; ++i) {
-    out << (i % 4 == 0 ? "    " : "  ") << register_names[i] << (i < 10 ? " =" : "=") << hex(r[i]);
-    if (i % 4 == 3) out << "\n";
-  }
-  out << "    cpsr=" << hex(cpsr) << "\n";
-  return out.str();
+std::string title(ThumbCaseClass case_class) {
+  return std::string("Thumb ") + thumb_case_class_name(case_class);
 }
 
-// Empty when the translator's outcome matches the reference's.
-std::string differences(const ThumbCase& c, const Outcome& expected, const Outcome& actual) {
-  std::ostringstream out;
-  if (!expected.stopped) {
-    out << "  the reference did not reach the stop address (" << expected.status
-        << ", pc " << hex(expected.r[15]) << "): the generated case is broken\n";
-    return out.str();
-  }
-  if (!actual.stopped) out << "  translator: " << actual.status << " instead of stopping\n";
-  for (unsigned i = 0; i < 15; ++i) {
-    if (expected.r[i] != actual.r[i]) {
-      out << "  " << register_names[i] << ": expected " << hex(expected.r[i]) << ", got "
-          << hex(actual.r[i]) << "\n";
-    }
-  }
-  if (actual.stopped && actual.r[15] != c.stop_address()) {
-    out << "  pc: expected " << hex(c.stop_address()) << ", got " << hex(actual.r[15]) << "\n";
-  }
-  if (((expected.cpsr ^ actual.cpsr) & c.cpsr_mask) != 0) {
-    out << "  cpsr: expected " << hex(expected.cpsr) << ", got " << hex(actual.cpsr);
-    if (c.cpsr_mask != 0xFFFFFFFF) {
-      out << " (bits " << hex(c.cpsr_mask) << " compared: " << c.mask_reason << ")";
-    }
-    out << "\n";
-  }
-  for (unsigned w = 0; w < 2; ++w) {
-    const std::vector<std::uint8_t>& e = expected.windows[w];
-    const std::vector<std::uint8_t>& a = actual.windows[w];
-    std::size_t differing = 0;
-    std::ostringstream bytes;
-    for (std::size_t i = 0; i < e.size() && i < a.size(); ++i) {
-      if (e[i] == a[i]) continue;
-      if (differing < 8) {
-        char line[80];
-        std::snprintf(line, sizeof line, "    %08x: expected %02x, got %02x (was %02x)\n",
-                      DATA_WINDOWS[w].base + static_cast<std::uint32_t>(i), e[i], a[i],
-                      c.window_bytes[w][i]);
-        bytes << line;
-      }
-      ++differing;
-    }
-    if (differing != 0) {
-      out << "  memory: " << differing << " byte(s) differ in " << hex(DATA_WINDOWS[w].base) << "-"
-          << hex(DATA_WINDOWS[w].base + DATA_WINDOWS[w].size - 1) << ", first ones:\n"
-          << bytes.str();
-    }
-  }
-  return out.str();
-}
-
-std::string class_filter_name(ThumbCaseClass case_class) {
-  std::string name = thumb_case_class_name(case_class);
-  for (char& ch : name) {
-    if (ch == ' ') ch = '_';
-  }
-  return name;
-}
-
-std::string report(ThumbCaseClass case_class, const Settings& s, std::uint64_t index,
+std::string report(ThumbCaseClass case_class, const DiffSettings& s, std::uint64_t index,
                    const ThumbCase& c, const std::string& diff) {
-  std::ostringstream out;
-  char seed[32];
-  std::snprintf(seed, sizeof seed, "0x%" PRIx64, s.seed);
-  out << "Thumb " << thumb_case_class_name(case_class) << " case " << index << " of seed " << seed
-      << " (again on its own: ORVANE_DIFF_SEED=" << seed << " ORVANE_DIFF_CASE=" << index
-      << " translator_test --gtest_filter='ThumbFormats/*/" << class_filter_name(case_class)
-      << "')\n"
-      << "  code:\n"
-      << listing(c) << "  start:\n"
-      << registers(c.r, c.cpsr) << diff;
-  return out.str();
+  return report(title(case_class),
+                "ThumbFormats/*/" + class_filter_name(thumb_case_class_name(case_class)), s,
+                index, image_of(c), listing(c), diff);
 }
 
 // ---- The random classes ----------------------------------------------------------------------
@@ -341,33 +123,21 @@ class ThumbDifferentialTest : public ::testing::TestWithParam<ThumbCaseClass> {}
 
 TEST_P(ThumbDifferentialTest, TranslatorMatchesTheReference) {
   const ThumbCaseClass case_class = GetParam();
-  const Settings s = settings();
+  const DiffSettings s = settings();
   Reference reference;
   ASSERT_TRUE(reference.unicorn().ready()) << reference.unicorn().error();
 
-  const std::uint64_t first = s.single ? s.single_case : 0;
-  const std::uint64_t last = s.single ? s.single_case + 1 : s.cases;
-  int failures = 0;
-  std::uint64_t run = 0;
-  for (std::uint64_t index = first; index < last && failures < MAX_REPORTED_FAILURES; ++index) {
+  run_cases(s, title(case_class), [&](std::uint64_t index) {
     const ThumbCase c = generate_thumb_case(case_class, s.seed, index);
-    const Outcome expected = reference.run(c);
-    const Outcome actual = run_on_translator(c);
-    ++run;
-    const std::string diff = differences(c, expected, actual);
-    if (!diff.empty()) {
-      ++failures;
-      ADD_FAILURE() << report(case_class, s, index, c, diff);
-    }
-  }
-  if (failures >= MAX_REPORTED_FAILURES) {
-    std::printf("[ stopped  ] Thumb %s: first %d failures reported after %" PRIu64 " cases\n",
-                thumb_case_class_name(case_class), failures, run);
-  }
+    const CaseImage image = image_of(c);
+    const std::string diff =
+        differences(image, reference.run(image), run_on_translator(image));
+    return diff.empty() ? diff : report(case_class, s, index, c, diff);
+  });
 }
 
 std::string class_test_name(const ::testing::TestParamInfo<ThumbCaseClass>& info) {
-  return class_filter_name(info.param);
+  return class_filter_name(thumb_case_class_name(info.param));
 }
 
 INSTANTIATE_TEST_SUITE_P(ThumbFormats, ThumbDifferentialTest,
@@ -409,21 +179,8 @@ void append_thumb(ThumbCase& c, std::vector<std::uint16_t> halfwords) {
   }
 }
 
-// One for all directed cases: setting Unicorn up costs more than running a case.
-Reference& shared_reference() {
-  static Reference reference;
-  return reference;
-}
-
-// Empty when the translator agrees with the reference, else the whole story.
 std::string directed_difference(const ThumbCase& c, std::uint64_t cycles = CASE_CYCLES) {
-  Reference& reference = shared_reference();
-  if (!reference.unicorn().ready()) return reference.unicorn().error();
-  const Outcome expected = reference.run(c);
-  const Outcome actual = run_on_translator(c, cycles);
-  const std::string diff = differences(c, expected, actual);
-  if (diff.empty()) return diff;
-  return "code:\n" + listing(c) + "start:\n" + registers(c.r, c.cpsr) + diff;
+  return directed_difference(image_of(c), [&] { return listing(c); }, cycles);
 }
 
 void expect_same_as_reference(const ThumbCase& c, std::uint64_t cycles = CASE_CYCLES) {
@@ -580,22 +337,11 @@ TEST(ThumbCaseGeneratorTest, SameSeedAndIndexGiveTheSameCase) {
   }
 }
 
-bool inside(std::uint32_t address, std::uint32_t size, std::uint32_t base, std::uint32_t bytes) {
-  return address >= base && address + size <= base + bytes;
-}
-
-bool inside_a_window_for_test(std::uint32_t address, std::uint32_t size) {
-  for (const DataWindow& w : DATA_WINDOWS) {
-    if (inside(address, size, w.base, w.size)) return true;
-  }
-  return false;
-}
-
 // Every generated case must reach its stop address on the oracle, touch only the data windows
 // (and read only its own code and literal pool), fit before its literal pool, and not depend on
 // banked registers it never set: otherwise a difference would say nothing about the translator.
 TEST(ThumbCaseGeneratorTest, CasesAreWellFormedOnTheReference) {
-  const Settings s = settings();
+  const DiffSettings s = settings();
   Reference first;
   Reference second;
   ASSERT_TRUE(first.unicorn().ready()) << first.unicorn().error();
@@ -615,22 +361,14 @@ TEST(ThumbCaseGeneratorTest, CasesAreWellFormedOnTheReference) {
       }
       first.unicorn().scramble_banked_registers(0x13579BDF);
       second.unicorn().scramble_banked_registers(0x2468ACE0);
-      const Outcome a = first.run(c);
-      const Outcome b = second.run(c);
+      const CaseImage image = image_of(c);
+      const Outcome a = first.run(image);
+      const Outcome b = second.run(image);
       if (!a.stopped) problems << "  " << a.status << " at " << hex(a.r[15]) << "\n";
       if (((a.cpsr ^ c.cpsr) & 0x3F) != 0) problems << "  ended in another mode or state\n";
-      for (const ReferenceAccess& access : first.unicorn().accesses()) {
-        bool allowed = inside_a_window_for_test(access.address, access.size);
-        if (!access.write) {
-          const auto pool_bytes = 4 * static_cast<std::uint32_t>(c.literals.size());
-          allowed = allowed || inside(access.address, access.size, c.literal_address(), pool_bytes);
-        }
-        if (!allowed) {
-          problems << "  " << (access.write ? "write" : "read") << " of " << access.size
-                   << " at " << hex(access.address) << "\n";
-        }
-      }
-      const std::string diff = differences(c, a, b);
+      const auto pool_bytes = 4 * static_cast<std::uint32_t>(c.literals.size());
+      problems << stray_accesses(first.unicorn().accesses(), {{c.literal_address(), pool_bytes}});
+      const std::string diff = differences(image, a, b);
       if (!diff.empty()) problems << "  depends on registers it never set:\n" << diff;
       if (!problems.str().empty()) {
         ++failures;

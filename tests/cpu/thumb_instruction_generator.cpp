@@ -1,31 +1,18 @@
 #include "thumb_instruction_generator.h"
 
-#include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <iterator>
-#include <random>
 #include <utility>
+#include <vector>
+
+#include "case_builder.h"
+#include "disassembly_text.h"
 
 namespace {
 
-constexpr unsigned SP = 13;
-constexpr unsigned LR = 14;
-constexpr unsigned PC = 15;
-constexpr unsigned NO_REGISTER = 16;
 constexpr std::uint32_t LOW_REGISTERS = 0xFF;
-constexpr std::uint32_t GENERAL_REGISTERS = 0x7FFF;  // r0-r14
-
-constexpr std::uint32_t bit(unsigned r) { return 1u << r; }
-
-constexpr std::uint32_t FLAG_C = 1u << 29;
 constexpr std::uint32_t THUMB_BIT = 0x20;
+// Keeps the Thumb cases of a seed apart from the ARM cases of the same class number.
+constexpr std::uint64_t THUMB_SALT = 0x7407B;
 
-constexpr std::uint32_t MODE_IRQ = 0x12;
-constexpr std::uint32_t MODE_SVC = 0x13;
-constexpr std::uint32_t MODE_SYSTEM = 0x1F;
-
-constexpr unsigned COND_AL = 14;
 constexpr std::uint16_t THUMB_NOP = 0x46C0;  // mov r8, r8
 
 // Thumb ALU operation numbers (bits 9-6 of format 4).
@@ -38,51 +25,12 @@ constexpr unsigned ALU_CMN = 11;
 constexpr unsigned ALU_MUL = 13;
 constexpr unsigned ALU_MVN = 15;
 
-std::uint64_t mix64(std::uint64_t x) {
-  x += 0x9E3779B97F4A7C15ull;
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  return x ^ (x >> 31);
-}
-
-bool inside_a_window(std::uint32_t address, std::uint32_t size) {
-  for (const DataWindow& w : DATA_WINDOWS) {
-    if (address >= w.base && address - w.base <= w.size - size) return true;
-  }
-  return false;
-}
-
 // Conditions a branch may use while C holds no defined value.
 bool reads_carry(unsigned cond) { return cond == 2 || cond == 3 || cond == 8 || cond == 9; }
 
-class Builder {
+class Builder : public CaseBuilder<ThumbCase> {
  public:
-  explicit Builder(std::uint64_t seed) : rng_(seed) {}
-
-  std::uint32_t bits32() { return static_cast<std::uint32_t>(rng_()); }
-  unsigned below(unsigned n) { return static_cast<unsigned>(rng_() % n); }
-  bool chance(unsigned percent) { return below(100) < percent; }
-  template <typename T, std::size_t N>
-  T pick(const T (&options)[N]) {
-    return options[below(N)];
-  }
-
-  // Values near the edges where carries, overflows and sign changes happen, and plain noise.
-  std::uint32_t interesting() {
-    switch (below(10)) {
-      case 0: return below(17);
-      case 1: return 0u - below(17);
-      case 2: {
-        static constexpr std::uint32_t edges[] = {0x80000000u, 0x7FFFFFFFu, 0x80000001u,
-                                                  0xFFFFFFFFu, 0,           0x7FFFFFFEu,
-                                                  0x00008000u, 0x0000FFFFu, 0xFFFF0000u};
-        return pick(edges);
-      }
-      case 3: return bit(below(32));
-      case 4: return bits32() & 0xFFFF;
-      default: return bits32();
-    }
-  }
+  using CaseBuilder::CaseBuilder;
 
   // Values for the amount register of a shift by register: only the low byte counts, so every
   // range of it appears, sometimes under random upper bits.
@@ -101,23 +49,11 @@ class Builder {
   }
 
   unsigned low_register(std::uint32_t exclude) { return random_in(LOW_REGISTERS & ~exclude); }
-  unsigned any_register(std::uint32_t exclude) { return random_in(GENERAL_REGISTERS & ~exclude); }
-  // A register no instruction so far has read or written, so that its starting value can still
-  // be chosen; NO_REGISTER if all are taken.
+  // A low register whose starting value can still be chosen; NO_REGISTER if all are taken.
   unsigned fresh_low(std::uint32_t exclude) {
     return random_in(LOW_REGISTERS & ~touched & ~exclude);
   }
-  unsigned fresh_register(std::uint32_t exclude) {
-    return random_in(GENERAL_REGISTERS & ~touched & ~exclude);
-  }
   unsigned known_low(std::uint32_t exclude) { return random_in(LOW_REGISTERS & known & ~exclude); }
-
-  void set_initial(unsigned r, std::uint32_t value) {
-    c.r[r] = value;
-    touched |= bit(r);
-    known |= bit(r);
-    values[r] = value;
-  }
 
   ThumbCode& out() { return far_ ? c.far : c.code; }
   std::uint32_t here() { return out().end(); }
@@ -192,30 +128,16 @@ class Builder {
     fixups_.clear();
   }
 
-  ThumbCase c;
-  std::uint32_t touched = 0;  // starting values already relied on
-  std::uint32_t known = 0;    // registers whose current value `values` holds
-  std::uint32_t values[16] = {};
-  std::uint32_t bases = 0;    // registers holding an address later accesses may still use
   bool carry_meaningless = false;  // after MUL, until an instruction sets C again
   std::vector<std::pair<std::uint32_t, std::uint32_t>> stores;  // (address, size) written
 
-  // What an attempt at one instruction may change before it finds its choices unusable and
-  // starts over.
-  struct Bookmark {
-    std::uint32_t r[16];
-    std::uint32_t values[16];
-    std::uint32_t touched, known, bases;
+  struct Bookmark : RegisterBookmark {
     bool carry_meaningless;
     std::size_t code_size, literal_count, store_count, fixup_count;
   };
   Bookmark bookmark() {
     Bookmark m{};
-    std::copy(std::begin(c.r), std::end(c.r), m.r);
-    std::copy(std::begin(values), std::end(values), m.values);
-    m.touched = touched;
-    m.known = known;
-    m.bases = bases;
+    save_registers(m);
     m.carry_meaningless = carry_meaningless;
     m.code_size = out().halfwords.size();
     m.literal_count = c.literals.size();
@@ -224,11 +146,7 @@ class Builder {
     return m;
   }
   void restore(const Bookmark& m) {
-    std::copy(std::begin(m.r), std::end(m.r), c.r);
-    std::copy(std::begin(m.values), std::end(m.values), values);
-    touched = m.touched;
-    known = m.known;
-    bases = m.bases;
+    restore_registers(m);
     carry_meaningless = m.carry_meaningless;
     out().halfwords.resize(m.code_size);
     out().roles.resize(m.code_size);
@@ -247,17 +165,6 @@ class Builder {
     unsigned label;
   };
 
-  unsigned random_in(std::uint32_t set) {
-    int count = __builtin_popcount(set);
-    if (count == 0) return NO_REGISTER;
-    unsigned n = below(static_cast<unsigned>(count));
-    for (unsigned r = 0; r < 16; ++r) {
-      if ((set & bit(r)) != 0 && n-- == 0) return r;
-    }
-    return NO_REGISTER;
-  }
-
-  std::mt19937_64 rng_;
   bool far_ = false;
   std::vector<std::uint32_t> labels_{UNPLACED};  // label 0 is STOP
   std::vector<Fixup> fixups_;
@@ -791,26 +698,26 @@ void generate_high_register(Builder& b) {
   }
 }
 
-void generate_pc_relative_load(Builder& b) {
-  const unsigned count = 1 + b.below(5);
+// Up to `most` instructions from `emit_one`, and now and then (`percent`) a register operation
+// among them, which leaves the bases of later accesses alone when `keep_bases` says so.
+void generate_with_data(Builder& b, unsigned most, unsigned percent, bool keep_bases,
+                        bool (*emit_one)(Builder&)) {
+  const unsigned count = 1 + b.below(most);
   for (unsigned i = 0; i < count; ++i) {
-    if (b.chance(25)) {
-      emit_data(b, {0, false, false});
-    } else {
-      emit_pc_relative_load(b);
-    }
-  }
-}
-
-void generate_memory(Builder& b, bool (*emit_one)(Builder&)) {
-  const unsigned count = 1 + b.below(5);
-  for (unsigned i = 0; i < count; ++i) {
-    if (b.chance(15)) {
-      emit_data(b, {b.bases, false, false});
+    if (b.chance(percent)) {
+      emit_data(b, {keep_bases ? b.bases : 0, false, false});
     } else {
       emit_one(b);
     }
   }
+}
+
+void generate_pc_relative_load(Builder& b) {
+  generate_with_data(b, 5, 25, false, emit_pc_relative_load);
+}
+
+void generate_memory(Builder& b, bool (*emit_one)(Builder&)) {
+  generate_with_data(b, 5, 15, true, emit_one);
 }
 
 void generate_sp_relative(Builder& b) {
@@ -874,16 +781,7 @@ void generate_push_pop(Builder& b) {
   }
 }
 
-void generate_multiple(Builder& b) {
-  const unsigned count = 1 + b.below(4);
-  for (unsigned i = 0; i < count; ++i) {
-    if (b.chance(20)) {
-      emit_data(b, {b.bases, false, false});
-    } else {
-      emit_multiple(b);
-    }
-  }
-}
+void generate_multiple(Builder& b) { generate_with_data(b, 4, 20, true, emit_multiple); }
 
 // A condition for a branch; while C is meaningless, one that does not read it.
 unsigned branch_condition(Builder& b) {
@@ -1231,7 +1129,7 @@ const char* thumb_case_class_name(ThumbCaseClass case_class) {
 }
 
 ThumbCase generate_thumb_case(ThumbCaseClass case_class, std::uint64_t seed, std::uint64_t index) {
-  Builder b(mix64(mix64(seed ^ 0x7407B ^ (static_cast<std::uint64_t>(case_class) << 56)) ^ index));
+  Builder b(case_stream_seed(seed, THUMB_SALT, static_cast<unsigned>(case_class), index));
   ThumbCase& c = b.c;
   switch (b.below(10)) {
     case 0: c.code.address = IWRAM_CODE_ADDRESS; break;
@@ -1248,15 +1146,7 @@ ThumbCase generate_thumb_case(ThumbCaseClass case_class, std::uint64_t seed, std
   std::uint32_t mode = MODE_SYSTEM;
   if (b.chance(20)) mode = b.chance(50) ? MODE_IRQ : MODE_SVC;
   c.cpsr = (b.bits32() & 0xF0000000u) | b.below(4) << 6 | THUMB_BIT | mode;
-  for (unsigned w = 0; w < 2; ++w) {
-    c.window_bytes[w].resize(DATA_WINDOWS[w].size);
-    for (std::size_t i = 0; i < c.window_bytes[w].size(); i += 8) {
-      std::uint64_t noise = mix64(seed ^ index ^ (i << 20) ^ w ^ 0x7407B0000000ull);
-      for (unsigned k = 0; k < 8; ++k) {
-        c.window_bytes[w][i + k] = static_cast<std::uint8_t>(noise >> (8 * k));
-      }
-    }
-  }
+  fill_data_windows(c.window_bytes, seed, index, THUMB_SALT << 28);
 
   switch (case_class) {
     case ThumbCaseClass::SHIFT_IMMEDIATE: generate_single_format(b, emit_shift_immediate); break;
@@ -1288,20 +1178,8 @@ namespace {
 
 const char* const condition_names[16] = {"eq", "ne", "cs", "cc", "mi", "pl", "vs", "vc",
                                          "hi", "ls", "ge", "lt", "gt", "le", "al", "nv"};
-const char* const register_names[16] = {"r0", "r1", "r2",  "r3",  "r4",  "r5", "r6", "r7",
-                                        "r8", "r9", "r10", "r11", "r12", "sp", "lr", "pc"};
 const char* const alu_names[16] = {"ands", "eors", "lsls", "lsrs", "asrs", "adcs", "sbcs", "rors",
                                    "tst",  "negs", "cmp",  "cmn",  "orrs", "muls", "bics", "mvns"};
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-std::string format(const char* pattern, ...) {
-  char buffer[160];
-  va_list args;
-  va_start(args, pattern);
-  std::vsnprintf(buffer, sizeof buffer, pattern, args);
-  va_end(args);
-  return buffer;
-}
 
 std::string register_list(std::uint32_t list, const char* extra) {
   std::string out = "{";

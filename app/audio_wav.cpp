@@ -1,0 +1,78 @@
+#include "app/audio_wav.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "core/sound.h"
+#include "core/sound_output.h"
+
+namespace {
+
+constexpr std::uint32_t CHANNELS = 2;
+constexpr std::uint32_t BYTES_PER_FRAME = CHANNELS * 2;
+constexpr long HEADER_BYTES = 44;
+
+std::FILE* wav_file = nullptr;
+std::uint32_t data_bytes = 0;
+bool write_failed = false;
+
+void put16(std::uint8_t* at, std::uint32_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void put32(std::uint8_t* at, std::uint32_t value) {
+  put16(at, value & 0xFFFF);
+  put16(at + 2, value >> 16);
+}
+
+// The RIFF header for `bytes` of sample data.
+bool write_header(std::uint32_t bytes) {
+  std::uint8_t header[HEADER_BYTES] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                       'f', 'm', 't', ' ', 16, 0, 0, 0};
+  put32(header + 4, 36 + bytes);
+  put16(header + 20, 1);  // PCM
+  put16(header + 22, CHANNELS);
+  put32(header + 24, SOUND_OUTPUT_RATE);
+  put32(header + 28, SOUND_OUTPUT_RATE * BYTES_PER_FRAME);
+  put16(header + 32, BYTES_PER_FRAME);
+  put16(header + 34, 16);
+  header[36] = 'd';
+  header[37] = 'a';
+  header[38] = 't';
+  header[39] = 'a';
+  put32(header + 40, bytes);
+  return std::fseek(wav_file, 0, SEEK_SET) == 0 &&
+         std::fwrite(header, 1, sizeof header, wav_file) == sizeof header;
+}
+
+void play_into_file(int index, const std::uint8_t* data) {
+  if (std::fwrite(data, 1, SOUND_BUFFER_BYTES, wav_file) == SOUND_BUFFER_BYTES) {
+    data_bytes += SOUND_BUFFER_BYTES;
+  } else {
+    write_failed = true;
+  }
+  mark_sound_buffer_done(index);
+}
+
+const SoundOutputDevice wav_device = {play_into_file};
+
+}  // namespace
+
+bool open_wav_audio(const std::string& path) {
+  wav_file = std::fopen(path.c_str(), "wb");
+  if (wav_file == nullptr) return false;
+  data_bytes = 0;
+  write_failed = !write_header(0);
+  open_sound_output(&wav_device);
+  return true;
+}
+
+bool close_wav_audio() {
+  close_sound_output();
+  if (wav_file == nullptr) return true;
+  bool ok = !write_failed && write_header(data_bytes);
+  ok = std::fclose(wav_file) == 0 && ok;
+  wav_file = nullptr;
+  return ok;
+}

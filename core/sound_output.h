@@ -1,0 +1,40 @@
+#pragma once
+// The hand-off between the sound generator and the output device: eight 8192-byte buffers, each
+// with a done flag. The generator fills a buffer only after the device has marked it done; the
+// device (installed by the front end) plays the buffers in the order submitted and marks each done
+// when it has been played. Done flags are atomic because a device may mark them from its own
+// thread; nothing else is shared.
+
+#include <atomic>
+#include <cstdint>
+
+constexpr int SOUND_BUFFER_COUNT = 8;
+constexpr unsigned SOUND_BUFFER_BYTES = 8192;
+
+struct SoundOutputDevice {
+  // Queues buffer `index` (SOUND_BUFFER_BYTES of 16-bit stereo at 44100 Hz) for playing.
+  void (*play)(int index, const std::uint8_t* data);
+};
+
+struct SoundBuffers {
+  alignas(64) std::uint8_t area[SOUND_BUFFER_COUNT][SOUND_BUFFER_BYTES];
+  std::atomic<bool> done[SOUND_BUFFER_COUNT];
+  int current;  // the buffer the generator has just filled
+};
+extern SoundBuffers sound_buffers;
+
+// The core's sound-enable flag: while 0 the generator does nothing at all.
+extern std::uint8_t sound_enabled;
+
+// Installs `device` with every buffer zeroed and free and enables the generator; nullptr closes:
+// the generator is disabled, so it never waits for buffers that nothing will play.
+void open_sound_output(const SoundOutputDevice* device);
+void close_sound_output();
+bool sound_output_open();
+
+// Lowest index whose done flag is set, -1 when all eight are queued.
+int FindFreeBuffer();
+// Queues the buffer at `sound_buffers.current` on the device.
+void SubmitBuffer();
+// For devices: buffer `index` has been played.
+void mark_sound_buffer_done(int index);

@@ -1,0 +1,15 @@
+cmake_minimum_required(VERSION 3.25)
+file(MAKE_DIRECTORY ${WORK})
+file(REMOVE ${WORK}/sound.wav)
+execute_process(COMMAND ${ORVANE} --headless --frames ${FRAMES} --audio ${WORK}/sound.wav ${ROM}
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+message("${output}${errors}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "orvane exited with ${status}")
+endif()
+execute_process(COMMAND ${CHECKER} ${WORK}/sound.wav ${FRAMES}
+                OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
+message("${output}${errors}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the recorded sound is not what the cartridge plays")
+endif()

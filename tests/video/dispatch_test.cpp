@@ -1,0 +1,211 @@
+#include "tests/video/video_fixture.h"
+#include "video/effects.h"
+
+namespace {
+
+constexpr std::uint32_t IO_BG2PB = 0x022;
+
+// Fake passes that record which one ran and what it was given.
+struct PassLog {
+  const char* last = "none";
+  std::uint32_t first_input = 0;
+};
+PassLog pass_log;
+
+void fake16(const char* name, std::uint16_t* line) {
+  pass_log = {name, line[0]};
+  fill16(line, 0, 240, 0xEEEE);
+}
+void fake32(const char* name, const std::uint32_t* source, std::uint16_t* dest) {
+  pass_log = {name, source[0]};
+  fill16(dest, 0, 240, 0xEEEE);
+}
+const EffectPasses FAKE_PASSES = {
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("alpha", s, d); },
+    [](unsigned, unsigned, std::uint16_t* l) { fake16("brighten", l); },
+    [](unsigned, unsigned, std::uint16_t* l) { fake16("darken", l); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("brighten_alpha", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("darken_alpha", s, d); },
+};
+
+class DispatchTest : public VideoTest {
+ protected:
+  void SetUp() override {
+    VideoTest::SetUp();
+    saved = effect_passes;
+    effect_passes = FAKE_PASSES;
+    pass_log = {};
+    for (unsigned n = 0; n < 128; ++n) machine.oam_data[n * 8 + 1] = 0x02;  // all disabled
+  }
+  void TearDown() override { effect_passes = saved; }
+  EffectPasses saved{};
+
+  // BGn as a text background whose whole map shows tile 1, solid in `index`.
+  static void solid_bg(unsigned n, unsigned priority, std::uint8_t index) {
+    std::uint32_t block = 20 + n;
+    io_store16(IO_BG0CNT + 2 * n, priority | 0x80 | n << 2 | block << 8);
+    std::memset(machine.vram_data + n * 0x4000 + 64, index, 64);
+    for (unsigned c = 0; c < 32 * 32; ++c) vram16(block * 2048 + c * 2, 1);
+  }
+  // An 8 x 8 object at (x, y) with the given attribute-0 mode bits and priority.
+  static void object(unsigned n, unsigned x, unsigned y, unsigned mode, unsigned priority, unsigned tile = 0) {
+    std::uint8_t* a = machine.oam_data + n * 8;
+    a[0] = static_cast<std::uint8_t>(y);
+    a[1] = static_cast<std::uint8_t>(mode << 2);
+    a[2] = static_cast<std::uint8_t>(x);
+    a[3] = static_cast<std::uint8_t>(x >> 8);
+    a[4] = static_cast<std::uint8_t>(tile);
+    a[5] = static_cast<std::uint8_t>(tile >> 8 | priority << 2);
+  }
+};
+
+TEST_F(DispatchTest, NoLayerShowsTheBackdropOrItsFade) {
+  struct Case {
+    std::uint32_t bldcnt;
+    const char* pass;
+  } cases[] = {
+      {0x0000, "none"},
+      {0x00A0, "brighten"},  // backdrop first target, effect 2
+      {0x00E0, "darken"},
+      {0x0080, "none"},      // brighten, but the backdrop is no first target
+      {0x0060, "none"},      // alpha does not touch a lone backdrop
+  };
+  io_store16(IO_DISPCNT, 0x0000);
+  for (const Case& c : cases) {
+    pass_log = {};
+    io_store16(IO_BLDCNT, c.bldcnt);
+    auto line = draw(10);
+    EXPECT_STREQ(pass_log.last, c.pass) << std::hex << c.bldcnt;
+    if (std::string(c.pass) == "none") {
+      EXPECT_EQ(line[0], BACKDROP);
+    } else {
+      EXPECT_EQ(pass_log.first_input, TAG_FIRST);  // index 0 marked as first target
+    }
+  }
+}
+
+TEST_F(DispatchTest, ForcedBlankIsWhiteAndStillAdvancesReferencePoints) {
+  solid_bg(0, 0, 4);
+  io_store16(IO_DISPCNT, 0x0180);
+  io_store16(IO_BG2PB, 5);
+  io_store16(IO_BG2PD, static_cast<std::uint32_t>(-7) & 0xFFFF);
+  io_store16(IO_BG3PD, 3);
+  auto line = draw(0);
+  for (unsigned x = 0; x < 240; ++x) ASSERT_EQ(line[x], 0xFFFF) << x;
+  EXPECT_EQ(machine.affine_ref_x[0], 5);
+  EXPECT_EQ(machine.affine_ref_y[0], -7);
+  EXPECT_EQ(machine.affine_ref_y[1], 3);
+}
+
+TEST_F(DispatchTest, FrameSkipLeavesFrameAndReferencePointsAlone) {
+  solid_bg(0, 0, 4);
+  io_store16(IO_DISPCNT, 0x0100);
+  io_store16(IO_BG2PB, 5);
+  fill16(machine.frame_pixels, 0, 240, 0x5555);
+  machine.skip_frame = 1;
+  static int presented = 0;
+  present_frame_hook = [](const std::uint16_t*) { ++presented; };
+  auto line = draw(0);
+  video_frame_end();
+  EXPECT_EQ(line[0], 0x5555);
+  EXPECT_EQ(machine.affine_ref_x[0], 0);
+  EXPECT_EQ(presented, 0);
+  machine.skip_frame = 0;
+  EXPECT_EQ(draw(0)[0], 4);
+  video_frame_end();
+  EXPECT_EQ(presented, 1);
+  present_frame_hook = nullptr;
+}
+
+TEST_F(DispatchTest, LayerOrderPutsLowerNumbersAndObjectsOnTop) {
+  solid_bg(0, 1, 4);
+  solid_bg(1, 1, 5);
+  solid_bg(2, 0, 6);
+  solid_bg(3, 3, 7);
+  object(0, 0, 0, 0, 1);
+  machine.oam_dirty = 1;
+  io_store16(IO_DISPCNT, 0x1B00);  // BG0, BG1, BG3, OBJ
+  auto line = draw(0);
+  ASSERT_EQ(machine.layer_count, 4u);
+  EXPECT_EQ(machine.layer_order[0], 3);
+  EXPECT_EQ(machine.layer_order[1], 1);
+  EXPECT_EQ(machine.layer_order[2], 0);
+  EXPECT_EQ(machine.layer_order[3], 4 + 1);  // the objects of priority 1 over BG0 and BG1
+  EXPECT_EQ(line[0], 4);                     // BG0 over BG1 of equal priority
+}
+
+TEST_F(DispatchTest, ModeMasksLayersModes6And7ShowTheBackdrop) {
+  solid_bg(0, 0, 4);
+  solid_bg(2, 0, 6);
+  io_store16(IO_DISPCNT, 0x1502);  // mode 2 cannot show BG0
+  draw(0);
+  ASSERT_EQ(machine.layer_count, 1u);
+  EXPECT_EQ(machine.layer_order[0], 2);
+  for (unsigned mode : {6u, 7u}) {
+    io_store16(IO_DISPCNT, 0x1F00 | mode);
+    EXPECT_EQ(draw(0)[0], BACKDROP) << mode;
+    EXPECT_EQ(machine.layer_count, 0u);
+  }
+}
+
+TEST_F(DispatchTest, EffectChoosesTheLinePath) {
+  solid_bg(0, 0, 4);
+  solid_bg(1, 1, 5);
+  io_store16(IO_DISPCNT, 0x0300);
+  struct Case {
+    std::uint32_t bldcnt, bldalpha, bldy;
+    bool semi_transparent;
+    const char* pass;
+    std::uint32_t first_input;
+  } cases[] = {
+      {0x0241, 0x001F, 0, false, "none", 0},         // EVA 31, EVB 0: nothing to blend
+      {0x0241, 0x0010, 0, false, "alpha", 4 | TAG_FIRST | (5 | TAG_SECOND) << 16},
+      {0x0041, 0x0808, 0, false, "none", 0},         // alpha without a second target
+      {0x0081, 0, 8, false, "brighten", 4 | TAG_FIRST},
+      {0x00C1, 0, 8, false, "darken", 4 | TAG_FIRST},
+      {0x0081, 0, 0, false, "none", 0},              // EVY 0
+      {0x0000, 0, 0, true, "alpha", 4},              // semi-transparent objects: index32
+      {0x0081, 0, 8, true, "brighten_alpha", 4 | TAG_FIRST},
+      {0x00C1, 0, 8, true, "darken_alpha", 4 | TAG_FIRST},
+  };
+  for (const Case& c : cases) {
+    pass_log = {};
+    io_store16(IO_BLDCNT, c.bldcnt);
+    io_store16(IO_BLDALPHA, c.bldalpha);
+    io_store16(IO_BLDY, c.bldy);
+    machine.semi_transparent_count[0] = c.semi_transparent ? 1 : 0;
+    auto line = draw(0);
+    EXPECT_STREQ(pass_log.last, c.pass) << std::hex << c.bldcnt << " " << c.bldalpha;
+    if (std::string(c.pass) == "none") {
+      EXPECT_EQ(line[0], 4);
+    } else {
+      EXPECT_EQ(pass_log.first_input, c.first_input) << c.pass;
+    }
+  }
+}
+
+TEST_F(DispatchTest, ObjectListsCoverTheirLines) {
+  object(3, 10, 200, 0, 2);          // 8 x 8 at Y = 200 - 256 = -56: off screen
+  machine.oam_data[3 * 8 + 3] |= 0xC0;  // size 3: 64 x 64, lines 0-7
+  object(5, 0, 20, 1, 0);            // semi-transparent, lines 20-27
+  object(6, 0, 30, 2, 0);            // OBJ window
+  object(7, 0, 40, 0, 0);
+  machine.oam_data[7 * 8 + 1] |= 0x02;  // bit 9 alone: disabled
+  rebuild_object_lines(0);
+  EXPECT_EQ(machine.object_line_count[2][7], 1u);
+  EXPECT_EQ(machine.object_line_list[2][7][0], 3);
+  EXPECT_EQ(machine.object_line_count[2][8], 0u);
+  EXPECT_EQ(machine.object_line_count[0][27], 1u);
+  EXPECT_EQ(machine.semi_transparent_count[27], 1u);
+  EXPECT_EQ(machine.semi_transparent_count[28], 0u);
+  EXPECT_EQ(machine.object_line_count[4][30], 1u);
+  EXPECT_EQ(machine.object_line_count[0][40], 0u);
+  // Bitmap modes keep tiles below 512 for the picture.
+  object(0, 0, 100, 0, 1, 100);
+  object(1, 0, 100, 0, 1, 600);
+  rebuild_object_lines(3);
+  ASSERT_EQ(machine.object_line_count[1][100], 1u);
+  EXPECT_EQ(machine.object_line_list[1][100][0], 1);
+}
+
+}  // namespace

@@ -1,0 +1,176 @@
+// Per-line dispatch: the layer order, the path chosen once per line by the colour effect, and the
+// base/overlay walk over the layers.
+
+#include "video/dispatch.h"
+
+#include "video/effects.h"
+#include "video/video.h"
+#include "video/windows.h"
+
+namespace {
+
+// DISPCNT bits 8-12 that each mode can show. Modes 6 and 7 are not real modes: backdrop only.
+constexpr std::uint8_t ACTIVE_LAYERS[8] = {0x1F, 0x17, 0x1C, 0x14, 0x14, 0x14, 0x00, 0x00};
+
+enum Effect : unsigned { EFFECT_NONE, EFFECT_ALPHA, EFFECT_BRIGHTEN, EFFECT_DARKEN };
+
+unsigned effect_of(std::uint32_t bldcnt) { return (bldcnt >> 6) & 3; }
+
+// Draws the layers of `layer_order` over [start, end): the bottom one in the base form, the rest
+// as overlays; object groups at the bottom go over a filled backdrop.
+template <class Pixel, class Render>
+void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
+                 Render (LayerRenderers::*variant)[2], Render ObjectRenderers::*objects,
+                 std::uint32_t dispcnt, Pixel fill) {
+  const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
+  for (unsigned i = 0; i < machine.layer_count; ++i) {
+    unsigned layer = machine.layer_order[i];
+    if (layer & 4) {
+      if (i == 0) {
+        for (unsigned x = start; x < end; ++x) line[x] = fill;
+      }
+      (object_set.*objects)(layer & 3, start, end, line);
+    } else {
+      (tiled_renderers[mode][layer]->*variant)[i == 0 ? BASE : OVERLAY](layer, start, end, line);
+    }
+  }
+}
+
+void draw_plain(std::uint16_t* line, unsigned mode, std::uint32_t dispcnt) {
+  draw_layers(line, 0, SCREEN_WIDTH, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
+              machine.native_palette[0]);
+}
+
+void draw_tagged16(std::uint16_t* line, unsigned mode, std::uint32_t dispcnt) {
+  draw_layers(line, 0, SCREEN_WIDTH, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
+              dispcnt, std::uint16_t{0});
+}
+
+void draw_tagged32(std::uint32_t* line, bool blend, unsigned mode, std::uint32_t dispcnt) {
+  draw_layers(line, 0, SCREEN_WIDTH, mode, blend ? &LayerRenderers::blend : &LayerRenderers::index32,
+              blend ? &ObjectRenderers::blend : &ObjectRenderers::index32, dispcnt, std::uint32_t{0});
+}
+
+void advance_reference_points() {
+  for (unsigned bg = 0; bg < 2; ++bg) {
+    // Unsigned sums wrap as the hardware's adders do.
+    machine.affine_ref_x[bg] = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
+        static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
+    machine.affine_ref_y[bg] = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
+        static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
+  }
+}
+
+}  // namespace
+
+const LayerRenderers* const tiled_renderers[3][4] = {
+    {&text_renderers, &text_renderers, &text_renderers, &text_renderers},
+    {&text_renderers, &text_renderers, &affine_renderers, &text_renderers},
+    {&text_renderers, &text_renderers, &affine_renderers, &affine_renderers},
+};
+
+void fill_palette(std::uint16_t* line, unsigned start, unsigned end, unsigned index) {
+  fill16(line, start, end, machine.native_palette[index]);
+}
+void fill16(std::uint16_t* line, unsigned start, unsigned end, std::uint16_t value) {
+  for (unsigned x = start; x < end; ++x) line[x] = value;
+}
+void fill32(std::uint32_t* line, unsigned start, unsigned end, std::uint16_t value) {
+  for (unsigned x = start; x < end; ++x) line[x] = value;
+}
+
+void build_layer_order(unsigned mask) {
+  unsigned line = vcount() < SCREEN_HEIGHT ? vcount() : 0;
+  std::uint32_t count = 0;
+  for (unsigned priority = 4; priority-- > 0;) {
+    for (unsigned bg = 4; bg-- > 0;) {
+      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority) machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
+    }
+    if ((mask & 0x10) && machine.object_line_count[priority][line] != 0) {
+      machine.layer_order[count++] = static_cast<std::uint8_t>(4 + priority);
+    }
+  }
+  machine.layer_count = count;
+}
+
+void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
+  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  unsigned effect = effect_of(bldcnt);
+  if ((bldcnt & 0x20) == 0 || (effect != EFFECT_BRIGHTEN && effect != EFFECT_DARKEN)) {
+    return fill_palette(line, start, end, 0);
+  }
+  fill16(line, start, end, static_cast<std::uint16_t>(TAG_FIRST));
+  (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
+}
+
+void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt) {
+  if (machine.layer_count == 0) return fill_backdrop(line, 0, SCREEN_WIDTH);
+  unsigned mode = dispcnt & 7;
+  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  unsigned effect = effect_of(bldcnt);
+  bool some_first = (bldcnt & 0x3F) != 0;
+  bool alpha = effect == EFFECT_ALPHA && (reg16(IO_BLDALPHA) & 0x1F1F) != 0x1F && some_first &&
+               (bldcnt & 0x3F00) != 0;
+  bool fade = (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
+              (reg16(IO_BLDY) & 0x1F) != 0 && some_first;
+  std::uint32_t wide[SCREEN_WIDTH];
+  if (alpha) {
+    draw_tagged32(wide, true, mode, dispcnt);
+    effect_passes.alpha(0, SCREEN_WIDTH, wide, line);
+  } else if (machine.semi_transparent_count[vcount()] != 0) {
+    draw_tagged32(wide, false, mode, dispcnt);
+    Pass32 pass = !fade ? effect_passes.alpha
+                        : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
+    pass(0, SCREEN_WIDTH, wide, line);
+  } else if (fade) {
+    draw_tagged16(line, mode, dispcnt);
+    (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(0, SCREEN_WIDTH, line);
+  } else {
+    draw_plain(line, mode, dispcnt);
+  }
+}
+
+void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
+  fill_palette(line, 0, SCREEN_WIDTH, 0);
+  unsigned mode = dispcnt & 7;
+  const ObjectRenderers& objects = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
+  for (unsigned i = 0; i < machine.layer_count; ++i) {
+    unsigned layer = machine.layer_order[i];
+    if (layer & 4) {
+      objects.plain(layer & 3, 0, SCREEN_WIDTH, line);
+    } else if (mode >= 3 && mode <= 5) {
+      bitmap_renderers[mode - 3](0, SCREEN_WIDTH, line);
+    }
+  }
+}
+
+void video_scanline() {
+  std::uint32_t dispcnt = reg16(IO_DISPCNT);
+  unsigned mode = dispcnt & 7;
+  unsigned y = vcount();
+  if (y >= SCREEN_HEIGHT) return;
+  if (machine.oam_dirty) {
+    rebuild_object_lines(mode);
+    machine.oam_dirty = 0;
+  }
+  build_layer_order(ACTIVE_LAYERS[mode] & (dispcnt >> 8));
+  if (machine.skip_frame) return;
+  std::uint16_t* line = machine.frame_pixels + y * SCREEN_WIDTH;
+  bool windows = (dispcnt & DISPCNT_WINDOWS) != 0;
+  if (dispcnt & DISPCNT_FORCED_BLANK) {
+    fill16(line, 0, SCREEN_WIDTH, 0xFFFF);
+  } else if (mode <= 2) {
+    (windows ? render_line_windowed : render_line_tiled)(line, dispcnt);
+  } else {
+    (windows ? render_line_windowed_bitmap : render_line_bitmap)(line, dispcnt);
+  }
+  advance_reference_points();
+}
+
+void (*present_frame_hook)(const std::uint16_t* pixels) = nullptr;
+
+void video_frame_end() {
+  if (!machine.skip_frame && present_frame_hook != nullptr) present_frame_hook(machine.frame_pixels);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The per-line dispatch: object lists, layer order, and the line paths that the window code
+// reuses.
+
+#include <cstdint>
+
+#include "video/renderer.h"
+
+extern const std::uint8_t object_widths[12];   // by shape x 4 + size
+extern const std::uint8_t object_heights[12];
+
+// The renderer set of each background slot in the tiled modes 0-2.
+extern const LayerRenderers* const tiled_renderers[3][4];
+
+void rebuild_object_lines(unsigned mode);
+void build_layer_order(unsigned mask);
+
+// The whole line VCOUNT without windows.
+void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt);
+void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt);
+
+// The backdrop over [start, end), brightened or darkened when it is a first target.
+void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end);

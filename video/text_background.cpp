@@ -1,0 +1,79 @@
+// Text backgrounds: a map of 16-bit entries in 2 KB blocks of 32 x 32, walked tile by tile.
+
+#include <algorithm>
+
+#include "video/pixel_store.h"
+
+namespace {
+
+constexpr std::uint32_t BG_TILE_AREA = 0x10000;  // tiles past it read as transparent
+
+struct TileRun {
+  unsigned row;     // tile row 0-7 before vertical flip
+  std::uint32_t characters;
+  bool colours256;
+};
+
+// One tile row as a little-endian run of 4-bit or 8-bit indices.
+std::uint64_t tile_row(const TileRun& run, std::uint32_t entry) {
+  unsigned row = (entry & 0x800) ? 7 - run.row : run.row;
+  std::uint32_t tile = entry & 0x3FF;
+  std::uint32_t bytes = run.colours256 ? 8 : 4;
+  std::uint32_t address = run.characters + tile * bytes * 8 + row * bytes;
+  if (address + bytes > BG_TILE_AREA) return 0;
+  const std::uint8_t* p = machine.vram_data + address;
+  return run.colours256 ? load64(p) : load32(p);
+}
+
+// Pixels `first` to first + count - 1 of one tile, stored from line[x].
+template <class Store, Form F>
+void draw_tile(const TileRun& run, std::uint32_t entry, unsigned first, unsigned count,
+               typename Store::Pixel* line, unsigned x, const Store& store) {
+  std::uint64_t bits = tile_row(run, entry);
+  if (bits == 0) return clear_span<F>(store, line, x, x + count);
+  unsigned flip = (entry & 0x400) ? 7 : 0;
+  unsigned depth = run.colours256 ? 8 : 4;
+  unsigned mask = run.colours256 ? 0xFF : 0xF;
+  unsigned palette = run.colours256 ? 0 : (entry >> 12) << 4;
+  for (unsigned i = 0; i < count; ++i) {
+    unsigned column = (first + i) ^ flip;
+    unsigned index = static_cast<unsigned>(bits >> (column * depth)) & mask;
+    if (index != 0) {
+      store.put(line[x + i], palette | index);
+    } else if constexpr (F == BASE) {
+      store.clear(line[x + i]);
+    }
+  }
+}
+
+struct TextWalker {
+  template <class Store, Form F>
+  static void walk(unsigned layer, unsigned start, unsigned end, typename Store::Pixel* line,
+                   const Store& store) {
+    std::uint32_t control = bgcnt(layer);
+    bool wide = (control >> 14) & 1;
+    bool tall = (control >> 15) & 1;
+    unsigned y = (vcount() + reg16(IO_BG0VOFS + 4 * layer)) & 511;
+    unsigned map_row = (tall && y >= 256) ? (wide ? 64 : 32) + (y - 256) / 8 : (y / 8) & 31;
+    const std::uint8_t* row_entries = machine.vram_data + ((control >> 8) & 31) * 2048 + map_row * 64;
+    TileRun run{y & 7, ((control >> 2) & 3) * 0x4000, (control & 0x80) != 0};
+    unsigned x_mask = wide ? 511 : 255;
+    unsigned x = (start + reg16(IO_BG0HOFS + 4 * layer)) & x_mask;
+    unsigned pos = start;
+    while (pos < end) {
+      // Up to the end of the 256-pixel block, then on in the other block or the same row again.
+      unsigned block_end = pos + std::min(end - pos, 256 - (x & 255));
+      const std::uint8_t* entry = row_entries + (x >= 256 ? 2048 : 0) + ((x & 255) / 8) * 2;
+      for (unsigned first = x & 7; pos < block_end; first = 0, entry += 2) {
+        unsigned count = std::min(8 - first, block_end - pos);
+        draw_tile<Store, F>(run, load16(entry), first, count, line, pos, store);
+        pos += count;
+        x = (x + count) & x_mask;
+      }
+    }
+  }
+};
+
+}  // namespace
+
+const LayerRenderers text_renderers = RendererSet<TextWalker>::table;

@@ -1,4 +1,0 @@
-#include "video/video.h"
-
-void video_scanline() {}
-void video_frame_end() {}
