@@ -436,6 +436,22 @@ return_from_exception:
         pop     rax
 .endm
 
+/* The fast paths' page lookup: r8d = the address, the flags parked, rdi = the page of `map`
+   for it; jumps to `miss` (with r8d kept) when the page has no direct mapping or the address
+   lies at 0x10000000 or above. */
+.macro FIND_PAGE map, miss
+        mov     r8d, eax
+        SAVE_FAST_FLAGS
+        mov     esi, r8d
+        shr     esi, 15
+        cmp     esi, 0x1FFF
+        ja      \miss
+        lea     rdi, [rip + machine + \map]
+        mov     rdi, QWORD PTR [rdi + rsi*8]
+        test    rdi, rdi
+        jz      \miss
+.endm
+
 /* ---- loads ------------------------------------------------------------------------------- */
 
 /* call, eax = address, r11d = the load's PC; returns eax = value. The fast path reads through
@@ -444,18 +460,9 @@ return_from_exception:
 .macro LOAD_STUB name, misaligned, fetch, slow, extend
         .globl  \name
 \name:
-        mov     r8d, eax
-        SAVE_FAST_FLAGS
-        mov     esi, r8d
-        shr     esi, 15
-        cmp     esi, 0x1FFF
-        ja      8f
+        FIND_PAGE STATE_READ_MAP, 8f
         test    r8d, \misaligned
         jnz     8f
-        lea     rdi, [rip + machine + STATE_READ_MAP]
-        mov     rdi, QWORD PTR [rdi + rsi*8]
-        test    rdi, rdi
-        jz      8f
         and     r8d, 0x7FFF
         \fetch
         RESTORE_FAST_FLAGS
@@ -495,16 +502,7 @@ runtime_code_overwritten:
 .macro STORE_STUB name, offset_mask, put, tag_test, slow
         .globl  \name
 \name:
-        mov     r8d, eax
-        SAVE_FAST_FLAGS
-        mov     esi, r8d
-        shr     esi, 15
-        cmp     esi, 0x1FFF
-        ja      8f
-        lea     rdi, [rip + machine + STATE_WRITE_MAP]
-        mov     rdi, QWORD PTR [rdi + rsi*8]
-        test    rdi, rdi
-        jz      8f
+        FIND_PAGE STATE_WRITE_MAP, 8f
         and     r8d, \offset_mask
         \put
         \tag_test
@@ -538,16 +536,7 @@ runtime_code_overwritten:
 /* call, eax = address, edx = value: block stores check no tags and raise no alerts. */
         .globl  store_word_plain_stub
 store_word_plain_stub:
-        mov     r8d, eax
-        SAVE_FAST_FLAGS
-        mov     esi, r8d
-        shr     esi, 15
-        cmp     esi, 0x1FFF
-        ja      8f
-        lea     rdi, [rip + machine + STATE_WRITE_MAP]
-        mov     rdi, QWORD PTR [rdi + rsi*8]
-        test    rdi, rdi
-        jz      8f
+        FIND_PAGE STATE_WRITE_MAP, 8f
         and     r8d, 0x7FFC
         mov     DWORD PTR [rdi + r8], edx
         RESTORE_FAST_FLAGS
