@@ -15,6 +15,7 @@
 #include "core/save_file.h"
 #include "core/save_path.h"
 #include "core/scheduler.h"
+#include "core/snapshot.h"
 #include "core/sound.h"
 #include "core/state.h"
 #include "cpu/arm_translate.h"
@@ -138,6 +139,30 @@ int close_audio(const Options& options) {
   return EXIT_AUDIO_FAILED;
 }
 
+bool resume_from_snapshot(const Options& options) {
+  const char* path = options.load_state_path.c_str();
+  if (options.load_state_path.empty() || load_snapshot(path)) return true;
+  std::fprintf(stderr, "orvane: --load-state %s: %s\n", path,
+               errno == EINVAL ? "not a snapshot" : std::strerror(errno));
+  return false;
+}
+
+// The runtime stops at the frame end, after the step that ended the frame: the snapshot holds a
+// machine that resumes cleanly at the next instruction.
+RuntimeExit run_frames(const Options& options, bool& snapshot_failed) {
+  frames_wanted = options.save_state_path.empty() ? options.frames : options.save_at_frame;
+  RuntimeExit exit = run_translated(machine.cycle_budget);
+  if (options.save_state_path.empty() || exit != RuntimeExit::STOPPED) return exit;
+  if (!save_snapshot(options.save_state_path.c_str())) {
+    std::fprintf(stderr, "orvane: --save-state %s: cannot be written (%s)\n",
+                 options.save_state_path.c_str(), std::strerror(errno));
+    snapshot_failed = true;
+  }
+  if (options.frames == options.save_at_frame) return exit;
+  frames_wanted = options.frames;
+  return run_translated(machine.cycle_budget);
+}
+
 void print_results(const Options& options) {
   if (options.regs) print_registers(stdout);
   for (const MemoryDump& dump : options.dumps) print_memory(stdout, dump.address, dump.length);
@@ -149,11 +174,12 @@ void print_results(const Options& options) {
 int run_headless(const Options& options) {
   if (!save_dir_usable(options.save_dir)) return EXIT_BAD_COMMAND_LINE;
   if (!open_host_resources() || !start_game(options)) return EXIT_LOAD_FAILED;
+  if (!resume_from_snapshot(options)) return EXIT_LOAD_FAILED;
   if (!open_audio(options)) return EXIT_BAD_COMMAND_LINE;
-  frames_wanted = options.frames;
   scheduler_host.frame_hook = stop_after_enough_frames;
   if (options.stats) start_run_stats();
-  RuntimeExit exit = run_translated(machine.cycle_budget);
+  bool snapshot_failed = false;
+  RuntimeExit exit = run_frames(options, snapshot_failed);
   if (options.stats) stop_run_stats();
   scheduler_host.frame_hook = nullptr;
   if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
@@ -167,6 +193,7 @@ int run_headless(const Options& options) {
     std::fprintf(stderr, "orvane: --screenshot %s: cannot be written\n", options.screenshot_path.c_str());
     if (save_status == 0) save_status = EXIT_BAD_COMMAND_LINE;
   }
+  if (snapshot_failed && save_status == 0) save_status = EXIT_SAVE_FAILED;
   print_results(options);
   return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : save_status;
 }

@@ -86,6 +86,23 @@ struct Parser {
     return true;
   }
 
+  bool state_file(std::string& path, const char* option) {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail(std::string(option) + " needs a file name");
+    path = text;
+    return true;
+  }
+
+  bool at_frame() {
+    const char* text = next_value();
+    std::uint64_t count = 0;
+    if (text == nullptr || !parse_number(text, count) || count == 0 || count > MAX_FRAMES) {
+      return fail("--at-frame needs a number of frames from 1 to 100000000");
+    }
+    options.save_at_frame = static_cast<std::uint32_t>(count);
+    return true;
+  }
+
   bool rom(const char* text) {
     if (!options.rom_path.empty()) return fail(std::string("more than one cartridge: ") + text);
     options.rom_path = text;
@@ -118,6 +135,9 @@ struct Parser {
       return true;
     }
     if (std::strcmp(arg, "--audio") == 0) return audio();
+    if (std::strcmp(arg, "--save-state") == 0) return state_file(options.save_state_path, arg);
+    if (std::strcmp(arg, "--load-state") == 0) return state_file(options.load_state_path, arg);
+    if (std::strcmp(arg, "--at-frame") == 0) return at_frame();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
     if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
@@ -135,6 +155,12 @@ struct Parser {
     if (options.rom_path.empty()) return fail("no cartridge given");
     if (options.command == Command::HEADLESS && options.frames == 0) {
       return fail("--headless needs --frames N");
+    }
+    if (options.save_state_path.empty() != (options.save_at_frame == 0)) {
+      return fail("--save-state FILE and --at-frame N go together");
+    }
+    if (options.save_at_frame > options.frames) {
+      return fail("--at-frame must not be beyond --frames");
     }
     return true;
   }
@@ -165,6 +191,9 @@ void print_usage(std::FILE* out) {
       "  --save-dir DIR   keep the game's .sav file in DIR instead of beside ROM\n"
       "  --screenshot PNG write the last frame to PNG, 240 x 160\n"
       "  --audio FILE     turn sound on and write it to FILE as 16-bit stereo 44100 Hz WAV\n"
+      "  --save-state FILE --at-frame N\n"
+      "                   write a snapshot to FILE after frame N, then run on to --frames\n"
+      "  --load-state FILE resume from the snapshot FILE; --frames counts the frames after it\n"
       "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
       "       orvane --help\n",
       out);

@@ -86,8 +86,8 @@ void flush_folder_of(const char* path) {
   close(fd);
 }
 
-bool write_and_flush(int fd, std::uint32_t size) {
-  bool ok = write_all(fd, machine.backup_buffer, size) && fsync(fd) == 0;
+bool write_and_flush(int fd, const std::uint8_t* bytes, std::size_t size) {
+  bool ok = write_all(fd, bytes, size) && fsync(fd) == 0;
   int saved = errno;
   if (close(fd) != 0 && ok) return false;
   errno = saved;
@@ -137,10 +137,14 @@ int write_save_file(const char* path) {
     errno = 0;
     return 0;
   }
+  return replace_file_contents(path, machine.backup_buffer, size);
+}
+
+int replace_file_contents(const char* path, const std::uint8_t* bytes, std::size_t size) {
   char temp_path[SAVE_PATH_MAX + TEMP_SUFFIX_MAX];
   int fd = create_temp_file(path, temp_path, sizeof temp_path);
   if (fd < 0) return 0;
-  if (!write_and_flush(fd, size) || std::rename(temp_path, path) != 0) {
+  if (!write_and_flush(fd, bytes, size) || std::rename(temp_path, path) != 0) {
     int saved = errno;
     unlink(temp_path);
     errno = saved;
