@@ -38,6 +38,9 @@ else
 	  $(BUILD_DIR)/app/orvane --headless --frames $$((m * 30 + 20)) \
 	    --screenshot $(BUILD_DIR)/mode$$m.png $(BUILD_DIR)/tests/roms/backgrounds.gba \
 	  && echo "  mode $$m: $(BUILD_DIR)/mode$$m.png"; done
+	@echo "And our sprite cartridge (tests/roms/sprites.S): objects, a window and blending:"
+	@$(BUILD_DIR)/app/orvane --headless --frames 60 --screenshot $(BUILD_DIR)/sprites.png \
+	    $(BUILD_DIR)/tests/roms/sprites.gba && echo "  $(BUILD_DIR)/sprites.png"
 endif
 
 clean:

@@ -16,39 +16,31 @@ enum Effect : unsigned { EFFECT_NONE, EFFECT_ALPHA, EFFECT_BRIGHTEN, EFFECT_DARK
 
 unsigned effect_of(std::uint32_t bldcnt) { return (bldcnt >> 6) & 3; }
 
-// Draws the layers of `layer_order` over [start, end): the bottom one in the base form, the rest
-// as overlays; object groups at the bottom go over a filled backdrop.
+// Draws the layers of `layer_order` that `shown` allows (window flag bits: 0-3 backgrounds, 4
+// objects) over [start, end): the bottom drawn one in the base form, the rest as overlays; object
+// groups at the bottom go over a filled backdrop, as does a span where nothing is drawable.
 template <class Pixel, class Render>
 void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
                  Render (LayerRenderers::*variant)[2], Render ObjectRenderers::*objects,
-                 std::uint32_t dispcnt, Pixel fill) {
+                 std::uint32_t dispcnt, Pixel fill, unsigned shown) {
   const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
+  bool first = true;
   for (unsigned i = 0; i < machine.layer_count; ++i) {
     unsigned layer = machine.layer_order[i];
+    if (((shown >> (layer & 4 ? 4 : layer)) & 1) == 0) continue;
     if (layer & 4) {
-      if (i == 0) {
+      if (first) {
         for (unsigned x = start; x < end; ++x) line[x] = fill;
       }
       (object_set.*objects)(layer & 3, start, end, line);
     } else {
-      (tiled_renderers[mode][layer]->*variant)[i == 0 ? BASE : OVERLAY](layer, start, end, line);
+      (tiled_renderers[mode][layer]->*variant)[first ? BASE : OVERLAY](layer, start, end, line);
     }
+    first = false;
   }
-}
-
-void draw_plain(std::uint16_t* line, unsigned mode, std::uint32_t dispcnt) {
-  draw_layers(line, 0, SCREEN_WIDTH, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
-              machine.native_palette[0]);
-}
-
-void draw_tagged16(std::uint16_t* line, unsigned mode, std::uint32_t dispcnt) {
-  draw_layers(line, 0, SCREEN_WIDTH, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
-              dispcnt, std::uint16_t{0});
-}
-
-void draw_tagged32(std::uint32_t* line, bool blend, unsigned mode, std::uint32_t dispcnt) {
-  draw_layers(line, 0, SCREEN_WIDTH, mode, blend ? &LayerRenderers::blend : &LayerRenderers::index32,
-              blend ? &ObjectRenderers::blend : &ObjectRenderers::index32, dispcnt, std::uint32_t{0});
+  if (first) {
+    for (unsigned x = start; x < end; ++x) line[x] = fill;
+  }
 }
 
 void advance_reference_points() {
@@ -105,45 +97,61 @@ void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
   (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
 }
 
-void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt) {
-  if (machine.layer_count == 0) return fill_backdrop(line, 0, SCREEN_WIDTH);
+void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                       unsigned flags) {
+  if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
   unsigned mode = dispcnt & 7;
   std::uint32_t bldcnt = reg16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
+  bool allowed = (flags & 0x20) != 0;
   bool some_first = (bldcnt & 0x3F) != 0;
-  bool alpha = effect == EFFECT_ALPHA && (reg16(IO_BLDALPHA) & 0x1F1F) != 0x1F && some_first &&
-               (bldcnt & 0x3F00) != 0;
-  bool fade = (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
+  bool alpha = allowed && effect == EFFECT_ALPHA && (reg16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
+               some_first && (bldcnt & 0x3F00) != 0;
+  bool fade = allowed && (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
               (reg16(IO_BLDY) & 0x1F) != 0 && some_first;
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
-    draw_tagged32(wide, true, mode, dispcnt);
-    effect_passes.alpha(0, SCREEN_WIDTH, wide, line);
+    draw_layers(wide, start, end, mode, &LayerRenderers::blend, &ObjectRenderers::blend, dispcnt,
+                std::uint32_t{0}, flags);
+    effect_passes.alpha(start, end, wide, line);
   } else if (machine.semi_transparent_count[vcount()] != 0) {
-    draw_tagged32(wide, false, mode, dispcnt);
+    // Semi-transparent objects blend even where the window forbids effects.
+    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32, dispcnt,
+                std::uint32_t{0}, flags);
     Pass32 pass = !fade ? effect_passes.alpha
                         : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
-    pass(0, SCREEN_WIDTH, wide, line);
+    pass(start, end, wide, line);
   } else if (fade) {
-    draw_tagged16(line, mode, dispcnt);
-    (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(0, SCREEN_WIDTH, line);
+    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16, dispcnt,
+                std::uint16_t{0}, flags);
+    (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
   } else {
-    draw_plain(line, mode, dispcnt);
+    draw_layers(line, start, end, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
+                machine.native_palette[0], flags);
   }
 }
 
-void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
-  fill_palette(line, 0, SCREEN_WIDTH, 0);
+void render_span_bitmap(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                        unsigned flags) {
+  fill_palette(line, start, end, 0);
   unsigned mode = dispcnt & 7;
   const ObjectRenderers& objects = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
   for (unsigned i = 0; i < machine.layer_count; ++i) {
     unsigned layer = machine.layer_order[i];
     if (layer & 4) {
-      objects.plain(layer & 3, 0, SCREEN_WIDTH, line);
-    } else if (mode >= 3 && mode <= 5) {
-      bitmap_renderers[mode - 3](0, SCREEN_WIDTH, line);
+      if (flags & 0x10) objects.plain(layer & 3, start, end, line);
+    } else if (mode >= 3 && mode <= 5 && (flags & 0x04)) {
+      bitmap_renderers[mode - 3](start, end, line);
     }
   }
+}
+
+void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt) {
+  render_span_tiled(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
+}
+
+void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
+  render_span_bitmap(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
 }
 
 void video_scanline() {

@@ -19,5 +19,11 @@ void build_layer_order(unsigned mask);
 void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt);
 void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt);
 
+// Pixels [start, end) of line VCOUNT with only the layers and effects that window flags allow.
+void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                       unsigned flags);
+void render_span_bitmap(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                        unsigned flags);
+
 // The backdrop over [start, end), brightened or darkened when it is a first target.
 void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end);

@@ -1,16 +1,154 @@
-// Object renderers: they draw nothing until the objects arrive; the lists they will read are
-// already kept by the dispatch.
+// The object renderers: one per store variant and tile mapping. Objects come from the per-line
+// lists, last OAM number first, so lower numbers end on top.
 
-#include "video/renderer.h"
+#include "video/dispatch.h"
+#include "video/object_walk.h"
+#include "video/pixel_store.h"
 
 namespace {
 
-void no_objects16(unsigned, unsigned, unsigned, std::uint16_t*) {}
-void no_objects32(unsigned, unsigned, unsigned, std::uint32_t*) {}
+constexpr std::uint32_t OBJECT_AREA = 0x10000;
+constexpr std::uint32_t OBJECT_AREA_MASK = 0x7FFF;
+
+std::uint32_t attribute(unsigned n, unsigned word) {
+  const std::uint8_t* a = machine.oam_data + n * 8 + word * 2;
+  return static_cast<std::uint32_t>(a[0] | a[1] << 8);
+}
+std::int32_t parameter(unsigned group, unsigned i) {
+  return static_cast<std::int16_t>(attribute(group * 4 + i, 3));
+}
+
+std::uint32_t object_tag() {
+  return OBJECT_PALETTE | layer_tag(4);
+}
+
+// A semi-transparent object is always a first target and never keeps another object beneath.
+struct Index32Sink {
+  std::uint32_t* line;
+  std::uint32_t tag;
+  bool semi;
+  void operator()(unsigned x, unsigned index) const {
+    std::uint32_t& p = line[x];
+    if (!semi) {
+      p = index | tag;
+    } else if (p & OBJECT_PALETTE) {
+      p = (p & 0xFFFF0000u) | index | TAG_FIRST;
+    } else {
+      p = index | TAG_FIRST | (p & 0xFFFF) << 16;
+    }
+  }
+};
+
+struct BlendSink {
+  std::uint32_t* line;
+  std::uint32_t tag;
+  void operator()(unsigned x, unsigned index) const {
+    std::uint32_t& p = line[x];
+    std::uint32_t beneath = (p & OBJECT_PALETTE) ? (p & 0xFFFF0000u) : (p & 0xFFFF) << 16;
+    p = beneath | index | tag;
+  }
+};
+
+struct PlainSink {
+  std::uint16_t* line;
+  void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
+};
+
+struct Index16Sink {
+  std::uint16_t* line;
+  std::uint32_t tag;
+  void operator()(unsigned x, unsigned index) const { line[x] = static_cast<std::uint16_t>(index | tag); }
+};
+
+template <bool OneD, class MakeSink>
+void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink make_sink) {
+  unsigned y = vcount();
+  if (y >= SCREEN_HEIGHT || start >= end) return;
+  std::uint32_t count = machine.object_line_count[priority][y];
+  const std::uint8_t* list = machine.object_line_list[priority][y];
+  for (std::uint32_t i = 0; i < count; ++i) {
+    ObjectLine o = read_object(list[i], OneD);
+    auto sink = make_sink(o);
+    walk_object(o, start, end, sink);
+  }
+}
+
+template <bool OneD>
+void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
+  for_each_object<OneD>(priority, start, end, [line](const ObjectLine&) { return PlainSink{line}; });
+}
+template <bool OneD>
+void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
+  std::uint32_t tag = object_tag();
+  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) { return Index16Sink{line, tag}; });
+}
+template <bool OneD>
+void draw_index32(unsigned priority, unsigned start, unsigned end, std::uint32_t* line) {
+  std::uint32_t tag = object_tag();
+  for_each_object<OneD>(priority, start, end,
+                        [line, tag](const ObjectLine& o) { return Index32Sink{line, tag, o.semi_transparent}; });
+}
+template <bool OneD>
+void draw_blend(unsigned priority, unsigned start, unsigned end, std::uint32_t* line) {
+  if (!first_target(4)) return draw_index32<OneD>(priority, start, end, line);
+  std::uint32_t tag = object_tag();
+  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) { return BlendSink{line, tag}; });
+}
 
 }  // namespace
 
+ObjectLine read_object(unsigned n, bool one_dimensional) {
+  std::uint32_t a0 = attribute(n, 0), a1 = attribute(n, 1), a2 = attribute(n, 2);
+  unsigned shape_size = (a0 >> 14) * 4 + (a1 >> 14);
+  ObjectLine o{};
+  o.width = object_widths[shape_size];
+  o.height = object_heights[shape_size];
+  o.affine = (a0 & 0x100) != 0;
+  unsigned scale = o.affine && (a0 & 0x200) ? 2 : 1;
+  o.box_width = o.width * scale;
+  o.box_height = o.height * scale;
+  o.y = static_cast<int>(a0 & 0xFF);
+  if (o.y > 160) o.y -= 256;
+  o.x = static_cast<int>(a1 & 0x1FF);
+  if (o.x >= 256) o.x -= 512;
+  o.tile = a2 & 0x3FF;
+  o.palette = a2 >> 12;
+  o.colour256 = (a0 & 0x2000) != 0;
+  o.semi_transparent = ((a0 >> 10) & 3) == 1;
+  o.one_dimensional = one_dimensional;
+  if (o.affine) {
+    unsigned group = (a1 >> 9) & 0x1F;
+    o.pa = parameter(group, 0);
+    o.pb = parameter(group, 1);
+    o.pc = parameter(group, 2);
+    o.pd = parameter(group, 3);
+  } else {
+    o.hflip = (a1 & 0x1000) != 0;
+    o.vflip = (a1 & 0x2000) != 0;
+  }
+  return o;
+}
+
+std::uint64_t texel_row(const ObjectLine& o, unsigned tile_column, unsigned row) {
+  unsigned tile_bytes = o.colour256 ? 64 : 32, row_bytes = o.colour256 ? 8 : 4;
+  unsigned row_stride = o.one_dimensional ? (o.width / 8) * tile_bytes : 1024;
+  std::uint32_t address = o.tile * 32 + (row / 8) * row_stride + tile_column * tile_bytes + (row % 8) * row_bytes;
+  // Rows are aligned to their size, so a row never straddles the end of the area.
+  const std::uint8_t* p = machine.vram_data + OBJECT_AREA + (address & OBJECT_AREA_MASK);
+  return o.colour256 ? load64(p) : load32(p);
+}
+
+unsigned texel(const ObjectLine& o, unsigned column, unsigned row) {
+  std::uint64_t word = texel_row(o, column / 8, row);
+  if (o.colour256) {
+    unsigned t = static_cast<unsigned>((word >> ((column % 8) * 8)) & 0xFF);
+    return t ? 256 + t : 0;
+  }
+  unsigned t = static_cast<unsigned>((word >> ((column % 8) * 4)) & 0xF);
+  return t ? 256 + o.palette * 16 + t : 0;
+}
+
 const ObjectRenderers object_renderers[2] = {
-    {no_objects16, no_objects32, no_objects16, no_objects32},
-    {no_objects16, no_objects32, no_objects16, no_objects32},
+    {draw_plain<false>, draw_blend<false>, draw_index16<false>, draw_index32<false>},
+    {draw_plain<true>, draw_blend<true>, draw_index16<true>, draw_index32<true>},
 };
