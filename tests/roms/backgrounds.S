@@ -101,31 +101,7 @@ reset_affine:
         str     r1, [r0, #12]           @ BG2Y
         bx      lr
 
-@ Text background 0: 16-colour tiles at 0x06000000, map in screen block 31 alternating tiles 1 and 2.
-text_background:
-        ldr     r0, =VRAM + 32
-        ldr     r1, =0x87654321         @ tile 1: eight colours across each row
-        ldr     r2, =0x99999999         @ tile 2: one colour
-        mov     r3, #8
-1:      str     r1, [r0, #32]
-        str     r2, [r0], #4
-        subs    r3, r3, #1
-        bne     1b
-        ldr     r0, =VRAM + 31 * 2048
-        mov     r3, #0
-2:      mov     r1, r3, lsr #5
-        add     r1, r1, r3
-        and     r1, r1, #1
-        add     r1, r1, #1
-        orr     r1, r1, #0x1000         @ palette 1
-        strh    r1, [r0], #2
-        add     r3, r3, #1
-        cmp     r3, #1024
-        bne     2b
-        mov     r0, #IO
-        ldr     r1, =0x1F01             @ priority 1, screen block 31
-        strh    r1, [r0, #BG0CNT]
-        bx      lr
+        .include "text_background.inc"
 
 @ Affine background 2: 256-colour tiles at 0x06004000 (tile t solid in colour 16 t), a 128-pixel
 @ map in screen block 30 of tiles 0-15 in a diagonal order, wrapping.

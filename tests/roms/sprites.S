@@ -102,31 +102,7 @@ set_palettes:
 object_colours:
         .hword  0x03FF, 0x7FFF, 0x7C1F, 0x7FE0
 
-@ Text background 0: 16-colour tiles 1 and 2 alternating over screen block 31, priority 1.
-text_background:
-        ldr     r0, =VRAM + 32
-        ldr     r1, =0x87654321
-        ldr     r2, =0x99999999
-        mov     r3, #8
-1:      str     r1, [r0, #32]
-        str     r2, [r0], #4
-        subs    r3, r3, #1
-        bne     1b
-        ldr     r0, =VRAM + 31 * 2048
-        mov     r3, #0
-2:      mov     r1, r3, lsr #5
-        add     r1, r1, r3
-        and     r1, r1, #1
-        add     r1, r1, #1
-        orr     r1, r1, #0x1000
-        strh    r1, [r0], #2
-        add     r3, r3, #1
-        cmp     r3, #1024
-        bne     2b
-        mov     r0, #IO
-        ldr     r1, =0x1F01
-        strh    r1, [r0, #BG0CNT]
-        bx      lr
+        .include "text_background.inc"
 
 @ Sixteen object tiles: rows alternate between four colours and a band with transparent sides.
 object_tiles:
