@@ -17,6 +17,12 @@ constexpr std::uint32_t SYSTEM_ARM = 0x1F;
 constexpr std::uint32_t SYSTEM_THUMB = 0x3F;
 constexpr std::uint32_t N = 1u << 31, Z = 1u << 30, C = 1u << 29, V = 1u << 28;
 
+bool interrupt_raised;
+void raise_interrupt_once() {
+  if (!interrupt_raised) raise_interrupt_flags(1);
+  interrupt_raised = true;
+}
+
 class ThumbTranslatorTest : public ::testing::Test {
  protected:
   void SetUp() override { reset_guest_machine(); }
@@ -30,6 +36,21 @@ class ThumbTranslatorTest : public ::testing::Test {
     start.cpsr = SYSTEM_THUMB;
     GuestState out{};
     result = run_guest(start, at + 2 * static_cast<std::uint32_t>(code.size()), out);
+    return out;
+  }
+
+  // A countdown of 3000 turns in IWRAM during which the scheduler raises one enabled interrupt.
+  GuestState run_countdown_interrupted_once() {
+    machine.io_regs[IO_IE] = 1;
+    machine.io_regs[IO_IME] = 1;
+    interrupt_raised = false;
+    set_scheduler_hook(raise_interrupt_once);
+    initial[0] = 3000;
+    GuestState out = run(IWRAM + 0x400, {
+        0x3801,  // loop: subs r0, #1
+        0xD1FD,  //       bne loop
+    });
+    set_scheduler_hook(nullptr);
     return out;
   }
 
@@ -246,17 +267,7 @@ TEST_F(ThumbTranslatorTest, LdmiaWithAnEmptyListLoadsPcAndAdds64) {
   EXPECT_EQ(out.r[0], IWRAM + 0x140);
 }
 
-bool interrupt_raised;
-void raise_interrupt_once() {
-  if (!interrupt_raised) raise_interrupt_flags(1);
-  interrupt_raised = true;
-}
-
 TEST_F(ThumbTranslatorTest, AnInterruptInThumbCodeReturnsToIt) {
-  machine.io_regs[IO_IE] = 1;
-  machine.io_regs[IO_IME] = 1;
-  interrupt_raised = false;
-  set_scheduler_hook(raise_interrupt_once);
   std::uint32_t handler = ROM + 0x100;
   write_bios_words(0x18, {0xE59FF000, 0xE1A00000, handler});  // ldr pc, [pc, #0]
   // The handler marks r7, switches IME off so the request does not come straight back, and
@@ -268,12 +279,7 @@ TEST_F(ThumbTranslatorTest, AnInterruptInThumbCodeReturnsToIt) {
       0xE5889208,  // str r9, [r8, #0x208]
       0xE25EF004,  // subs pc, lr, #4
   });
-  initial[0] = 3000;
-  GuestState out = run(IWRAM + 0x400, {
-      0x3801,  // loop: subs r0, #1
-      0xD1FD,  //       bne loop
-  });
-  set_scheduler_hook(nullptr);
+  GuestState out = run_countdown_interrupted_once();
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_TRUE(interrupt_raised);
   EXPECT_EQ(out.r[7], 0x55u);
@@ -282,10 +288,6 @@ TEST_F(ThumbTranslatorTest, AnInterruptInThumbCodeReturnsToIt) {
 }
 
 TEST_F(ThumbTranslatorTest, AnInterruptThroughTheBiosCallsTheUserHandlerAndComesBack) {
-  machine.io_regs[IO_IE] = 1;
-  machine.io_regs[IO_IME] = 1;
-  interrupt_raised = false;
-  set_scheduler_hook(raise_interrupt_once);
   std::uint32_t handler = ROM + 0x100;
   write_guest_words(0x03007FFC, {handler});
   write_guest_words(handler, {
@@ -295,14 +297,9 @@ TEST_F(ThumbTranslatorTest, AnInterruptThroughTheBiosCallsTheUserHandlerAndComes
       0xE5823208,  // str r3, [r2, #0x208]: IME off
       0xE12FFF1E,  // bx lr: back into the BIOS
   });
-  initial[0] = 3000;
   initial[2] = 0x22;
   initial[3] = 0x33;
-  GuestState out = run(IWRAM + 0x400, {
-      0x3801,  // loop: subs r0, #1
-      0xD1FD,  //       bne loop
-  });
-  set_scheduler_hook(nullptr);
+  GuestState out = run_countdown_interrupted_once();
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_TRUE(interrupt_raised);
   EXPECT_EQ(out.r[7], 0x55u);
