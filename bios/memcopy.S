@@ -12,6 +12,22 @@
 @ 0x02000000 (the BIOS and the unused space after it; a range that wraps past 0xFFFFFFFF ends
 @ there too). Addresses are forced to unit alignment, as the bus does for these accesses.
 
+@ Returns (bx lr) when the first or the last source byte of r3 units of 1 << shift bytes at r0
+@ (one unit when filling) lies below FIRST_SOURCE. Aligns r0 and r1 to the unit first.
+.macro REFUSE_BIOS_SOURCE shift
+        bic     r0, r0, #((1 << \shift) - 1)
+        bic     r1, r1, #((1 << \shift) - 1)
+        tst     r2, #FILL_BIT
+        moveq   r12, r3, lsl #\shift   @ source bytes read
+        movne   r12, #(1 << \shift)
+        add     r12, r0, r12
+        sub     r12, r12, #1            @ last source byte
+        cmp     r0, #FIRST_SOURCE
+        bxlo    lr
+        cmp     r12, #FIRST_SOURCE
+        bxlo    lr
+.endm
+
 @ CpuSet: r0 = source, r1 = destination, r2 = count (bits 0-20) | FILL_BIT | WORD_BIT.
         .global swi_cpu_set
 swi_cpu_set:
@@ -20,17 +36,7 @@ swi_cpu_set:
         bxeq    lr
         tst     r2, #WORD_BIT
         bne     cpu_set_32
-        bic     r0, r0, #1
-        bic     r1, r1, #1
-        tst     r2, #FILL_BIT
-        moveq   r12, r3, lsl #1         @ source bytes read
-        movne   r12, #2
-        add     r12, r0, r12
-        sub     r12, r12, #1            @ last source byte
-        cmp     r0, #FIRST_SOURCE
-        bxlo    lr
-        cmp     r12, #FIRST_SOURCE
-        bxlo    lr
+        REFUSE_BIOS_SOURCE 1
         tst     r2, #FILL_BIT
         bne     cpu_fill_16
 cpu_copy_16:
@@ -47,17 +53,7 @@ cpu_fill_16:
         bx      lr
 
 cpu_set_32:
-        bic     r0, r0, #3
-        bic     r1, r1, #3
-        tst     r2, #FILL_BIT
-        moveq   r12, r3, lsl #2
-        movne   r12, #4
-        add     r12, r0, r12
-        sub     r12, r12, #1
-        cmp     r0, #FIRST_SOURCE
-        bxlo    lr
-        cmp     r12, #FIRST_SOURCE
-        bxlo    lr
+        REFUSE_BIOS_SOURCE 2
         tst     r2, #FILL_BIT
         bne     cpu_fill_32
 cpu_copy_32:
@@ -83,17 +79,7 @@ swi_cpu_fast_set:
         bxeq    lr
         add     r3, r3, #7
         bic     r3, r3, #7
-        bic     r0, r0, #3
-        bic     r1, r1, #3
-        tst     r2, #FILL_BIT
-        moveq   r12, r3, lsl #2
-        movne   r12, #4
-        add     r12, r0, r12
-        sub     r12, r12, #1
-        cmp     r0, #FIRST_SOURCE
-        bxlo    lr
-        cmp     r12, #FIRST_SOURCE
-        bxlo    lr
+        REFUSE_BIOS_SOURCE 2
         stmfd   sp!, {r4-r10}
         tst     r2, #FILL_BIT
         bne     fast_fill
