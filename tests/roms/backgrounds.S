@@ -61,17 +61,6 @@ show:
 setups:
         .word   setup_mode0, setup_mode1, setup_mode2, setup_mode3, setup_mode4, setup_mode5
 
-@ Waits for the start of the next V-blank.
-wait_frame:
-        mov     r0, #IO
-1:      ldrh    r1, [r0, #VCOUNT]
-        cmp     r1, #160
-        beq     1b
-2:      ldrh    r1, [r0, #VCOUNT]
-        cmp     r1, #160
-        bne     2b
-        bx      lr
-
 @ Background palette: entry 0 a dark blue backdrop, 1-255 a ramp through red, green and blue.
 set_palette:
         ldr     r0, =PALETTE
@@ -101,7 +90,7 @@ reset_affine:
         str     r1, [r0, #12]           @ BG2Y
         bx      lr
 
-        .include "text_background.inc"
+        .include "picture_routines.inc"
 
 @ Affine background 2: 256-colour tiles at 0x06004000 (tile t solid in colour 16 t), a 128-pixel
 @ map in screen block 30 of tiles 0-15 in a diagonal order, wrapping.

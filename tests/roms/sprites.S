@@ -66,17 +66,6 @@ frame:
         strh    r1, [r0, #2]
         b       frame
 
-@ Waits for the start of the next V-blank.
-wait_frame:
-        mov     r0, #IO
-1:      ldrh    r1, [r0, #VCOUNT]
-        cmp     r1, #160
-        beq     1b
-2:      ldrh    r1, [r0, #VCOUNT]
-        cmp     r1, #160
-        bne     2b
-        bx      lr
-
 @ Backdrop dark blue; background palette 1 a ramp; object palette 0: yellow, white, magenta, cyan.
 set_palettes:
         ldr     r0, =PALETTE
@@ -102,7 +91,7 @@ set_palettes:
 object_colours:
         .hword  0x03FF, 0x7FFF, 0x7C1F, 0x7FE0
 
-        .include "text_background.inc"
+        .include "picture_routines.inc"
 
 @ Sixteen object tiles: rows alternate between four colours and a band with transparent sides.
 object_tiles:
