@@ -13,6 +13,7 @@
 #include "cpu/code_memory.h"
 #include "cpu/kest_port.h"
 #include "cpu/translation_cache.h"
+#include "tests/cpu/empty_caches.h"
 
 namespace {
 
@@ -180,14 +181,8 @@ TEST_F(KestPortTest, EmptyOrReversedRangeIsReportedAndFails) {
 class CacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(open_code_memory());
-    if (!icache_is_open()) {
-      ASSERT_EQ(icache_open(), 1);
-    }
-    clear_machine_state();
-    flush_rom_cache();
-    flush_ram_cache();
-    flush_bios_cache();
+    start_with_empty_caches();
+    if (HasFatalFailure()) return;
     caches.cache_full_count = 0;
   }
   void TearDown() override {
