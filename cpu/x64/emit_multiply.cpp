@@ -67,8 +67,14 @@ void emit_multiply_long(const ArmInstruction& in) {
   std::uint32_t pc_value = in.pc;
   in.plan.pending_cycles += 3;
 
-  save_flags();
-  code().mov(esi, eax);
+  bool s = arm_bit(opcode, 20);
+  // The flag-setting form builds N and Z into the saved flags; otherwise they are saved only
+  // while a later instruction reads them.
+  bool keep = s || in.live != 0;
+  if (keep) {
+    save_flags();
+    code().mov(esi, eax);
+  }
   load_guest(eax, rm, pc_value);
   load_guest(ecx, rs, pc_value);
   if (arm_bit(opcode, 22)) {
@@ -84,12 +90,12 @@ void emit_multiply_long(const ArmInstruction& in) {
   }
   code().mov(r8d, eax);
   code().mov(r9d, edx);
-  code().mov(eax, esi);
-  if (arm_bit(opcode, 20)) {
+  if (keep) code().mov(eax, esi);
+  if (s) {
     code().mov(edi, r8d);
     code().or_(edi, r9d);
     set_multiply_flags(r9d, edi);
-  } else {
+  } else if (keep) {
     restore_flags();
   }
   if (rd_low != 15) store_guest(rd_low, r8d);
