@@ -1,8 +1,6 @@
 #pragma once
 // The ".sav" file: the raw first bytes of the save memory, no header, sized by the save type.
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 
@@ -24,12 +22,3 @@ int load_save_file(const char* path);
 // it is written and flushed; on any failure the old file is untouched, errno tells why and the
 // result is 0.
 int write_save_file(const char* path);
-
-// Gives `path` exactly `size` bytes from `bytes` the way write_save_file does: through a new file
-// in the same folder that replaces the old one only when complete. Returns 1, or 0 with errno set
-// and the old file untouched.
-int replace_file_contents(const char* path, const std::uint8_t* bytes, std::size_t size);
-
-// How bytes reach the disk: ::write unless a test installs a failing one (nullptr restores it).
-using SaveWriteFunction = ssize_t (*)(int fd, const void* bytes, std::size_t count);
-void set_save_write_function(SaveWriteFunction write_function);

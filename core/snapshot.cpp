@@ -11,6 +11,7 @@
 
 #include "core/backup.h"
 #include "core/palette.h"
+#include "core/file_replace.h"
 #include "core/save_file.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"

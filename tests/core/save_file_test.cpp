@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/backup.h"
+#include "core/file_replace.h"
 #include "core/save_file.h"
 #include "core/state.h"
 #include "tests/support/temp_dir.h"
@@ -76,7 +77,7 @@ class SaveFileTest : public ::testing::Test {
     clear_machine_state();
     reset_backup_state();
   }
-  void TearDown() override { set_save_write_function(nullptr); }
+  void TearDown() override { set_file_write_function(nullptr); }
 
   std::vector<std::string> folder_entries() const {
     std::vector<std::string> names;
@@ -154,7 +155,7 @@ TEST_F(SaveFileTest, AnInterruptedWriteLeavesThePreviousFileIntact) {
   machine.backup.save_kind = SAVE_SRAM;
   std::memset(machine.backup_buffer, 0xAB, 0x8000);
   bytes_before_failure = 0x1000;
-  set_save_write_function(write_then_fill_disk);
+  set_file_write_function(write_then_fill_disk);
   errno = 0;
   EXPECT_EQ(write_save_file(path.c_str()), 0);
   EXPECT_EQ(errno, ENOSPC);

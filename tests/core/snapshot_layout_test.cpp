@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/file_replace.h"
 #include "core/save_file.h"
 #include "tests/core/snapshot_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -137,9 +138,9 @@ TEST_F(SnapshotTest, FailedSaveKeepsThePreviousSnapshot) {
   ASSERT_EQ(save_snapshot(slot.c_str()), 1);
   auto before = read_file(slot);
   machine.iwram.data[0] = 2;
-  set_save_write_function(failing_write);
+  set_file_write_function(failing_write);
   int result = save_snapshot(slot.c_str());
-  set_save_write_function(nullptr);
+  set_file_write_function(nullptr);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(read_file(slot), before);
 }
