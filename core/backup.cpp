@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/save_file.h"
 #include "core/state.h"
 
 namespace {
@@ -79,6 +80,7 @@ bool write_unlock_address(std::uint32_t value) {
   // A game that already stored plain bytes has SRAM; 0xAA is then just data it stores.
   if (s.flash_step == 0 && value == 0xAA && !s.sram_written) {
     s.save_kind = SAVE_FLASH;
+    s.flash_unlocked = 1;
     s.flash_step = 1;
     return true;
   }
@@ -118,6 +120,16 @@ bool write_flash_step(std::uint32_t offset, std::uint32_t value) {
   return false;
 }
 
+// A flash type that only the save file's size gave gives way to SRAM when the game stores a plain
+// byte before any flash command: a flash game never does, and an SRAM game's save file may have
+// the size of a flash chip.
+bool is_sram_store_into_assumed_flash(std::uint32_t offset, std::uint32_t value) {
+  const BackupState& s = state();
+  bool unlocking = offset == UNLOCK_ADDRESS_1 && value == 0xAA;
+  return s.save_kind == SAVE_FLASH && !s.flash_unlocked && s.flash_step == 0 &&
+         s.flash_state == FLASH_READY && !unlocking;
+}
+
 }  // namespace
 
 std::uint32_t backup_read8(std::uint32_t offset) {
@@ -137,7 +149,9 @@ void backup_write8(std::uint32_t offset, std::uint32_t value) {
   BackupState& s = state();
   offset &= 0xFFFF;
   value &= 0xFF;
-  if (s.save_kind == SAVE_UNKNOWN) s.save_kind = SAVE_SRAM;
+  if (s.save_kind == SAVE_UNKNOWN || is_sram_store_into_assumed_flash(offset, value)) {
+    s.save_kind = SAVE_SRAM;
+  }
   if (offset == UNLOCK_ADDRESS_1 && s.flash_state != FLASH_WRITE_BYTE) {
     if (write_unlock_address(value)) return;
   } else if (write_flash_step(offset, value)) {
@@ -167,4 +181,5 @@ void reset_backup_state() {
   s.eeprom_addr_width = 6;
   s.clock_status = 0x40;
   std::memset(machine.gpio_shadow, 0, sizeof machine.gpio_shadow);
+  apply_save_file_type();
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct BackupState;
+
 constexpr std::uint32_t SRAM_SIZE = 0x8000;
 constexpr std::uint32_t FLASH_BANK_SIZE = 0x10000;
 constexpr std::uint32_t EEPROM_SMALL_SIZE = 512;
@@ -33,6 +35,11 @@ void backup_write_wide(std::uint32_t address, std::uint32_t value, unsigned size
 std::uint32_t eeprom_read_bit();
 void eeprom_write_bit(std::uint32_t value);
 
-// Type unknown, 32 KB SRAM, 64 KB flash at bank 0, idle flash and EEPROM (512 bytes), clock off.
-// The flash chip id chosen by the game table at load survives.
+// Whether the EEPROM's phase, bit counter, address width and block lie within their ranges, so
+// that no later bit can index outside the save memory. Snapshots are checked with it.
+bool eeprom_state_valid(const BackupState& s);
+
+// Type unknown, 32 KB SRAM, 64 KB flash at bank 0, idle flash and EEPROM (512 bytes), clock off;
+// then the type the game's .sav file showed, if any. The flash chip id chosen by the game table at
+// load survives.
 void reset_backup_state();

@@ -24,6 +24,8 @@ constexpr std::uint32_t COMMAND_READ = 3;
 constexpr std::uint32_t BLOCK_BITS = 64;
 constexpr std::uint32_t BLOCK_BYTES = 8;
 constexpr std::uint32_t PREAMBLE_BITS = 4;
+constexpr std::uint32_t COMMAND_BITS = 2;
+constexpr std::uint32_t LAST_BLOCK_OFFSET = sizeof machine.backup_buffer - BLOCK_BYTES;
 
 BackupState& state() { return machine.backup; }
 
@@ -42,6 +44,29 @@ void set_stream_bit(std::uint8_t* bytes, std::uint32_t n, std::uint32_t bit) {
 
 std::uint32_t stream_bit(const std::uint8_t* bytes, std::uint32_t n) {
   return (bytes[n / 8] >> (7 - n % 8)) & 1;
+}
+
+// How many bits a phase takes before it moves on; the counter stays below it.
+std::uint32_t phase_bits(const BackupState& s) {
+  switch (s.eeprom_phase) {
+    case PHASE_READY: return COMMAND_BITS;
+    case PHASE_READ_ADDRESS:
+    case PHASE_WRITE_ADDRESS:  // the width decides where the block lies
+      return s.eeprom_addr_width == 6 || s.eeprom_addr_width == 14 ? s.eeprom_addr_width : 0;
+    case PHASE_READ_PREAMBLE: return PREAMBLE_BITS;
+    case PHASE_READ_DATA:
+    case PHASE_WRITE_DATA: return BLOCK_BITS;
+    default: return 1;
+  }
+}
+
+// The block and the bit counter index the save memory and the shift bytes; a state that could
+// reach outside them (only a damaged snapshot holds one) starts over at ready instead.
+bool stream_in_bounds() {
+  if (eeprom_state_valid(state())) return true;
+  enter(PHASE_READY);
+  state().eeprom_block_offset = 0;
+  return false;
 }
 
 void receive_command_bit(std::uint32_t bit) {
@@ -85,7 +110,13 @@ void receive_data_bit(std::uint32_t bit) {
 
 }  // namespace
 
+bool eeprom_state_valid(const BackupState& s) {
+  return s.eeprom_phase <= PHASE_WRITE_END && s.eeprom_bits_seen < phase_bits(s) &&
+         s.eeprom_block_offset <= LAST_BLOCK_OFFSET && s.eeprom_block_offset % BLOCK_BYTES == 0;
+}
+
 void eeprom_write_bit(std::uint32_t value) {
+  if (!stream_in_bounds()) return;
   std::uint32_t bit = value & 1;
   switch (state().eeprom_phase) {
     case PHASE_READY: receive_command_bit(bit); break;
@@ -99,6 +130,7 @@ void eeprom_write_bit(std::uint32_t value) {
 }
 
 std::uint32_t eeprom_read_bit() {
+  if (!stream_in_bounds()) return 1;
   BackupState& s = state();
   switch (s.eeprom_phase) {
     case PHASE_READY: return 1;  // a finished write reports itself ready at once

@@ -92,6 +92,7 @@ void run_clock_command() {
 
 void shift_command_bit(std::uint32_t value) {
   BackupState& s = state();
+  if (!clock_state_valid(s)) return go_idle();
   std::uint32_t bit = (value & PORT_DATA) >> 1;
   s.clock_command = static_cast<std::uint8_t>(s.clock_command | bit << s.clock_bit);
   if (s.clock_bit > 0) {
@@ -104,6 +105,7 @@ void shift_command_bit(std::uint32_t value) {
 // The chip drives the data line while the clock is low; the game reads it, then raises the clock.
 void send_step(std::uint32_t value) {
   BackupState& s = state();
+  if (!clock_state_valid(s)) return go_idle();
   if (machine.gpio_shadow[PORT_INDEX_DIRECTION] & PORT_DATA) return;
   if ((value & PORT_CLOCK) == 0) {
     std::uint32_t bit = (s.clock_bytes[s.clock_bit / 8] >> (s.clock_bit % 8)) & 1;
@@ -121,6 +123,7 @@ void send_step(std::uint32_t value) {
 // write stores what the game sent rather than whatever the buffer held before.
 void receive_step(std::uint32_t value) {
   BackupState& s = state();
+  if (!clock_state_valid(s)) return go_idle();
   if ((machine.gpio_shadow[PORT_INDEX_DIRECTION] & PORT_DATA) == 0) return;
   if ((value & PORT_CLOCK) == 0) return;
   std::uint32_t bit = (value & PORT_DATA) >> 1;
@@ -129,6 +132,21 @@ void receive_step(std::uint32_t value) {
   go_idle();
   if (s.clock_input_target == INPUT_STATUS) s.clock_status = s.clock_bytes[0];
 }
+
+}  // namespace
+
+bool clock_state_valid(const BackupState& s) {
+  constexpr std::uint32_t most_bytes = 7;  // date and time
+  switch (s.clock_state) {
+    case CLOCK_COMMAND: return s.clock_bit <= 7;
+    case CLOCK_SENDING:
+    case CLOCK_RECEIVING:
+      return s.clock_length >= 1 && s.clock_length <= most_bytes && s.clock_bit < s.clock_length * 8;
+    default: return s.clock_bit < 8 * std::size(s.clock_bytes);
+  }
+}
+
+namespace {
 
 void write_data_port(std::uint32_t value) {
   BackupState& s = state();

@@ -25,6 +25,12 @@ enum ClockCommand : std::uint8_t {
   CLOCK_READ_TIME = 0x67,
 };
 
+struct BackupState;
+
+// Whether the clock's bit counter and length fit its state, so that no later step indexes outside
+// the clock's bytes. Snapshots are checked with it.
+bool clock_state_valid(const BackupState& s);
+
 // 16-bit writes to region 0x08, offset = address & 0xFF.
 void gpio_write16(std::uint32_t offset, std::uint32_t value);
 

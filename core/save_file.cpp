@@ -16,15 +16,14 @@ namespace {
 // Staging area, so that a read that fails half way leaves the save memory as it was.
 std::uint8_t staged[SAVE_FILE_MAX];
 
-void take_type_from_size(off_t size) {
-  BackupState& s = machine.backup;
+SaveFileType type_of_size(off_t size) {
   switch (size) {
-    case FLASH_BANK_SIZE: s.save_kind = SAVE_FLASH; s.flash_128k = 0; break;
-    case 2 * FLASH_BANK_SIZE: s.save_kind = SAVE_FLASH; s.flash_128k = 1; break;
-    case EEPROM_SMALL_SIZE: s.save_kind = SAVE_EEPROM; s.eeprom_8k = 0; break;
-    case EEPROM_LARGE_SIZE: s.save_kind = SAVE_EEPROM; s.eeprom_8k = 1; break;
-    case SRAM_SIZE: s.save_kind = SAVE_SRAM; s.sram_64k = 0; break;
-    default: break;
+    case FLASH_BANK_SIZE: return {1, SAVE_FLASH, 0};
+    case 2 * FLASH_BANK_SIZE: return {1, SAVE_FLASH, 1};
+    case EEPROM_SMALL_SIZE: return {1, SAVE_EEPROM, 0};
+    case EEPROM_LARGE_SIZE: return {1, SAVE_EEPROM, 1};
+    case SRAM_SIZE: return {1, SAVE_SRAM, 0};
+    default: return {};
   }
 }
 
@@ -50,8 +49,24 @@ std::uint32_t save_file_size() {
   }
 }
 
+void apply_save_file_type() {
+  const SaveFileType& type = machine.save_file_type;
+  BackupState& s = machine.backup;
+  if (!type.known) return;  // the size told nothing: the type stays as it was
+  switch (type.save_kind) {
+    case SAVE_FLASH:
+      s.flash_128k = type.large;
+      if (type.large) s.flash_chip_id = FLASH_CHIP_ID_128K;  // a game that asks sees both banks
+      break;
+    case SAVE_EEPROM: s.eeprom_8k = type.large; break;
+    default: break;
+  }
+  s.save_kind = type.save_kind;
+}
+
 void erase_backup_memory() {
   machine.backup.save_kind = SAVE_UNKNOWN;
+  machine.save_file_type = {};
   std::memset(machine.backup_buffer, 0xFF, sizeof machine.backup_buffer);
 }
 
@@ -71,7 +86,8 @@ int load_save_file(const char* path) {
     return 0;
   }
   std::memcpy(machine.backup_buffer, staged, static_cast<std::size_t>(got));
-  take_type_from_size(info.st_size);
+  machine.save_file_type = type_of_size(info.st_size);
+  apply_save_file_type();
   return 1;
 }
 

@@ -13,9 +13,14 @@ std::uint32_t save_file_size();
 void erase_backup_memory();
 
 // Reads the file into the save memory from offset 0 (at most 128 KB; bytes beyond it keep their
-// contents) and takes the type from its size. Returns 1. A file that cannot be opened or read
+// contents) and takes the type from its size, which stays in force across the resets of the game
+// start until the game's own accesses change it. Returns 1. A file that cannot be opened or read
 // leaves the memory erased and returns 0, with errno telling why (ENOENT: there is none yet).
 int load_save_file(const char* path);
+
+// Gives the save memory the type the last file read showed by its size (nothing when it showed
+// none). Every backup reset calls it.
+void apply_save_file_type();
 
 // Writes save_file_size() bytes. Nothing is written while the type is unknown (returns 0, errno
 // 0). The bytes go to a new file in the same folder, which replaces the old one only once all of

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/backup.h"
+#include "core/gpio.h"
 #include "core/palette.h"
 #include "core/file_replace.h"
 #include "core/save_file.h"
@@ -203,6 +204,7 @@ void get_clock(Reader& in, Staged& staged) {
   s.clock_bit = in.word();
   in.bytes(s.eeprom_shift, sizeof s.eeprom_shift);
   in.skip(EEPROM_SHIFT_BYTES - sizeof s.eeprom_shift);
+  if (!eeprom_state_valid(s) || !clock_state_valid(s)) staged.in_range = false;
 }
 
 bool dma_valid(const DmaChannel& c, unsigned index) {

@@ -74,6 +74,13 @@ struct BackupState {
   std::uint32_t clock_status;
   std::uint32_t clock_input_target;
   std::uint8_t sram_written;  // a game that stored plain bytes keeps its SRAM, whatever it stores
+  std::uint8_t flash_unlocked;  // the game itself began a flash command since the last reset
+};
+
+struct SaveFileType {
+  std::uint8_t known;      // 0 when no file was read or its size told nothing (a zeroed record)
+  std::uint8_t save_kind;
+  std::uint8_t large;      // 128 KB flash, 8 KB EEPROM
 };
 
 // One hardware timer. `remaining` counts cycles while prescaled, ticks while cascaded.
@@ -160,6 +167,9 @@ struct MachineState {
   char rom_maker_code[3];
 
   BackupState backup;
+  // The type the game's .sav file showed by its size. Every backup reset puts it back, so the game
+  // keeps the save it had (both flash banks, say) until its own accesses show another type.
+  SaveFileType save_file_type;
 
   // Scheduler. `cycle_budget` holds the cycles just run on entry to the scheduler and the next
   // budget on its return.
