@@ -155,4 +155,16 @@ TEST_F(ClockTest, BcdPutsTensInTheUpperNibble) {
   EXPECT_EQ(to_bcd(99), 0x99u);
 }
 
+// A damaged snapshot's bit counter past the clock's bytes sends the chip idle instead of reading
+// beyond them.
+TEST_F(ClockTest, ACounterPastTheClockBytesGoesIdle) {
+  send_command(CLOCK_READ_DATE_TIME);
+  machine.backup.clock_bit = 1000;
+  EXPECT_FALSE(clock_state_valid(machine.backup));
+  port(4);
+  port(5);
+  EXPECT_EQ(machine.backup.clock_state, CLOCK_IDLE);
+  EXPECT_TRUE(clock_state_valid(machine.backup));
+}
+
 }  // namespace

@@ -116,4 +116,25 @@ TEST_F(EepromTest, WritesWhileDataIsReadOutAreIgnored) {
   EXPECT_EQ(read_out(preamble) >> 62, 3u);
 }
 
+// Only a damaged snapshot can hold such states; the bit readers must still stay inside the save
+// memory and start over rather than index past it.
+TEST_F(EepromTest, AStreamPointingOutsideTheSaveMemoryStartsOverAtReady) {
+  struct Damaged {
+    std::uint32_t phase, block_offset, bits_seen;
+  };
+  const Damaged cases[] = {{1, 0x40000000, 0}, {4, 0x1FFFC, 0}, {1, 0, 64}, {3, 0, 40}, {9, 0, 0}};
+  for (const Damaged& d : cases) {
+    SCOPED_TRACE(testing::Message() << "phase " << d.phase << " offset " << d.block_offset);
+    machine.backup.eeprom_phase = d.phase;
+    machine.backup.eeprom_block_offset = d.block_offset;
+    machine.backup.eeprom_bits_seen = d.bits_seen;
+    EXPECT_EQ(receive_bit(), 1u);  // ready
+    EXPECT_TRUE(eeprom_state_valid(machine.backup));
+  }
+  write_block(5, 6, 0x1122334455667788ull);
+  request_read(5, 6);
+  std::uint32_t preamble = 0;
+  EXPECT_EQ(read_out(preamble), 0x1122334455667788ull);
+}
+
 }  // namespace

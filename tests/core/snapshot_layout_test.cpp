@@ -182,6 +182,13 @@ TEST_F(SnapshotTest, OutOfRangeValuesAreRefused) {
       {"flash bank", 0, 2 * FLASH_BANK_SIZE},
       {"save_kind", 0, 4},
       {"flash_state", 0, 0x100},
+      // Counters and offsets that index the save memory or the clock's bytes.
+      {"eeprom_phase", 0, 8},
+      {"eeprom_block_offset", 0, 0x40000000},
+      {"eeprom_block_offset", 0, 0x20000},
+      {"eeprom_block_offset", 0, 4},             // not a block boundary
+      {"eeprom_bits_seen", 0, 2},                // the command has two bits
+      {"clock_bit", 0, 96},                      // past the twelve words
   };
   auto good = image_now();
   machine.iwram.data[9] = 0x99;
