@@ -1,8 +1,11 @@
 #include "app/audio_wav.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+
+#include "core/file_replace.h"
 #include "core/sound.h"
 #include "core/sound_output.h"
 
@@ -12,7 +15,10 @@ constexpr std::uint32_t CHANNELS = 2;
 constexpr std::uint32_t BYTES_PER_FRAME = CHANNELS * 2;
 constexpr long HEADER_BYTES = 44;
 
-std::FILE* wav_file = nullptr;
+// The recording goes to a temporary file that takes the target's name only once complete, so a
+// full disk or a kill never leaves a truncated WAV behind.
+PendingFile wav_file;
+bool recording = false;
 std::uint32_t data_bytes = 0;
 bool write_failed = false;
 
@@ -42,12 +48,12 @@ bool write_header(std::uint32_t bytes) {
   header[38] = 't';
   header[39] = 'a';
   put32(header + 40, bytes);
-  return std::fseek(wav_file, 0, SEEK_SET) == 0 &&
-         std::fwrite(header, 1, sizeof header, wav_file) == sizeof header;
+  return lseek(wav_file.fd, 0, SEEK_SET) == 0 && write_pending(wav_file, header, sizeof header);
 }
 
 void play_into_file(int index, const std::uint8_t* data) {
-  if (std::fwrite(data, 1, SOUND_BUFFER_BYTES, wav_file) == SOUND_BUFFER_BYTES) {
+  // After a failure nothing more is written: the file is abandoned at the end anyway.
+  if (!write_failed && write_pending(wav_file, data, SOUND_BUFFER_BYTES)) {
     data_bytes += SOUND_BUFFER_BYTES;
   } else {
     write_failed = true;
@@ -60,8 +66,8 @@ const SoundOutputDevice wav_device = {play_into_file};
 }  // namespace
 
 bool open_wav_audio(const std::string& path) {
-  wav_file = std::fopen(path.c_str(), "wb");
-  if (wav_file == nullptr) return false;
+  if (!begin_replacing(path.c_str(), wav_file)) return false;
+  recording = true;
   data_bytes = 0;
   write_failed = !write_header(0);
   open_sound_output(&wav_device);
@@ -70,9 +76,11 @@ bool open_wav_audio(const std::string& path) {
 
 bool close_wav_audio() {
   close_sound_output();
-  if (wav_file == nullptr) return true;
-  bool ok = !write_failed && write_header(data_bytes);
-  ok = std::fclose(wav_file) == 0 && ok;
-  wav_file = nullptr;
-  return ok;
+  if (!recording) return true;
+  recording = false;
+  if (!write_failed && write_header(data_bytes)) return commit_pending(wav_file) != 0;
+  int saved = errno;
+  abandon_pending(wav_file);
+  errno = saved;
+  return false;
 }

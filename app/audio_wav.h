@@ -4,7 +4,9 @@
 
 #include <string>
 
-// Creates `path` and opens the device; false (with errno set) when the file cannot be created.
+// Opens the device and starts the recording beside `path`; false (with errno set) when that
+// cannot be created.
 bool open_wav_audio(const std::string& path);
-// Completes the file's header and closes the device; false when the file could not be written.
+// Completes the file's header and closes the device; false (errno set) when the file could not be
+// written completely, and then no file, not even a partial one, is left at `path`.
 bool close_wav_audio();

@@ -11,6 +11,7 @@
 #include "app/run_stats.h"
 #include "app/screenshot.h"
 #include "core/cartridge.h"
+#include "core/file_replace.h"
 #include "core/memory.h"
 #include "core/save_file.h"
 #include "core/save_path.h"
@@ -31,7 +32,7 @@ constexpr int EXIT_LOAD_FAILED = 1;
 constexpr int EXIT_BAD_COMMAND_LINE = 2;
 constexpr int EXIT_EMULATION_FAILED = 3;
 constexpr int EXIT_SAVE_FAILED = 4;
-constexpr int EXIT_AUDIO_FAILED = 5;
+constexpr int EXIT_OUTPUT_FAILED = 5;
 
 std::uint32_t frames_wanted;
 
@@ -69,6 +70,16 @@ bool save_dir_usable(const std::string& dir) {
   return false;
 }
 
+// Said before the run, while the player can still choose --save-dir; the run goes on, since many
+// games never save.
+void warn_if_save_cannot_be_written() {
+  if (can_replace(game_save.path)) return;
+  std::fprintf(stderr,
+               "orvane: %s: this game's save cannot be written there (%s); choose a folder for it "
+               "with --save-dir DIR\n",
+               game_save.path, std::strerror(errno));
+}
+
 void read_game_save(const Options& options) {
   const char* rom = options.rom_path.c_str();
   game_save.keep = make_save_path(rom, options.save_dir.c_str(), game_save.path, SAVE_PATH_MAX) != 0;
@@ -80,10 +91,14 @@ void read_game_save(const Options& options) {
                  rom, SAVE_PATH_MAX - 1);
     return;
   }
-  if (load_save_file(game_save.path) || errno == ENOENT) return;
+  if (load_save_file(game_save.path) || errno == ENOENT) {
+    warn_if_save_cannot_be_written();
+    return;
+  }
   game_save.keep = false;
+  bool other_kind = errno == EISDIR || errno == EINVAL;
   std::fprintf(stderr, "orvane: %s: cannot be read (%s); it will not be overwritten\n",
-               game_save.path, std::strerror(errno));
+               game_save.path, other_kind ? "not a regular file" : std::strerror(errno));
 }
 
 // Returns the exit status the save adds: 0, or EXIT_SAVE_FAILED when a save was lost.
@@ -131,19 +146,29 @@ bool open_audio(const Options& options) {
   return false;
 }
 
-// Returns the exit status the sound file adds: 0, or EXIT_AUDIO_FAILED when it is incomplete.
+// Returns the exit status the sound file adds: 0, or EXIT_OUTPUT_FAILED when it could not be
+// written completely (nothing is left at its path then).
 int close_audio(const Options& options) {
   if (options.audio_path.empty() || close_wav_audio()) return 0;
-  std::fprintf(stderr, "orvane: --audio %s: could not be written completely\n",
-               options.audio_path.c_str());
-  return EXIT_AUDIO_FAILED;
+  std::fprintf(stderr, "orvane: --audio %s: could not be written (%s)\n",
+               options.audio_path.c_str(), std::strerror(errno));
+  return EXIT_OUTPUT_FAILED;
+}
+
+int write_requested_screenshot(const Options& options) {
+  const char* path = options.screenshot_path.c_str();
+  errno = 0;
+  if (options.screenshot_path.empty() || write_screenshot(path, machine.frame_pixels)) return 0;
+  std::fprintf(stderr, "orvane: --screenshot %s: could not be written (%s)\n", path,
+               errno != 0 ? std::strerror(errno) : "PNG encoding failed");
+  return EXIT_OUTPUT_FAILED;
 }
 
 bool resume_from_snapshot(const Options& options) {
   const char* path = options.load_state_path.c_str();
   if (options.load_state_path.empty() || load_snapshot(path)) return true;
   std::fprintf(stderr, "orvane: --load-state %s: %s\n", path,
-               errno == EINVAL ? "not a snapshot" : std::strerror(errno));
+               errno == EINVAL ? "not a snapshot" : errno == EISDIR ? "a folder" : std::strerror(errno));
   return false;
 }
 
@@ -175,7 +200,7 @@ int run_headless(const Options& options) {
   if (!save_dir_usable(options.save_dir)) return EXIT_BAD_COMMAND_LINE;
   if (!open_host_resources() || !start_game(options)) return EXIT_LOAD_FAILED;
   if (!resume_from_snapshot(options)) return EXIT_LOAD_FAILED;
-  if (!open_audio(options)) return EXIT_BAD_COMMAND_LINE;
+  if (!open_audio(options)) return EXIT_OUTPUT_FAILED;
   scheduler_host.frame_hook = stop_after_enough_frames;
   if (options.stats) start_run_stats();
   bool snapshot_failed = false;
@@ -183,17 +208,12 @@ int run_headless(const Options& options) {
   if (options.stats) stop_run_stats();
   scheduler_host.frame_hook = nullptr;
   if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
-  // Before the results: a dump of the save region must not decide the save's type.
-  int save_status = write_game_save();
-  if (int audio_status = close_audio(options); audio_status != 0 && save_status == 0) {
-    save_status = audio_status;
-  }
-  if (!options.screenshot_path.empty() &&
-      !write_screenshot(options.screenshot_path.c_str(), machine.frame_pixels)) {
-    std::fprintf(stderr, "orvane: --screenshot %s: cannot be written\n", options.screenshot_path.c_str());
-    if (save_status == 0) save_status = EXIT_BAD_COMMAND_LINE;
-  }
-  if (snapshot_failed && save_status == 0) save_status = EXIT_SAVE_FAILED;
+  // Before the results: a dump of the save region must not decide the save's type. A lost save
+  // outranks a lost output file in the exit status.
+  int status = write_game_save();
+  int output_status = close_audio(options);
+  if (write_requested_screenshot(options) != 0 || snapshot_failed) output_status = EXIT_OUTPUT_FAILED;
+  if (status == 0) status = output_status;
   print_results(options);
-  return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : save_status;
+  return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : status;
 }

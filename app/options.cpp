@@ -3,21 +3,30 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace {
 
 constexpr std::uint32_t MAX_FRAMES = 100'000'000;
 constexpr std::uint64_t ADDRESS_SPACE = 0x100000000;
 
-// A whole number in decimal, or hexadecimal with 0x; nothing else may follow it.
+// A whole number in decimal, or hexadecimal with 0x; no sign, blank or other character anywhere
+// (strtoull alone would skip blanks and read a leading 0 as octal).
 bool parse_number(const char* text, std::uint64_t& value) {
-  if (*text == '\0' || *text == '-' || *text == '+') return false;
+  bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const char* digits = hex ? text + 2 : text;
+  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+  if (*digits == '\0' || std::strspn(digits, allowed) != std::strlen(digits)) return false;
   errno = 0;
-  char* end = nullptr;
-  unsigned long long parsed = std::strtoull(text, &end, 0);
-  if (errno != 0 || *end != '\0') return false;
+  unsigned long long parsed = std::strtoull(digits, nullptr, hex ? 16 : 10);
+  if (errno != 0) return false;
   value = parsed;
   return true;
+}
+
+// A count: plain decimal digits only.
+bool parse_decimal(const char* text, std::uint64_t& value) {
+  return (text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) && parse_number(text, value);
 }
 
 // ADDR:LEN; ADDR is hexadecimal with or without 0x, LEN decimal or 0x-hexadecimal.
@@ -54,7 +63,7 @@ struct Parser {
   bool frames() {
     const char* text = next_value();
     std::uint64_t count = 0;
-    if (text == nullptr || !parse_number(text, count) || count == 0 || count > MAX_FRAMES) {
+    if (text == nullptr || !parse_decimal(text, count) || count == 0 || count > MAX_FRAMES) {
       return fail("--frames needs a number of frames from 1 to 100000000");
     }
     options.frames = static_cast<std::uint32_t>(count);
@@ -96,7 +105,7 @@ struct Parser {
   bool at_frame() {
     const char* text = next_value();
     std::uint64_t count = 0;
-    if (text == nullptr || !parse_number(text, count) || count == 0 || count > MAX_FRAMES) {
+    if (text == nullptr || !parse_decimal(text, count) || count == 0 || count > MAX_FRAMES) {
       return fail("--at-frame needs a number of frames from 1 to 100000000");
     }
     options.save_at_frame = static_cast<std::uint32_t>(count);
@@ -121,7 +130,17 @@ struct Parser {
     return true;
   }
 
+  // Every option but --dump stands once: a second value would silently replace the first.
+  std::set<std::string> seen{};
+
+  bool first_time(const char* arg) {
+    if (arg[0] != '-' || std::strcmp(arg, "--dump") == 0) return true;
+    if (seen.insert(arg).second) return true;
+    return fail(std::string(arg) + " is given more than once");
+  }
+
   bool one(const char* arg) {
+    if (!first_time(arg)) return false;
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) return help = true;
     if (std::strcmp(arg, "--headless") == 0) return mode(Command::HEADLESS);
     if (std::strcmp(arg, "--info") == 0) return mode(Command::INFO);

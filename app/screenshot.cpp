@@ -3,16 +3,26 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdio>
 #include <vector>
+
+#include "core/file_replace.h"
 
 namespace {
 
 constexpr unsigned WIDTH = 240;
 constexpr unsigned HEIGHT = 160;
 
-// libpng reports errors by longjmp; nothing with a destructor lives between setjmp and the jump.
-bool write_rows(std::FILE* file, png_bytepp rows) {
+void append_to_vector(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
+void flush_nothing(png_structp) {}
+
+// Encodes into memory, so the file itself is written in one piece that replaces any old one only
+// when complete. libpng reports errors by longjmp; nothing with a destructor lives between setjmp
+// and the jump.
+bool encode_rows(std::vector<std::uint8_t>* out, png_bytepp rows) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -20,7 +30,7 @@ bool write_rows(std::FILE* file, png_bytepp rows) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, out, append_to_vector, flush_nothing);
   png_set_IHDR(png, info, WIDTH, HEIGHT, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_rows(png, info, rows);
@@ -47,8 +57,8 @@ bool write_screenshot(const char* path, const std::uint16_t* pixels) {
     image[i * 3 + 2] = c.b;
   }
   for (unsigned y = 0; y < HEIGHT; ++y) rows[y] = image.data() + y * WIDTH * 3;
-  std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) return false;
-  bool written = write_rows(file, rows.data());
-  return std::fclose(file) == 0 && written;
+  std::vector<std::uint8_t> encoded;
+  encoded.reserve(WIDTH * HEIGHT);
+  if (!encode_rows(&encoded, rows.data())) return false;
+  return replace_file_contents(path, encoded.data(), encoded.size()) != 0;
 }

@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/game_settings.h"
 #include "core/gpio.h"
 #include "core/memory.h"
+#include "core/regular_file.h"
 #include "core/state.h"
 
 std::uint8_t* rom_buffer = nullptr;
@@ -131,8 +133,11 @@ bool rom_is_paged() { return machine.rom_size > rom_buffer_size; }
 int load_cartridge(const char* path, CartridgeError* error) {
   if (error != nullptr) *error = CartridgeError::NONE;
   if (rom_buffer == nullptr) return refuse(error, CartridgeError::NO_BUFFER, nullptr);
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return refuse(error, CartridgeError::CANNOT_OPEN, nullptr);
+  std::FILE* file = open_regular_file(path);
+  if (file == nullptr) {
+    bool other_kind = errno == EISDIR || errno == EINVAL;
+    return refuse(error, other_kind ? CartridgeError::NOT_A_FILE : CartridgeError::CANNOT_OPEN, nullptr);
+  }
 
   struct stat info {};
   if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -175,7 +180,7 @@ void init_rom_pages() {
     machine.rom_stamp = 1;
     return;
   }
-  std::uint32_t pages = machine.rom_size / PAGE_SIZE;
+  auto pages = static_cast<std::uint32_t>(machine.rom_size / PAGE_SIZE);
   for (std::uint32_t page = 0; page < pages; ++page) {
     map_rom_page(page, rom_buffer + (page % ROM_PAGES) * PAGE_SIZE);
   }

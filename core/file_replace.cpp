@@ -145,6 +145,13 @@ void abandon_pending(PendingFile& pending) {
   errno = saved;
 }
 
+int can_replace(const char* path) {
+  PendingFile probe;
+  if (!begin_replacing(path, probe)) return 0;
+  abandon_pending(probe);
+  return 1;
+}
+
 int replace_file_contents(const char* path, const std::uint8_t* bytes, std::size_t size) {
   PendingFile pending;
   if (!begin_replacing(path, pending)) return 0;

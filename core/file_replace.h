@@ -32,6 +32,10 @@ int commit_pending(PendingFile& pending);
 // Removes the temporary file; the target stays as it was.
 void abandon_pending(PendingFile& pending);
 
+// Whether `path` could be replaced now: creates the temporary file and removes it again. Returns
+// 1, or 0 with errno telling why (a read-only folder, say).
+int can_replace(const char* path);
+
 // All of the above for bytes already in memory.
 int replace_file_contents(const char* path, const std::uint8_t* bytes, std::size_t size);
 

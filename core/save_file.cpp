@@ -8,6 +8,7 @@
 
 #include "core/backup.h"
 #include "core/file_replace.h"
+#include "core/regular_file.h"
 #include "core/save_path.h"
 #include "core/state.h"
 
@@ -71,7 +72,7 @@ void erase_backup_memory() {
 }
 
 int load_save_file(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) {
     erase_backup_memory();
     return 0;

@@ -1,6 +1,6 @@
 #include "core/save_path.h"
 
-#include <cstring>
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -39,8 +39,7 @@ int make_save_path(const char* rom_path, const char* save_dir, char* out, std::s
   if (length + 1 > out_size) return 0;
   char* end = out;
   for (std::string_view part : {folder, separator, stem, SAVE_EXTENSION}) {
-    std::memcpy(end, part.data(), part.size());
-    end += part.size();
+    end = std::copy(part.begin(), part.end(), end);  // an empty part may have no data at all
   }
   *end = '\0';
   return 1;

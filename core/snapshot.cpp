@@ -14,6 +14,7 @@
 #include "core/palette.h"
 #include "core/file_replace.h"
 #include "core/save_file.h"
+#include "core/regular_file.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
@@ -359,7 +360,7 @@ int save_snapshot(const char* path) {
 }
 
 int load_snapshot(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = open_regular_file(path);
   if (file == nullptr) return 0;
   bool whole = read_whole_file(file, file_image);
   int saved = errno;

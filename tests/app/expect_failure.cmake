@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Runs orvane with ARGS (separated by |) and requires exit status STATUS and MESSAGE on standard error.
 # FILE_KIND, when set, first makes ${WORK}/rom.gba: "empty", "short" (100 bytes), "huge" (40 MB,
-# sparse).
+# sparse), "fifo" (a named pipe that no one writes); or "fifo_save": a named pipe ${WORK}/demo.sav.
 if(DEFINED FILE_KIND)
   file(MAKE_DIRECTORY ${WORK})
   set(rom ${WORK}/rom.gba)
@@ -10,6 +10,16 @@ if(DEFINED FILE_KIND)
   elseif(FILE_KIND STREQUAL "short")
     string(REPEAT "x" 100 bytes)
     file(WRITE ${rom} "${bytes}")
+  elseif(FILE_KIND MATCHES "^fifo")
+    set(pipe ${rom})
+    if(FILE_KIND STREQUAL "fifo_save")
+      set(pipe ${WORK}/demo.sav)
+    endif()
+    file(REMOVE ${pipe})
+    execute_process(COMMAND mkfifo ${pipe} RESULT_VARIABLE made)
+    if(NOT made EQUAL 0)
+      message(FATAL_ERROR "mkfifo ${pipe} failed")
+    endif()
   elseif(FILE_KIND STREQUAL "huge")
     file(WRITE ${rom} "")
     execute_process(COMMAND truncate -s 40M ${rom})
@@ -17,8 +27,9 @@ if(DEFINED FILE_KIND)
 endif()
 string(REPLACE "|" ";" ARGS "${ARGS}")
 string(REPLACE "@WORK@" "${WORK}" ARGS "${ARGS}")
+# A program that hangs (on a pipe, say) fails here instead of holding up the suite.
 execute_process(COMMAND ${ORVANE} ${ARGS} OUTPUT_VARIABLE output ERROR_VARIABLE errors
-                RESULT_VARIABLE status)
+                RESULT_VARIABLE status TIMEOUT 30)
 if(NOT status EQUAL STATUS OR NOT errors MATCHES "${MESSAGE}")
   message(FATAL_ERROR "expected status ${STATUS} and \"${MESSAGE}\", got ${status}:\n${errors}")
 endif()

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -194,6 +196,66 @@ TEST_F(SaveFileTest, ErasedMemoryIsAllOnesOfUnknownType) {
   erase_backup_memory();
   EXPECT_EQ(machine.backup.save_kind, SAVE_UNKNOWN);
   EXPECT_EQ(machine.backup_buffer[0x1FFFF], 0xFF);
+}
+
+// A short run must write back the save it read: the game start's reset keeps the file's type and
+// size until the game's own accesses show another.
+TEST_F(SaveFileTest, TheTypeReadFromAFileOutlastsTheGameStartReset) {
+  for (const SaveType& type : SAVE_TYPES) {
+    SCOPED_TRACE(type.name);
+    std::string path = dir.write("game.sav", std::vector<std::uint8_t>(type.bytes, 0x5A));
+    ASSERT_EQ(load_save_file(path.c_str()), 1);
+    reset_backup_state();
+    EXPECT_EQ(machine.backup.save_kind, type.loaded_kind);
+    EXPECT_EQ(save_file_size(), type.bytes);
+  }
+  erase_backup_memory();  // no file: the reset forgets the type again
+  reset_backup_state();
+  EXPECT_EQ(machine.backup.save_kind, SAVE_UNKNOWN);
+}
+
+// A flash type taken only from the file's size gives way to SRAM when the game stores a plain
+// byte before any flash command; a game that unlocked the flash keeps it.
+TEST_F(SaveFileTest, APlainStoreTurnsAFlashSizedFileIntoSram) {
+  std::string path = dir.write("game.sav", std::vector<std::uint8_t>(0x10000, 0x5A));
+  ASSERT_EQ(load_save_file(path.c_str()), 1);
+  reset_backup_state();
+  backup_write8(0x1234, 0x77);
+  EXPECT_EQ(machine.backup.save_kind, SAVE_SRAM);
+  EXPECT_EQ(backup_read8(0x1234), 0x77u);
+
+  reset_backup_state();
+  backup_write8(0x5555, 0xAA);  // the unlock sequence: the game's flash is real
+  backup_write8(0x2AAA, 0x55);
+  backup_write8(0x5555, 0xF0);
+  backup_write8(0x2345, 0x11);  // a plain store to real flash changes nothing
+  EXPECT_EQ(machine.backup.save_kind, SAVE_FLASH);
+  EXPECT_EQ(backup_read8(0x2345), 0x5Au);
+}
+
+// Each kill during a write leaves a temporary behind; the next complete write removes those of
+// the same target whose writer is gone, and no other file.
+TEST_F(SaveFileTest, AWriteRemovesTheTemporariesOfKilledWriters) {
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  int child_status = 0;
+  waitpid(gone, &child_status, 0);
+  std::vector<std::uint8_t> partial(100, 1);
+  std::string dead = "game.sav.tmp-" + std::to_string(gone);
+  std::string alive = "game.sav.tmp-" + std::to_string(getppid());  // a writer still running
+  for (const std::string& name : {dead, alive, std::string("other.sav.tmp-") + std::to_string(gone),
+                                  std::string("game.sav.tmp-x1")}) {
+    dir.write(name, partial);
+  }
+  machine.backup.save_kind = SAVE_SRAM;
+  ASSERT_EQ(write_save_file(dir.file("game.sav").c_str()), 1);
+  auto names = folder_entries();
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected = {alive, "game.sav", "game.sav.tmp-x1",
+                                       "other.sav.tmp-" + std::to_string(gone)};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
 }
 
 }  // namespace

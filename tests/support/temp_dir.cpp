@@ -22,7 +22,7 @@ std::string TempDir::write(const std::string& name, const std::vector<std::uint8
   std::string full = file(name);
   std::FILE* out = std::fopen(full.c_str(), "wb");
   if (out == nullptr) throw std::runtime_error("cannot create " + full);
-  std::fwrite(bytes.data(), 1, bytes.size(), out);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), out);
   std::fclose(out);
   return full;
 }

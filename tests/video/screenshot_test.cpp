@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "core/file_replace.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -53,6 +57,25 @@ TEST(Screenshot, WritesA240By160RgbPng) {
   EXPECT_EQ(at(0, 159)[1], 255);
   EXPECT_EQ(at(1, 0)[0], 0);
   EXPECT_FALSE(write_screenshot((dir.path() + "/no/such/folder.png").c_str(), frame.data()));
+}
+
+ssize_t disk_full(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+// A full disk keeps the old picture and leaves no empty or partial file beside it.
+TEST(Screenshot, AFullDiskKeepsTheOldFileAndLeavesNoOther) {
+  TempDir dir;
+  std::string path = dir.write("shot.png", {1, 2, 3});
+  std::vector<std::uint16_t> frame(240 * 160, 0x07E0);
+  set_file_write_function(disk_full);
+  bool written = write_screenshot(path.c_str(), frame.data());
+  set_file_write_function(nullptr);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(std::filesystem::file_size(path), 3u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()), 1);
 }
 
 }  // namespace
