@@ -1,22 +1,28 @@
 #pragma once
-// The front end's precondition channel: a failed check is formatted as
-// "assertion fail \"<condition>\" at file=<path> line=<n>\r\n" and handed to the installed sink
-// (standard error when none is installed); the program goes on and the operation returns 0.
+// The front end's precondition channel and allocation trace.
+//
+// The channel is the program's single one, kept in core/report.h so that the core's reports and
+// the front end's reach the same sink: `report_assertion` formats
+// "assertion fail \"<condition>\" at file=<path> line=<n>\r\n" and hands it to the sink installed
+// with `set_assertion_sink` (standard error when none is); `ORVANE_CHECK(condition, result)`
+// reports a failed condition as written in the source and returns `result`. The program goes on.
+// Free-form messages of the support library ("Open file %s error!", "Too many pages!") go to the
+// same file's debug channel (`debug_output`, sink `set_debug_sink`).
 
-using AssertionSink = void (*)(const char* text);
+#include "core/report.h"
 
-// Installs the sink that receives every report; nullptr restores the default.
-void set_assertion_sink(AssertionSink sink);
+using AssertionSink = MessageSink;
 
-// Formats one report (cut to 2048 bytes) and hands it to the sink.
-void report_assertion(const char* condition, const char* file, int line);
+// The allocation trace: every heap object the front end creates is reported as
+// "alloc: addr=0x<address> file=<path> line=<n> obj = <type>\r\n" and every release as
+// "free: addr=0x<address> file=<path> line=<n>\r\n". Silent unless a trace sink is installed, or
+// the environment variable ORVANE_ALLOC_TRACE names a file, to which the lines are appended.
+void trace_alloc(const void* address, const char* file, int line, const char* type);
+void trace_free(const void* address, const char* file, int line);
 
-// Checks `condition`; when it fails, reports it as written in the source and returns `result`
-// from the calling function.
-#define ORVANE_CHECK(condition, result)                    \
-  do {                                                     \
-    if (!(condition)) {                                    \
-      report_assertion(#condition, __FILE__, __LINE__);    \
-      return result;                                       \
-    }                                                      \
-  } while (0)
+// Installs the sink that receives the trace lines; nullptr goes back to the default (the file
+// named by ORVANE_ALLOC_TRACE, or nothing).
+void set_allocation_trace_sink(MessageSink sink);
+
+#define ORVANE_TRACE_ALLOC(address, type) trace_alloc((address), __FILE__, __LINE__, (type))
+#define ORVANE_TRACE_FREE(address) trace_free((address), __FILE__, __LINE__)
