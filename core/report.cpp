@@ -13,9 +13,9 @@ MessageSink debug_sink = to_stderr;
 }  // namespace
 
 void report_assertion(const char* expression, const char* file, int line) {
-  char text[512];
-  std::snprintf(text, sizeof text, "assertion fail \"%s\" at file=%s line=%d\r\n", expression, file,
-                line);
+  char text[2048];  // room for a long source path; a longer report is cut, never overrun
+  std::snprintf(text, sizeof text, "assertion fail \"%s\" at file=%s line=%d\r\n",
+                expression != nullptr ? expression : "", file != nullptr ? file : "", line);
   assertion_sink(text);
 }
 
