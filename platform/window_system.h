@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/colors.h"
+#include "platform/surface.h"
 #include "platform/types.h"
 
 class Backend;
-class Surface;
 
 // --- Opening ---------------------------------------------------------------------------------
 
@@ -138,7 +138,6 @@ bool task_bar_shown();
 void invalidate_window(WindowHandle window);
 // A canvas over the window's client area while it handles paint; outside paint an empty canvas
 // clipped to nothing.
-class Canvas;
 Canvas begin_paint(WindowHandle window);
 void end_paint(WindowHandle window);
 
