@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstdio>
 #include <cstring>
 #include <set>
 
@@ -122,21 +121,22 @@ struct Parser {
 
   bool device() {
     const char* text = next_value();
-    int width = 0, height = 0;
-    char end = 0;
-    if (text == nullptr || std::sscanf(text, "%dx%d%c", &width, &height, &end) != 2 ||
-        width < 160 || height < 160 || width > 2048 || height > 2048) {
+    const char* x = text != nullptr ? std::strchr(text, 'x') : nullptr;
+    std::uint64_t width = 0, height = 0;
+    if (x == nullptr || !parse_decimal(std::string(text, x).c_str(), width) ||
+        !parse_decimal(x + 1, height) || width < 160 || height < 160 || width > 2048 ||
+        height > 2048) {
       return fail("--device needs WxH, each side from 160 to 2048 pixels (e.g. 480x640)");
     }
-    options.device_width = width;
-    options.device_height = height;
+    options.device_width = static_cast<int>(width);
+    options.device_height = static_cast<int>(height);
     return true;
   }
 
   bool zoom() {
     const char* text = next_value();
     std::uint64_t value = 0;
-    if (text == nullptr || !parse_number(text, value) || value == 0 || value > 8) {
+    if (text == nullptr || !parse_decimal(text, value) || value == 0 || value > 8) {
       return fail("--zoom needs a whole number from 1 to 8");
     }
     options.zoom = static_cast<int>(value);
