@@ -10,12 +10,17 @@
 #include "platform/keys.h"
 #include "platform/messages.h"
 
+// Reports a condition that cannot be written as the C++ test it stands for.
+#define ORVANE_REPORT(text) report_assertion(text, __FILE__, __LINE__)
+
 namespace {
 
 unsigned object_counter = FIRST_OBJECT_NUMBER;
 
-// Reports a condition that cannot be written as the C++ test it stands for.
-#define ORVANE_REPORT(text) report_assertion(text, __FILE__, __LINE__)
+void free_params(std::unique_ptr<CreateParams>& params) {
+  if (params) ORVANE_TRACE_FREE(params.get());
+  params.reset();
+}
 
 LResult handler_for(CWnd& wnd, unsigned message, WParam wparam, LParam lparam) {
   switch (message) {
@@ -117,7 +122,9 @@ LResult CWnd::DispatchProc(WindowHandle window, unsigned message, WParam wparam,
 }
 
 int CWnd::InitBasic() {
+  free_params(params);
   params = std::make_unique<CreateParams>();
+  ORVANE_TRACE_ALLOC(params.get(), "CreateParams");
   params->number = TakeObjectNumber();
   return 1;
 }
@@ -169,7 +176,7 @@ int CWnd::Attach(WindowHandle window) {
 }
 
 int CWnd::Release() {
-  params.reset();
+  free_params(params);
   WindowHandle window = hwnd;
   if (!is_attached && window != NO_WINDOW) {
     destroy_window(window);
