@@ -6,6 +6,7 @@
 
 #include "app/headless.h"
 #include "app/options.h"
+#include "app/ui_run.h"
 #include "core/cartridge.h"
 #include "core/state.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     case Command::HELP: print_usage(stdout); return 0;
     case Command::INFO: return show_info(options.rom_path.c_str());
     case Command::HEADLESS: return run_headless(options);
+    case Command::UI: return run_ui(options);
   }
   return EXIT_BAD_COMMAND_LINE;
 }

@@ -112,6 +112,45 @@ struct Parser {
     return true;
   }
 
+  bool ui_script() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--ui-script needs a file name");
+    options.ui_script_path = text;
+    return true;
+  }
+
+  bool device() {
+    const char* text = next_value();
+    const char* x = text != nullptr ? std::strchr(text, 'x') : nullptr;
+    std::uint64_t width = 0, height = 0;
+    if (x == nullptr || !parse_decimal(std::string(text, x).c_str(), width) ||
+        !parse_decimal(x + 1, height) || width < 160 || height < 160 || width > 2048 ||
+        height > 2048) {
+      return fail("--device needs WxH, each side from 160 to 2048 pixels (e.g. 480x640)");
+    }
+    options.device_width = static_cast<int>(width);
+    options.device_height = static_cast<int>(height);
+    return true;
+  }
+
+  bool zoom() {
+    const char* text = next_value();
+    std::uint64_t value = 0;
+    if (text == nullptr || !parse_decimal(text, value) || value == 0 || value > 8) {
+      return fail("--zoom needs a whole number from 1 to 8");
+    }
+    options.zoom = static_cast<int>(value);
+    return true;
+  }
+
+  // The window system driven by a script: headless when asked, else in a window.
+  bool ui_run() {
+    if (!options.rom_path.empty()) return fail("--ui-script runs without a cartridge for now");
+    options.ui_headless = options.command == Command::HEADLESS;
+    options.command = Command::UI;
+    return true;
+  }
+
   bool rom(const char* text) {
     if (!options.rom_path.empty()) return fail(std::string("more than one cartridge: ") + text);
     options.rom_path = text;
@@ -157,6 +196,9 @@ struct Parser {
     if (std::strcmp(arg, "--save-state") == 0) return state_file(options.save_state_path, arg);
     if (std::strcmp(arg, "--load-state") == 0) return state_file(options.load_state_path, arg);
     if (std::strcmp(arg, "--at-frame") == 0) return at_frame();
+    if (std::strcmp(arg, "--ui-script") == 0) return ui_script();
+    if (std::strcmp(arg, "--device") == 0) return device();
+    if (std::strcmp(arg, "--zoom") == 0) return zoom();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
     if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
@@ -168,6 +210,7 @@ struct Parser {
       options.command = Command::HELP;
       return true;
     }
+    if (!options.ui_script_path.empty()) return ui_run();
     if (!mode_chosen) {
       return fail("the window arrives with the front end; run with --headless --frames N for now");
     }
@@ -213,6 +256,8 @@ void print_usage(std::FILE* out) {
       "  --save-state FILE --at-frame N\n"
       "                   write a snapshot to FILE after frame N, then run on to --frames\n"
       "  --load-state FILE resume from the snapshot FILE; --frames counts the frames after it\n"
+      "       orvane [--headless] --ui-script FILE [--device WxH] [--zoom N]\n"
+      "           drives the window system with FILE (wait N, tap X Y, key VK, shot F.png, quit)\n"
       "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
       "       orvane --help\n",
       out);

@@ -11,7 +11,7 @@ struct MemoryDump {
   std::uint32_t length;
 };
 
-enum class Command { HELP, INFO, HEADLESS };
+enum class Command { HELP, INFO, HEADLESS, UI };
 
 struct Options {
   Command command = Command::HELP;
@@ -26,6 +26,11 @@ struct Options {
   std::string save_state_path;  // empty: no snapshot; else written after `save_at_frame` frames
   std::uint32_t save_at_frame = 0;
   std::string load_state_path;  // empty: the game starts afresh; else it resumes from this snapshot
+  std::string ui_script_path;   // with Command::UI: the script that drives the window system
+  bool ui_headless = false;     // with Command::UI: no display
+  int device_width = 240;
+  int device_height = 320;
+  int zoom = 2;
 };
 
 // Fills `options` from argv. On a bad command line returns false with the reason in `error`.

@@ -7,7 +7,8 @@ packages=(
   make g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev libunicorn-dev libcapstone-dev
   binutils-arm-none-eabi gcc-arm-none-eabi
-  libsdl2-dev libxbyak-dev libpng-dev unifont
+  libsdl2-dev libxbyak-dev libpng-dev unifont python3
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()
