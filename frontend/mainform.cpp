@@ -285,6 +285,7 @@ LResult CMainForm::OnLButtonDown(WParam, LParam lparam) {
 }
 
 LResult CMainForm::OnLButtonUp(WParam, LParam) {
+  if (!is_rom_loaded) return 0;  // no pad and no console buttons yet: a tap does nothing
   driver.PadTouch(touch_x, touch_y, 0);
   touch_x = touch_y = -1;
   return 1;
