@@ -143,9 +143,27 @@ struct Parser {
     return true;
   }
 
-  // The window system driven by a script: headless when asked, else in a window.
+  bool config() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--config needs a file name");
+    options.config_path = text;
+    return true;
+  }
+
+  bool lang() {
+    const char* text = next_value();
+    if (text == nullptr || (std::strcmp(text, "zh") != 0 && std::strcmp(text, "en") != 0)) {
+      return fail("--lang needs zh or en");
+    }
+    options.language_given = true;
+    options.english = std::strcmp(text, "en") == 0;
+    return true;
+  }
+
+  // The program a person uses: the main window, with the cartridge started at once when one is
+  // given; driven by a script (headless when asked) with --ui-script.
   bool ui_run() {
-    if (!options.rom_path.empty()) return fail("--ui-script runs without a cartridge for now");
+    if (options.command == Command::INFO) return fail("--info shows a cartridge; it opens no window");
     options.ui_headless = options.command == Command::HEADLESS;
     options.command = Command::UI;
     return true;
@@ -199,6 +217,8 @@ struct Parser {
     if (std::strcmp(arg, "--ui-script") == 0) return ui_script();
     if (std::strcmp(arg, "--device") == 0) return device();
     if (std::strcmp(arg, "--zoom") == 0) return zoom();
+    if (std::strcmp(arg, "--config") == 0) return config();
+    if (std::strcmp(arg, "--lang") == 0) return lang();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;
     if (arg[0] == '-' && arg[1] != '\0') return fail(std::string("unknown option ") + arg);
@@ -210,10 +230,7 @@ struct Parser {
       options.command = Command::HELP;
       return true;
     }
-    if (!options.ui_script_path.empty()) return ui_run();
-    if (!mode_chosen) {
-      return fail("the window arrives with the front end; run with --headless --frames N for now");
-    }
+    if (!options.ui_script_path.empty() || !mode_chosen) return ui_run();
     if (options.rom_path.empty()) return fail("no cartridge given");
     if (options.command == Command::HEADLESS && options.frames == 0) {
       return fail("--headless needs --frames N");
@@ -231,10 +248,6 @@ struct Parser {
 }  // namespace
 
 bool parse_options(int argc, char** argv, Options& options, std::string& error) {
-  if (argc < 2) {
-    error = "nothing to do";
-    return false;
-  }
   Parser parser{argc, argv, 1, options, error};
   for (; parser.index < argc; ++parser.index) {
     if (!parser.one(argv[parser.index])) return false;
@@ -244,7 +257,17 @@ bool parse_options(int argc, char** argv, Options& options, std::string& error) 
 
 void print_usage(std::FILE* out) {
   std::fputs(
-      "usage: orvane --headless --frames N [--stats] [--regs] [--dump ADDR:LEN]...\n"
+      "usage: orvane [ROM] [--device WxH] [--zoom N] [--config FILE] [--lang zh|en]\n"
+      "              [--save-dir DIR]\n"
+      "           opens the main window; with ROM, starts that cartridge at once\n"
+      "  --device WxH     the device screen, each side 160 to 2048 pixels (default 240x320)\n"
+      "  --zoom N         the window shows each device pixel N x N (1 to 8, default 2)\n"
+      "  --config FILE    the settings file (default $XDG_CONFIG_HOME/orvane/orvane.ini)\n"
+      "  --lang zh|en     the language of the menus and dialogs (default: from the locale)\n"
+      "  --save-dir DIR   keep saves (.sav), snapshots (_N.sna) and screenshots in DIR\n"
+      "                   instead of beside the cartridge\n"
+      "  F1 and F2 are the menu bar's soft keys, F12 photographs the running game\n"
+      "       orvane --headless --frames N [--stats] [--regs] [--dump ADDR:LEN]...\n"
       "              [--save-dir DIR] ROM\n"
       "           runs N frames of the cartridge ROM without a window, as fast as possible\n"
       "  --stats          frames per second, where the time went, peak resident memory\n"
@@ -256,8 +279,9 @@ void print_usage(std::FILE* out) {
       "  --save-state FILE --at-frame N\n"
       "                   write a snapshot to FILE after frame N, then run on to --frames\n"
       "  --load-state FILE resume from the snapshot FILE; --frames counts the frames after it\n"
-      "       orvane [--headless] --ui-script FILE [--device WxH] [--zoom N]\n"
-      "           drives the window system with FILE (wait N, tap X Y, key VK, shot F.png, quit)\n"
+      "       orvane [--headless] --ui-script FILE [ROM] [the main window's options]\n"
+      "           drives the program with FILE (wait N, tap X Y, key VK, shot F.png, quit),\n"
+      "           without a display when --headless is given\n"
       "       orvane --info ROM    shows the cartridge's header and how it would be loaded\n"
       "       orvane --help\n",
       out);

@@ -28,6 +28,9 @@ struct Options {
   std::string load_state_path;  // empty: the game starts afresh; else it resumes from this snapshot
   std::string ui_script_path;   // with Command::UI: the script that drives the window system
   bool ui_headless = false;     // with Command::UI: no display
+  std::string config_path;      // --config FILE; empty: $XDG_CONFIG_HOME/orvane/orvane.ini
+  bool language_given = false;  // --lang zh|en; else the locale decides
+  bool english = false;
   int device_width = 240;
   int device_height = 320;
   int zoom = 2;

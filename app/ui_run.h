@@ -1,6 +1,6 @@
 #pragma once
-// Runs the window system with a script (orvane --ui-script FILE), headless or in an SDL window,
-// over the small main window that stands until the shell's own arrives.
+// The program a person uses: the main window over SDL, or headless under a script
+// (orvane --headless --ui-script FILE).
 
 #include <string>
 #include <vector>
@@ -10,11 +10,12 @@
 
 struct Options;
 
-// Opens the window system over `backend`, shows the window and plays `script` to its end.
-// Returns the exit status (0, or 1 when a command failed, with the reason in `error`).
-int run_ui_script(Backend& backend, int width, int height, std::vector<ScriptCommand> script,
-                  std::string& error);
+// Opens the window system over `backend`, creates the main window, starts the options' cartridge
+// when there is one, and runs the message loop until the exit (or the script's end). Returns the
+// exit status (0, or 1 when a script command failed, with the reason in `error`).
+int run_program(Backend& backend, const Options& options, std::vector<ScriptCommand>* script,
+                std::string& error);
 
-// The program's --ui-script run: reads the script (a bad line: status 2 before anything runs),
+// Reads the script if any (a bad line: status 2 before anything runs), chooses the language,
 // opens the back end the options ask for, runs.
 int run_ui(const Options& options);

@@ -21,7 +21,7 @@ namespace {
 
 // The information panel's texts that are ours to choose.
 constexpr char16_t VERSION_TEXT[] = u"Orvane 2.4.2";
-constexpr char16_t AUTHOR_TEXT[] = u"by the Orvane developers";
+constexpr char16_t AUTHOR_TEXT[] = u"Orvane team";
 constexpr char16_t STUDIO_TEXT[] = u"Orvane Studio";
 constexpr char16_t WEB_TEXT[] = u"orvane.example.org";
 constexpr char16_t MAIL_TEXT[] = u"orvane@example.org";

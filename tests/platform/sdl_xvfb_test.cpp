@@ -24,7 +24,7 @@ bool have(const char* tool) {
 const char* const HELPER = R"(#!/bin/sh
 unset WAYLAND_DISPLAY
 export SDL_VIDEODRIVER=x11
-"$1" --ui-script "$2" --zoom 2 &
+"$1" --ui-script "$2" --zoom 2 --lang zh --config "$3/orvane.ini" &
 pid=$!
 wid=$(timeout 20 xdotool search --sync --name '^Orvane$' | head -n 1)
 if [ -z "$wid" ]; then echo "no window"; kill $pid; exit 1; fi
@@ -44,11 +44,12 @@ wait $pid
 exit 0
 )";
 
-// The popup's first entry, "继续", seen at the window's zoom: the popup's bottom sits on the menu
-// bar (device y 294), three entries of 20 and two separators of 7 above it, text 6 in and 2 down.
+// The main window's popup's first entry, "加载Rom", seen at the window's zoom: the popup's bottom
+// sits on the menu bar (device y 294), seven entries of 20 and three separators of 7 above it, text
+// 6 in and 2 down.
 int popup_mismatches(const Picture& picture) {
-  int top = 294 - (2 + 3 * 20 + 2 * 7);
-  return text_mismatches(picture, (1 + 6) * ZOOM, (top + 1 + 2) * ZOOM, U"继续", 0x000000, ZOOM);
+  int top = 294 - (2 + 7 * 20 + 3 * 7);
+  return text_mismatches(picture, (1 + 6) * ZOOM, (top + 1 + 2) * ZOOM, U"加载Rom", 0x000000, ZOOM);
 }
 
 TEST(SdlXvfbTest, AClickOnTheSoftKeyOpensThePopupInARealWindow) {

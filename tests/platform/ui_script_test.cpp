@@ -2,7 +2,9 @@
 // photographs the result.
 #include <gtest/gtest.h>
 
+#include "app/options.h"
 #include "app/ui_run.h"
+#include "frontend/language.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/ui_script.h"
 #include "tests/platform/glyph_reference.h"
@@ -67,7 +69,10 @@ class UiRunTest : public ::testing::Test {
     std::vector<ScriptCommand> commands;
     EXPECT_TRUE(parse_ui_script(script, 240, 320, commands, error)) << error;
     HeadlessBackend backend;
-    return run_ui_script(backend, 240, 320, std::move(commands), error);
+    Options options;
+    options.config_path = files.file("orvane.ini");
+    SetLanguage(Language::CHINESE);
+    return run_program(backend, options, &commands, error);
   }
   TempDir files;
 };
@@ -75,22 +80,26 @@ class UiRunTest : public ::testing::Test {
 TEST_F(UiRunTest, AScriptOpensThePopupPicksEntriesAndPhotographsThem) {
   std::string keys_shot = files.file("keys.png"), stylus_shot = files.file("stylus.png");
   std::string error;
-  // F1 opens the left popup; down, right enter the submenu; down, return choose its second entry.
-  // Then the stylus: the left soft key, and the popup's first entry just above its bottom part.
-  int status = run("key 0x70\nkey 40\nkey 39\nkey 40\nkey 13\nshot " + keys_shot +
-                       "\ntap 10 305\nwait 2\ntap 20 229\nshot " + stylus_shot + "\n",
+  // F1 opens the main window's left popup; down, right enter "设置"; down, return choose its second
+  // entry, the video dialog. Then the stylus: the dialog's left soft key confirms and closes it,
+  // the main window's opens the popup again.
+  int status = run("key 0x70\nkey 40\nkey 39\nkey 40\nkey 13\nwait 2\nshot " + keys_shot +
+                       "\ntap 10 305\nwait 2\ntap 10 305\nwait 2\nshot " + stylus_shot + "\n",
                    error);
   ASSERT_EQ(status, 0) << error;
   int width = 0;
   std::vector<std::uint32_t> rows;
   if (!unifont_glyph(U'A', width, rows)) GTEST_SKIP() << "unifont.hex is not installed";
-  // The label: design (20, 60, 200, 30) of 240 x 240 in a 240 x 268 client area below the task
-  // bar is (20, 67) to (220, 100); its text centred, 2 pixels down.
+  // The dialog's title in the task bar, its soft keys at the ends of the menu bar.
   Picture picture;
   ASSERT_TRUE(read_png(keys_shot, picture));
-  EXPECT_EQ(text_mismatches(picture, 20 + (200 - 64) / 2, 26 + 67 + 2, U"显示设置", 0), 0);
+  EXPECT_EQ(text_mismatches(picture, 6, 5, U"显示设置", 0xFFFFFF), 0);
+  EXPECT_EQ(text_mismatches(picture, 6, 320 - 26 + 5, U"确定", 0xFFFFFF), 0);
+  // The popup's first entry: seven entries of 20 and three separators of 7 above the menu bar.
   ASSERT_TRUE(read_png(stylus_shot, picture));
-  EXPECT_EQ(text_mismatches(picture, 20 + (200 - 32) / 2, 26 + 67 + 2, U"继续", 0), 0);
+  int top = 294 - (2 + 7 * 20 + 3 * 7);
+  EXPECT_EQ(text_mismatches(picture, 1 + 6, top + 1 + 2, U"加载Rom", 0), 0);
+  EXPECT_EQ(text_mismatches(picture, 6, 5, U"window", 0xFFFFFF), 0);
 }
 
 TEST_F(UiRunTest, APictureThatCannotBeWrittenStopsTheRunWithItsLine) {
