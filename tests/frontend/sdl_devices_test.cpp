@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,15 @@
 #include "cpu/runtime.h"
 #include "cpu/translation_settings.h"
 #include "frontend/buttons.h"
+#include "frontend/frame_pacer.h"
+#include "frontend/game_frame.h"
+#include "frontend/game_screen.h"
 #include "frontend/gamepad_input.h"
 #include "frontend/gbaconfig.h"
 #include "frontend/sound_device.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/styles.h"
+#include "platform/window_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -243,6 +250,51 @@ TEST(SdlGamepad, VirtualPadDrivesTheConsoleButtonsAndHotPlugs) {
   PollGamepads();
   EXPECT_EQ(g_buttons.key_state, 0);
   CloseGamepads();
+}
+
+class FakeClock : public FrameClock {
+ public:
+  std::chrono::nanoseconds Now() override { return now; }
+  void SleepUntil(std::chrono::nanoseconds when) override {
+    if (when > now) now = when;
+  }
+  std::chrono::nanoseconds now{0};
+};
+
+LResult plain_procedure(WindowHandle window, unsigned message, WParam wparam, LParam lparam) {
+  return default_window_procedure(window, message, wparam, lparam);
+}
+
+// A cartridge running with the game screen's frame hook: each drawn frame lands on the device
+// screen (1x, rows 80-239 of 240 x 320), and without sound the frames are paced.
+TEST(GameScreen, RunningGameIsShownAndPaced) {
+  HeadlessBackend backend;
+  ASSERT_TRUE(open_window_system(backend, 240, 320));
+  register_window_class({u"game", plain_procedure, NO_BACKGROUND});
+  WindowHandle main = create_window({u"game", u"game", style::VISIBLE, 0, 0, 0, 240, 320,
+                                     NO_WINDOW, 0, nullptr});
+  g_config.Reset();
+  g_config.show_screen_pad = 0;
+  ASSERT_EQ(OpenDisplay(), 1);
+  ASSERT_EQ(PrepareGameDisplay(main), 1);
+  FakeClock clock;
+  install_game_frame_hook(&clock);
+  start_cartridge(DEMO_ROM);
+  run_frames(31);
+  remove_game_frame_hook();
+  int differing = 0;
+  for (int y = 0; y < 160; ++y) {
+    for (int x = 0; x < 240; ++x) {
+      differing += screen().at(x, 80 + y) != machine.frame_pixels[y * 240 + x];
+    }
+  }
+  EXPECT_EQ(differing, 0);
+  std::set<std::uint16_t> colours(machine.frame_pixels, machine.frame_pixels + 240 * 160);
+  EXPECT_GT(colours.size(), 2u);  // a picture, not an empty screen
+  // 30 frames after the first: 30 * 280896 / 2^24 s.
+  EXPECT_EQ(clock.now.count(), 30LL * 280896 * 1'000'000'000 / 16777216);
+  CloseDisplay();
+  close_window_system();
 }
 
 }  // namespace
