@@ -279,7 +279,7 @@ TEST(GameScreen, RunningGameIsShownAndPaced) {
   ASSERT_EQ(PrepareGameDisplay(main), 1);
   FakeClock clock;
   install_game_frame_hook(&clock);
-  start_cartridge(DEMO_ROM);
+  start_cartridge(SPRITES_ROM);
   run_frames(31);
   remove_game_frame_hook();
   int differing = 0;
