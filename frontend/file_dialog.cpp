@@ -67,7 +67,11 @@ std::vector<FileEntry> ListFolder(const std::string& folder,
     }
     closedir(dir);
   }
-  auto by_name = [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; };
+  // As a player reads them: letter case aside, then byte order to keep the sort total.
+  auto by_name = [](const FileEntry& a, const FileEntry& b) {
+    std::string la = lower(a.name), lb = lower(b.name);
+    return la != lb ? la < lb : a.name < b.name;
+  };
   std::sort(folders.begin(), folders.end(), by_name);
   std::sort(files.begin(), files.end(), by_name);
   std::vector<FileEntry> list;

@@ -69,7 +69,7 @@ class FileDialogTest : public GameScreenTest {
  protected:
   void SetUp() override {
     GameScreenTest::SetUp();
-    for (const char* name : {"zeta.gba", "Alpha.GBA", "notes.txt", "beta.gba", ".hidden.gba"}) {
+    for (const char* name : {"zeta.gba", "alpha.GBA", "notes.txt", "Beta.gba", ".hidden.gba"}) {
       dir.write(name, {1, 2, 3});
     }
     for (const char* name : {"saves", "Games", ".cache"}) mkdir(dir.file(name).c_str(), 0700);
@@ -78,9 +78,10 @@ class FileDialogTest : public GameScreenTest {
   TempDir dir;
 };
 
+// Letter case does not decide the order: "alpha" before "Beta".
 TEST_F(FileDialogTest, FoldersFirstThenCartridgesEachSorted) {
   std::vector<FileEntry> expected = {{"..", true},         {"Games", true},     {"saves", true},
-                                     {"Alpha.GBA", false}, {"beta.gba", false}, {"zeta.gba", false}};
+                                     {"alpha.GBA", false}, {"Beta.gba", false}, {"zeta.gba", false}};
   EXPECT_EQ(ListFolder(dir.path(), {".gba"}), expected);
   EXPECT_EQ(ListFolder("/", {".gba"}).front().name == "..", false);  // no way up from the root
   EXPECT_EQ(FilterExtensions(u"GBA Rom\0*.gba\0\0"), (std::vector<std::string>{".gba"}));
@@ -109,7 +110,7 @@ class KeyFeeder : public CycleInput {
 std::u16string text_of(CMem& mem) { return reinterpret_cast<const char16_t*>(mem.GetP()); }
 
 TEST_F(FileDialogTest, ArrowsAndReturnChooseAFileInASubfolder) {
-  // Starting beside the last cartridge: .., Games, saves, Alpha.GBA ... Down to Games, into it,
+  // Starting beside the last cartridge: .., Games, saves, alpha.GBA ... Down to Games, into it,
   // then Down past ".." to deep.gba.
   KeyFeeder feeder({vk::DOWN, vk::RETURN, vk::DOWN, vk::RETURN});
   set_cycle_input(&feeder);
