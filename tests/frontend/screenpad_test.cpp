@@ -74,38 +74,6 @@ TEST(ScreenPad, PortraitLayoutIsDrawnPixelForPixel) {
   EXPECT_EQ(wrong, 0);
 }
 
-// In each direction the four arms of the cross touch: the joins of the table, on a landscape and
-// a portrait surface.
-TEST(ScreenPad, CrossArmsJoinInEveryDirection) {
-  for (bool portrait : {true, false}) {
-    PadRect target{0, 0, portrait ? 240 : 320, portrait ? 320 : 240};
-    for (int dir : {1, 2, 4}) {
-      SCOPED_TRACE(testing::Message() << "dir " << dir << (portrait ? " portrait" : " landscape"));
-      CScreenPad pad;
-      pad.SetTarget(&target);
-      pad.LayoutFor(dir, portrait);
-      const PadRect &up = pad.buttons[0], &down = pad.buttons[1], &left = pad.buttons[2],
-                    &right = pad.buttons[3];
-      if (dir == 1) {
-        EXPECT_EQ(left.right, up.left);
-        EXPECT_EQ(right.left, up.right);
-        EXPECT_EQ(up.bottom, left.top);
-        EXPECT_EQ(down.top, left.bottom);
-      } else if (dir == 2) {
-        EXPECT_EQ(left.top, up.bottom);
-        EXPECT_EQ(right.bottom, up.top);
-        EXPECT_EQ(up.right, left.left);
-        EXPECT_EQ(down.left, left.right);
-      } else {
-        EXPECT_EQ(left.bottom, up.top);
-        EXPECT_EQ(right.top, up.bottom);
-        EXPECT_EQ(up.left, left.right);
-        EXPECT_EQ(down.right, left.left);
-      }
-    }
-  }
-}
-
 // Placing scales by the target: on a 480 x 640 surface the portrait Up arm at (40, 210) lands at
 // 40 * 481 / 240 = 80 and 210 * 641 / 320 = 420.
 TEST(ScreenPad, PlacementScalesToTheTarget) {
