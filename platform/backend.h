@@ -14,6 +14,8 @@ class Backend {
   virtual void present(const Surface& screen, bool changed) = 0;
   // Lets the machine rest between cycles of an idle loop.
   virtual void idle() {}
+  // Keeps keys from the desktop's own shortcuts while set.
+  virtual void set_keyboard_grab(bool) {}
 
   // Scripted input. The headless back end hands it straight to the window system; a real display
   // turns it into its own mouse and keyboard events first.

@@ -80,6 +80,7 @@ struct Desktop {
   WindowHandle active = NO_WINDOW;
   WindowHandle main = NO_WINDOW;
   WindowHandle capture = NO_WINDOW;  // the window the stylus went down on
+  WindowHandle key_grab = NO_WINDOW;  // the window that takes every key
   WindowHandle overlay = NO_WINDOW;  // a control drawn over everything (an open list)
   Rect overlay_rect;                  // screen coordinates
   std::bitset<256> keys_held;

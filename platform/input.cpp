@@ -1,6 +1,7 @@
 // Routing input: the stylus to the menus or the window under it, keys to the menus or the focus.
 #include "platform/input.h"
 
+#include "platform/backend.h"
 #include "platform/desktop.h"
 #include "platform/keys.h"
 #include "platform/menus.h"
@@ -52,8 +53,10 @@ bool takes_stylus(WindowHandle window) {
   return true;
 }
 
-// Keys go to the focus, else to the active window, else to the main window.
+// Keys go to the grabbing window, else to the focus, else to the active window, else to the main
+// window.
 WindowHandle key_target(const Desktop& d) {
+  if (is_window(d.key_grab)) return d.key_grab;
   if (is_window(d.focus)) return d.focus;
   if (is_window(d.active)) return d.active;
   return d.main;
@@ -102,7 +105,7 @@ void input_key_down(unsigned virtual_key) {
   if (d == nullptr || virtual_key == 0 || virtual_key >= vk::COUNT) return;
   bool repeat = d->keys_held.test(virtual_key);
   d->keys_held.set(virtual_key);
-  if (menu_take_key(*d, virtual_key)) {
+  if (!is_window(d->key_grab) && menu_take_key(*d, virtual_key)) {
     d->keys_taken_by_menu.set(virtual_key);
     return;
   }
@@ -119,6 +122,18 @@ void input_key_up(unsigned virtual_key) {
     return;
   }
   post_message(key_target(*d), msg::KEY_UP, virtual_key, static_cast<LParam>(0xC0000001u));
+}
+
+void grab_keyboard(WindowHandle window) {
+  Desktop* d = desktop();
+  if (d == nullptr) return;
+  d->key_grab = is_window(window) ? window : NO_WINDOW;
+  d->backend->set_keyboard_grab(d->key_grab != NO_WINDOW);
+}
+
+WindowHandle keyboard_grab_window() {
+  Desktop* d = desktop();
+  return d != nullptr && is_window(d->key_grab) ? d->key_grab : NO_WINDOW;
 }
 
 void input_focus_changed(bool has_focus) {

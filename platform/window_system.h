@@ -123,6 +123,12 @@ bool set_active_window(WindowHandle window);
 WindowHandle main_window();
 void set_main_window(WindowHandle window);
 
+// While a window is set, every key goes to it as key-down and key-up messages, and nothing else
+// acts on it: not the menus' soft keys, not the desktop the display window runs on. NO_WINDOW
+// ends the grab; so does the window's end.
+void grab_keyboard(WindowHandle window);
+WindowHandle keyboard_grab_window();
+
 // Top bit set while the key is held.
 std::int16_t async_key_state(unsigned virtual_key);
 

@@ -128,6 +128,10 @@ void SdlBackend::present(const Surface& screen, bool changed) {
 
 void SdlBackend::idle() { SDL_Delay(1); }
 
+void SdlBackend::set_keyboard_grab(bool grab) {
+  SDL_SetWindowKeyboardGrab(window_, grab ? SDL_TRUE : SDL_FALSE);
+}
+
 void SdlBackend::feed_button(bool down, int x, int y) {
   Point at = device_to_window(window_viewport(), device_width_, device_height_, {x, y});
   SDL_Event event{};

@@ -28,6 +28,7 @@ class SdlBackend : public Backend {
   void poll_input() override;
   void present(const Surface& screen, bool changed) override;
   void idle() override;
+  void set_keyboard_grab(bool grab) override;
 
   // Scripted input goes through SDL's own event queue, as the mouse and keyboard would send it.
   void feed_stylus_down(int x, int y) override;
