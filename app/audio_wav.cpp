@@ -34,8 +34,8 @@ void put32(std::uint8_t* at, std::uint32_t value) {
 
 // The RIFF header for `bytes` of sample data.
 bool write_header(std::uint32_t bytes) {
-  std::uint8_t header[HEADER_BYTES] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                       'f', 'm', 't', ' ', 16, 0, 0, 0};
+  std::uint8_t header[HEADER_BYTES] = {'R', 'I', 'F', 'F', 0,   0,   0,  0, 'W', 'A',
+                                       'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0,   0};
   put32(header + 4, 36 + bytes);
   put16(header + 20, 1);  // PCM
   put16(header + 22, CHANNELS);

@@ -82,7 +82,8 @@ void warn_if_save_cannot_be_written() {
 
 void read_game_save(const Options& options) {
   const char* rom = options.rom_path.c_str();
-  game_save.keep = make_save_path(rom, options.save_dir.c_str(), game_save.path, SAVE_PATH_MAX) != 0;
+  game_save.keep =
+      make_save_path(rom, options.save_dir.c_str(), game_save.path, SAVE_PATH_MAX) != 0;
   if (!game_save.keep) {
     erase_backup_memory();
     std::fprintf(stderr,
@@ -109,7 +110,8 @@ int write_game_save() {
     return EXIT_SAVE_FAILED;
   }
   if (write_save_file(game_save.path)) return 0;
-  std::fprintf(stderr, "orvane: %s: the save could not be written (%s); the previous file is unchanged\n",
+  std::fprintf(stderr,
+               "orvane: %s: the save could not be written (%s); the previous file is unchanged\n",
                game_save.path, std::strerror(errno));
   return EXIT_SAVE_FAILED;
 }
@@ -168,7 +170,9 @@ bool resume_from_snapshot(const Options& options) {
   const char* path = options.load_state_path.c_str();
   if (options.load_state_path.empty() || load_snapshot(path)) return true;
   std::fprintf(stderr, "orvane: --load-state %s: %s\n", path,
-               errno == EINVAL ? "not a snapshot" : errno == EISDIR ? "a folder" : std::strerror(errno));
+               errno == EINVAL   ? "not a snapshot"
+               : errno == EISDIR ? "a folder"
+                                 : std::strerror(errno));
   return false;
 }
 
@@ -212,7 +216,8 @@ int run_headless(const Options& options) {
   // outranks a lost output file in the exit status.
   int status = write_game_save();
   int output_status = close_audio(options);
-  if (write_requested_screenshot(options) != 0 || snapshot_failed) output_status = EXIT_OUTPUT_FAILED;
+  if (write_requested_screenshot(options) != 0 || snapshot_failed)
+    output_status = EXIT_OUTPUT_FAILED;
   if (status == 0) status = output_status;
   print_results(options);
   return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : status;

@@ -39,7 +39,8 @@ bool parse_dump(const char* text, MemoryDump& dump) {
   }
   std::uint64_t address = 0;
   std::uint64_t length = 0;
-  if (!parse_number(address_text.c_str(), address) || !parse_number(colon + 1, length)) return false;
+  if (!parse_number(address_text.c_str(), address) || !parse_number(colon + 1, length))
+    return false;
   if (address >= ADDRESS_SPACE || length == 0 || address + length > ADDRESS_SPACE) return false;
   dump = {static_cast<std::uint32_t>(address), static_cast<std::uint32_t>(length)};
   return true;
@@ -74,8 +75,9 @@ struct Parser {
     const char* text = next_value();
     MemoryDump range{};
     if (text == nullptr || !parse_dump(text, range)) {
-      return fail("--dump needs ADDR:LEN, a hexadecimal address and a length above 0 that stay "
-                  "below 0x100000000");
+      return fail(
+          "--dump needs ADDR:LEN, a hexadecimal address and a length above 0 that stay "
+          "below 0x100000000");
     }
     options.dumps.push_back(range);
     return true;

@@ -20,9 +20,9 @@ struct Options {
   bool stats = false;
   bool regs = false;
   std::vector<MemoryDump> dumps;
-  std::string save_dir;  // empty: the save file lies beside the cartridge
+  std::string save_dir;         // empty: the save file lies beside the cartridge
   std::string screenshot_path;  // empty: no picture; else the PNG of the last frame
-  std::string audio_path;  // empty: no sound; else the WAV file the sound goes to
+  std::string audio_path;       // empty: no sound; else the WAV file the sound goes to
   std::string save_state_path;  // empty: no snapshot; else written after `save_at_frame` frames
   std::uint32_t save_at_frame = 0;
   std::string load_state_path;  // empty: the game starts afresh; else it resumes from this snapshot

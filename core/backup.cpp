@@ -59,9 +59,15 @@ void run_flash_command(std::uint32_t command) {
         s.flash_state = FLASH_READY;
       }
       break;
-    case COMMAND_ERASE: if (ready) s.flash_state = FLASH_ERASE; break;
-    case COMMAND_IDENTIFY: if (ready) s.flash_state = FLASH_IDENTIFY; break;
-    case COMMAND_WRITE_BYTE: if (ready) s.flash_state = FLASH_WRITE_BYTE; break;
+    case COMMAND_ERASE:
+      if (ready) s.flash_state = FLASH_ERASE;
+      break;
+    case COMMAND_IDENTIFY:
+      if (ready) s.flash_state = FLASH_IDENTIFY;
+      break;
+    case COMMAND_WRITE_BYTE:
+      if (ready) s.flash_state = FLASH_WRITE_BYTE;
+      break;
     case COMMAND_SELECT_BANK:
       s.flash_128k = 1;
       if (ready) s.flash_state = FLASH_SELECT_BANK;

@@ -136,7 +136,8 @@ int load_cartridge(const char* path, CartridgeError* error) {
   std::FILE* file = open_regular_file(path);
   if (file == nullptr) {
     bool other_kind = errno == EISDIR || errno == EINVAL;
-    return refuse(error, other_kind ? CartridgeError::NOT_A_FILE : CartridgeError::CANNOT_OPEN, nullptr);
+    return refuse(error, other_kind ? CartridgeError::NOT_A_FILE : CartridgeError::CANNOT_OPEN,
+                  nullptr);
   }
 
   struct stat info {};
@@ -148,7 +149,8 @@ int load_cartridge(const char* path, CartridgeError* error) {
   if (size < ROM_HEADER_SIZE) return refuse(error, CartridgeError::TOO_SMALL, file);
   if (size > ROM_BUFFER_MAX) return refuse(error, CartridgeError::TOO_LARGE, file);
 
-  std::uint32_t rounded_size = static_cast<std::uint32_t>((size + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1));
+  std::uint32_t rounded_size =
+      static_cast<std::uint32_t>((size + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1));
   bool paged = rounded_size > rom_buffer_size;
   std::size_t wanted = paged ? PAGED_HEADER_READ : size;
   if (std::fread(rom_buffer, 1, wanted, file) != wanted) {

@@ -8,7 +8,7 @@
 
 constexpr std::size_t ROM_BUFFER_MAX = 32u << 20;  // also the largest cartridge there is
 constexpr std::size_t ROM_HEADER_SIZE = 0xC0;
-constexpr unsigned ROM_PAGES = 1024;               // 32 MB of 32 KB pages per mirror
+constexpr unsigned ROM_PAGES = 1024;  // 32 MB of 32 KB pages per mirror
 
 struct RomSlot {
   std::uint32_t stamp;  // 0: never loaded

@@ -241,8 +241,8 @@ constexpr std::size_t LOOPS_PER_UNIT = DMA_MOVING_STEPS * DMA_MOVING_STEPS * LOO
 
 constexpr std::size_t loop_index(unsigned source_step, unsigned dest_step, unsigned source,
                                  unsigned dest) {
-  return (source_step * DMA_MOVING_STEPS + dest_step) * LOOPS_PER_STEP_PAIR +
-         source * DMA_CLASSES + dest;
+  return (source_step * DMA_MOVING_STEPS + dest_step) * LOOPS_PER_STEP_PAIR + source * DMA_CLASSES +
+         dest;
 }
 
 template <typename Unit, std::size_t Index>

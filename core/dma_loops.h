@@ -26,10 +26,10 @@ enum DmaClass : unsigned {
 // Class of a 28-bit DMA address, by its bits 24-27.
 inline DmaClass dma_class_of(std::uint32_t address) {
   static constexpr DmaClass by_region[16] = {
-      DMA_CLASS_BIOS,   DMA_CLASS_NULL,    DMA_CLASS_EWRAM,  DMA_CLASS_IWRAM,
-      DMA_CLASS_IO,     DMA_CLASS_PALETTE, DMA_CLASS_VRAM,   DMA_CLASS_OAM,
-      DMA_CLASS_ROM,    DMA_CLASS_ROM,     DMA_CLASS_ROM,    DMA_CLASS_ROM,
-      DMA_CLASS_ROM,    DMA_CLASS_BACKUP,  DMA_CLASS_BACKUP, DMA_CLASS_BACKUP,
+      DMA_CLASS_BIOS, DMA_CLASS_NULL,    DMA_CLASS_EWRAM,  DMA_CLASS_IWRAM,
+      DMA_CLASS_IO,   DMA_CLASS_PALETTE, DMA_CLASS_VRAM,   DMA_CLASS_OAM,
+      DMA_CLASS_ROM,  DMA_CLASS_ROM,     DMA_CLASS_ROM,    DMA_CLASS_ROM,
+      DMA_CLASS_ROM,  DMA_CLASS_BACKUP,  DMA_CLASS_BACKUP, DMA_CLASS_BACKUP,
   };
   return by_region[(address >> 24) & 0xF];
 }

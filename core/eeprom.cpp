@@ -72,7 +72,8 @@ bool stream_in_bounds() {
 void receive_command_bit(std::uint32_t bit) {
   BackupState& s = state();
   s.save_kind = SAVE_EEPROM;
-  s.eeprom_shift[0] = static_cast<std::uint8_t>(s.eeprom_shift[0] | (bit << (1 - s.eeprom_bits_seen)));
+  s.eeprom_shift[0] =
+      static_cast<std::uint8_t>(s.eeprom_shift[0] | (bit << (1 - s.eeprom_bits_seen)));
   if (++s.eeprom_bits_seen < 2) return;
   std::uint32_t command = s.eeprom_shift[0];
   s.eeprom_addr_width = s.eeprom_8k ? 14 : 6;
@@ -87,7 +88,8 @@ void receive_command_bit(std::uint32_t bit) {
 
 std::uint32_t received_block() {
   const std::uint8_t* shift = state().eeprom_shift;
-  if (state().eeprom_addr_width == 14) return static_cast<std::uint32_t>(shift[0] << 6 | shift[1] >> 2);
+  if (state().eeprom_addr_width == 14)
+    return static_cast<std::uint32_t>(shift[0] << 6 | shift[1] >> 2);
   return static_cast<std::uint32_t>(shift[0] >> 2);
 }
 
@@ -138,7 +140,8 @@ std::uint32_t eeprom_read_bit() {
       if (++s.eeprom_bits_seen == PREAMBLE_BITS) enter(PHASE_READ_DATA);
       return 0;
     case PHASE_READ_DATA: {
-      std::uint32_t bit = stream_bit(machine.backup_buffer + s.eeprom_block_offset, s.eeprom_bits_seen);
+      std::uint32_t bit =
+          stream_bit(machine.backup_buffer + s.eeprom_block_offset, s.eeprom_bits_seen);
       if (++s.eeprom_bits_seen == BLOCK_BITS) enter(PHASE_READY);
       return bit;
     }

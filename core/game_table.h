@@ -7,14 +7,14 @@
 #include <span>
 
 struct GameRow {
-  const char* title;          // up to 12 characters
-  const char* game_code;      // 4 characters
-  const char* maker_code;     // 2 characters
-  std::uint32_t idle_loop;    // 0: none
-  std::uint32_t gate;         // translation gate address, 0: none
-  bool flash_128k;            // the save chip reports itself as the 128 KB one
-  bool bios_byte_39;          // BIOS byte 0x39 becomes 0xC0
-  bool bios_byte_2c;          // BIOS byte 0x2C becomes 0x02
+  const char* title;        // up to 12 characters
+  const char* game_code;    // 4 characters
+  const char* maker_code;   // 2 characters
+  std::uint32_t idle_loop;  // 0: none
+  std::uint32_t gate;       // translation gate address, 0: none
+  bool flash_128k;          // the save chip reports itself as the 128 KB one
+  bool bios_byte_39;        // BIOS byte 0x39 becomes 0xC0
+  bool bios_byte_2c;        // BIOS byte 0x2C becomes 0x02
 };
 
 constexpr std::size_t GAME_TABLE_ROWS = 133;

@@ -63,9 +63,12 @@ void put_time(bool with_date) {
   std::tm now = clock_now();
   std::uint32_t weekday = static_cast<std::uint32_t>(now.tm_wday + 6) % 7;  // Monday first
   std::uint32_t fields[7] = {
-      static_cast<std::uint32_t>(now.tm_year % 100), static_cast<std::uint32_t>(now.tm_mon + 1),
-      static_cast<std::uint32_t>(now.tm_mday),       weekday,
-      static_cast<std::uint32_t>(now.tm_hour),       static_cast<std::uint32_t>(now.tm_min),
+      static_cast<std::uint32_t>(now.tm_year % 100),
+      static_cast<std::uint32_t>(now.tm_mon + 1),
+      static_cast<std::uint32_t>(now.tm_mday),
+      weekday,
+      static_cast<std::uint32_t>(now.tm_hour),
+      static_cast<std::uint32_t>(now.tm_min),
       static_cast<std::uint32_t>(std::min(now.tm_sec, 59))};  // a leap second reads as 59
   unsigned first = with_date ? 0 : 4;
   for (unsigned i = first; i < 7; ++i) state().clock_bytes[i - first] = to_bcd(fields[i]);
@@ -141,7 +144,8 @@ bool clock_state_valid(const BackupState& s) {
     case CLOCK_COMMAND: return s.clock_bit <= 7;
     case CLOCK_SENDING:
     case CLOCK_RECEIVING:
-      return s.clock_length >= 1 && s.clock_length <= most_bytes && s.clock_bit < s.clock_length * 8;
+      return s.clock_length >= 1 && s.clock_length <= most_bytes &&
+             s.clock_bit < s.clock_length * 8;
     default: return s.clock_bit < 8 * std::size(s.clock_bytes);
   }
 }

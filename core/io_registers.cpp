@@ -13,7 +13,7 @@
 namespace {
 
 constexpr std::uint32_t DISPCNT_MODE = 0x0007;
-constexpr std::uint32_t DISPSTAT_STATUS = 0x0007;  // V-blank, H-blank, V-count: the scheduler's
+constexpr std::uint32_t DISPSTAT_STATUS = 0x0007;    // V-blank, H-blank, V-count: the scheduler's
 constexpr std::uint32_t SOUNDCNT_X_STATUS = 0x000F;  // channel-on flags: the sound generator's
 constexpr std::uint32_t SOUNDCNT_H_FIFO_A_TIMER = 1u << 10;
 constexpr std::uint32_t SOUNDCNT_H_FIFO_A_RESET = 1u << 11;
@@ -28,7 +28,9 @@ bool in_range(std::uint32_t offset, std::uint32_t first, std::uint32_t end) {
 bool is_affine_reference(std::uint32_t offset) {
   return in_range(offset, IO_BG2X, IO_BG2Y + 4) || in_range(offset, IO_BG3X, IO_BG3Y + 4);
 }
-bool is_tone_register(std::uint32_t offset) { return in_range(offset, IO_SOUND_FIRST, IO_SOUNDCNT_L); }
+bool is_tone_register(std::uint32_t offset) {
+  return in_range(offset, IO_SOUND_FIRST, IO_SOUNDCNT_L);
+}
 bool is_wave_ram(std::uint32_t offset) { return in_range(offset, IO_WAVE_RAM, IO_FIFO_A); }
 bool is_fifo(std::uint32_t offset) { return in_range(offset, IO_FIFO_A, IO_FIFO_B + 4); }
 bool is_timer(std::uint32_t offset) { return in_range(offset, IO_TM0CNT_L, IO_TM0CNT_L + 16); }
@@ -69,8 +71,8 @@ void write_tone_register(std::uint32_t offset, std::uint32_t value) {
 void write_soundcnt_h(std::uint32_t value) {
   io_store16(IO_SOUNDCNT_H, value);
   decode_sound_register(IO_SOUNDCNT_H);
-  std::uint32_t on_timer1 = ((value & SOUNDCNT_H_FIFO_A_TIMER) ? 1u : 0u) |
-                            ((value & SOUNDCNT_H_FIFO_B_TIMER) ? 2u : 0u);
+  std::uint32_t on_timer1 =
+      ((value & SOUNDCNT_H_FIFO_A_TIMER) ? 1u : 0u) | ((value & SOUNDCNT_H_FIFO_B_TIMER) ? 2u : 0u);
   machine.timers[0].fifo_channels = ~on_timer1 & 3u;
   machine.timers[1].fifo_channels = on_timer1;
   if (value & SOUNDCNT_H_FIFO_A_RESET) fifo_reset(FIFO_A);
@@ -91,9 +93,7 @@ void write_timer_register(std::uint32_t offset, std::uint32_t value) {
   }
 }
 
-void acknowledge_interrupts(std::uint32_t bits) {
-  io_store16(IO_IF, io_read16(IO_IF) & ~bits);
-}
+void acknowledge_interrupts(std::uint32_t bits) { io_store16(IO_IF, io_read16(IO_IF) & ~bits); }
 
 // HALTCNT bit 7 chooses stop over halt, as the BIOS's Halt (0x00) and Stop (0x80) write it.
 std::uint32_t write_haltcnt(std::uint32_t value) {

@@ -52,7 +52,7 @@ void store_io16(std::uint32_t offset, std::uint16_t value) {
 }
 
 void set_register_defaults() {
-  store_io16(IO_DISPCNT, 0x0080);  // forced blank until the game sets a mode
+  store_io16(IO_DISPCNT, 0x0080);   // forced blank until the game sets a mode
   store_io16(IO_KEYINPUT, 0x03FF);  // no key pressed
   store_io16(IO_BG2PA, 0x0100);
   store_io16(IO_BG2PD, 0x0100);

@@ -82,21 +82,19 @@ std::uint32_t read_open_bus(std::uint32_t address) {
 template <unsigned Size>
 std::uint32_t read_mapped(std::uint32_t address) {
   switch (address >> 24) {
-    case REGION_BIOS:
-      return read_bios<Size>(address);
+    case REGION_BIOS: return read_bios<Size>(address);
     case REGION_EWRAM:
       return load_le<Size>(machine.ewram[(address >> 15) & 7].data + (address & 0x7FFF));
-    case REGION_IWRAM:
-      return load_le<Size>(machine.iwram.data + (address & 0x7FFF));
-    case REGION_IO:
-      return load_le<Size>(machine.io_regs + (address & 0x3FF));
-    case REGION_PALETTE:
-      return load_le<Size>(machine.palette_data + (address & 0x3FF));
-    case REGION_VRAM:
-      return load_le<Size>(machine.vram_data + vram_offset(address));
-    case REGION_OAM:
-      return load_le<Size>(machine.oam_data + (address & 0x3FF));
-    case 0x08: case 0x09: case 0x0A: case 0x0B: case 0x0C:
+    case REGION_IWRAM: return load_le<Size>(machine.iwram.data + (address & 0x7FFF));
+    case REGION_IO: return load_le<Size>(machine.io_regs + (address & 0x3FF));
+    case REGION_PALETTE: return load_le<Size>(machine.palette_data + (address & 0x3FF));
+    case REGION_VRAM: return load_le<Size>(machine.vram_data + vram_offset(address));
+    case REGION_OAM: return load_le<Size>(machine.oam_data + (address & 0x3FF));
+    case 0x08:
+    case 0x09:
+    case 0x0A:
+    case 0x0B:
+    case 0x0C:
       if ((address & 0x1FFFFFF) >= machine.rom_size) return 0;
       return read_rom<Size>(address);
     case REGION_EEPROM:
@@ -106,8 +104,7 @@ std::uint32_t read_mapped(std::uint32_t address) {
     case REGION_SRAM_MIRROR:
       if constexpr (Size == 1) return backup_read8(address & 0xFFFF);
       return backup_read_wide(address & 0xFFFF, Size);
-    default:
-      return read_open_bus<Size>(address);
+    default: return read_open_bus<Size>(address);
   }
 }
 

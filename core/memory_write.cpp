@@ -31,7 +31,8 @@ std::uint32_t store_ram(std::uint8_t* data, std::uint32_t value) {
 }
 
 std::uint8_t* ram_byte(std::uint32_t address) {
-  if ((address >> 24) == REGION_EWRAM) return machine.ewram[(address >> 15) & 7].data + (address & 0x7FFF);
+  if ((address >> 24) == REGION_EWRAM)
+    return machine.ewram[(address >> 15) & 7].data + (address & 0x7FFF);
   return machine.iwram.data + (address & 0x7FFF);
 }
 
@@ -41,10 +42,8 @@ std::uint32_t mem_write8(std::uint32_t address, std::uint32_t value) {
   value &= 0xFF;
   switch (address >> 24) {
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return store_ram<1>(ram_byte(address), value);
-    case REGION_IO:
-      return io_write8(address & 0x3FF, value);
+    case REGION_IWRAM: return store_ram<1>(ram_byte(address), value);
+    case REGION_IO: return io_write8(address & 0x3FF, value);
     case REGION_VRAM:
       store_le<2>(machine.vram_data + (vram_offset(address) & ~1u), value * 0x0101);
       return ALERT_NONE;
@@ -52,12 +51,8 @@ std::uint32_t mem_write8(std::uint32_t address, std::uint32_t value) {
       machine.oam_data[address & 0x3FF] = static_cast<std::uint8_t>(value);
       machine.oam_dirty = 1;
       return ALERT_NONE;
-    case REGION_EEPROM:
-      eeprom_write_bit(value);
-      return ALERT_NONE;
-    case REGION_SRAM:
-      backup_write8(address & 0xFFFF, value);
-      return ALERT_NONE;
+    case REGION_EEPROM: eeprom_write_bit(value); return ALERT_NONE;
+    case REGION_SRAM: backup_write8(address & 0xFFFF, value); return ALERT_NONE;
     default:  // BIOS, palette bytes, ROM, unmapped: the bus drops them
       return ALERT_NONE;
   }
@@ -72,13 +67,9 @@ std::uint32_t mem_write16(std::uint32_t address, std::uint32_t value) {
   value &= 0xFFFF;
   switch (address >> 24) {
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return store_ram<2>(ram_byte(address), value);
-    case REGION_IO:
-      return io_write16(address & 0x3FF, value);
-    case REGION_PALETTE:
-      store_palette16(address & 0x3FF, value);
-      return ALERT_NONE;
+    case REGION_IWRAM: return store_ram<2>(ram_byte(address), value);
+    case REGION_IO: return io_write16(address & 0x3FF, value);
+    case REGION_PALETTE: store_palette16(address & 0x3FF, value); return ALERT_NONE;
     case REGION_VRAM:
       store_le<2>(machine.vram_data + vram_offset(address), value);
       return ALERT_NONE;
@@ -86,14 +77,9 @@ std::uint32_t mem_write16(std::uint32_t address, std::uint32_t value) {
       store_le<2>(machine.oam_data + (address & 0x3FF), value);
       machine.oam_dirty = 1;
       return ALERT_NONE;
-    case REGION_ROM0:
-      gpio_write16(address & 0xFF, value);
-      return ALERT_NONE;
-    case REGION_EEPROM:
-      eeprom_write_bit(value);
-      return ALERT_NONE;
-    default:
-      return ALERT_NONE;
+    case REGION_ROM0: gpio_write16(address & 0xFF, value); return ALERT_NONE;
+    case REGION_EEPROM: eeprom_write_bit(value); return ALERT_NONE;
+    default: return ALERT_NONE;
   }
 }
 
@@ -105,10 +91,8 @@ std::uint32_t mem_write32(std::uint32_t address, std::uint32_t value) {
   address &= ~3u;
   switch (address >> 24) {
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return store_ram<4>(ram_byte(address), value);
-    case REGION_IO:
-      return io_write32(address & 0x3FF, value);
+    case REGION_IWRAM: return store_ram<4>(ram_byte(address), value);
+    case REGION_IO: return io_write32(address & 0x3FF, value);
     case REGION_PALETTE:
       store_palette16(address & 0x3FF, value & 0xFFFF);
       store_palette16((address & 0x3FF) + 2, value >> 16);
@@ -120,10 +104,7 @@ std::uint32_t mem_write32(std::uint32_t address, std::uint32_t value) {
       store_le<4>(machine.oam_data + (address & 0x3FF), value);
       machine.oam_dirty = 1;
       return ALERT_NONE;
-    case REGION_EEPROM:
-      eeprom_write_bit(value);
-      return ALERT_NONE;
-    default:
-      return ALERT_NONE;
+    case REGION_EEPROM: eeprom_write_bit(value); return ALERT_NONE;
+    default: return ALERT_NONE;
   }
 }

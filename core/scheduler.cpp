@@ -46,8 +46,7 @@ void advance_one_step(std::uint32_t& interrupts) {
   if (display.abandoned) return;
   interrupts |= display.interrupts;
   if (interrupts != 0) raise_interrupt_flags(interrupts);
-  machine.cycle_budget =
-      limit_budget_by_timers(static_cast<std::uint32_t>(machine.line_countdown));
+  machine.cycle_budget = limit_budget_by_timers(static_cast<std::uint32_t>(machine.line_countdown));
 }
 
 }  // namespace

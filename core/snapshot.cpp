@@ -10,11 +10,11 @@
 #include <cstring>
 
 #include "core/backup.h"
+#include "core/file_replace.h"
 #include "core/gpio.h"
 #include "core/palette.h"
-#include "core/file_replace.h"
-#include "core/save_file.h"
 #include "core/regular_file.h"
+#include "core/save_file.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"

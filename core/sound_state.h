@@ -11,7 +11,7 @@ constexpr unsigned GENERATED_CHANNELS = 4;
 // One tone (1, 2), wave (3) or noise (4) channel. Positions and steps are 16.16.
 struct GeneratedChannel {
   std::uint32_t freq_value;
-  std::uint32_t pitch_step;   // pattern positions per output sample
+  std::uint32_t pitch_step;  // pattern positions per output sample
   std::uint32_t phase;
   std::uint32_t seq_fraction;  // time to the next 256 Hz tick
   std::uint32_t length_on;

@@ -73,14 +73,14 @@ struct BackupState {
   std::uint32_t clock_bytes[12];
   std::uint32_t clock_status;
   std::uint32_t clock_input_target;
-  std::uint8_t sram_written;  // a game that stored plain bytes keeps its SRAM, whatever it stores
+  std::uint8_t sram_written;    // a game that stored plain bytes keeps its SRAM, whatever it stores
   std::uint8_t flash_unlocked;  // the game itself began a flash command since the last reset
 };
 
 struct SaveFileType {
-  std::uint8_t known;      // 0 when no file was read or its size told nothing (a zeroed record)
+  std::uint8_t known;  // 0 when no file was read or its size told nothing (a zeroed record)
   std::uint8_t save_kind;
-  std::uint8_t large;      // 128 KB flash, 8 KB EEPROM
+  std::uint8_t large;  // 128 KB flash, 8 KB EEPROM
 };
 
 // One hardware timer. `remaining` counts cycles while prescaled, ticks while cascaded.
@@ -90,10 +90,10 @@ struct TimerRecord {
   std::uint32_t period;          // ticks per overflow: 0x10000 - reload, 1 to 0x10000
   std::uint32_t prescale_shift;  // 0, 6, 8 or 10
   std::int32_t stopped_at_cycles;
-  std::uint32_t fifo_step;       // 16.16 FIFO samples per output sample
-  std::uint32_t fifo_channels;   // bit 0 FIFO A, bit 1 FIFO B
+  std::uint32_t fifo_step;      // 16.16 FIFO samples per output sample
+  std::uint32_t fifo_channels;  // bit 0 FIFO A, bit 1 FIFO B
   std::uint32_t irq_enable;
-  std::uint32_t run_state;       // TimerRunState
+  std::uint32_t run_state;  // TimerRunState
 };
 static_assert(sizeof(TimerRecord) == 32);
 
@@ -174,8 +174,8 @@ struct MachineState {
   // Scheduler. `cycle_budget` holds the cycles just run on entry to the scheduler and the next
   // budget on its return.
   std::uint32_t cycle_budget;
-  std::int32_t line_countdown;   // cycles to the end of the drawing part or of the line
-  std::int32_t elapsed_cycles;   // since the game started; wraps after about two minutes
+  std::int32_t line_countdown;  // cycles to the end of the drawing part or of the line
+  std::int32_t elapsed_cycles;  // since the game started; wraps after about two minutes
   std::uint32_t frames_done;
   std::uint32_t skip_counter;
   std::uint8_t skip_frame;       // the frame being run is not drawn

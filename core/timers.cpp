@@ -50,7 +50,8 @@ void start_timer(unsigned timer, std::uint32_t value) {
   t.remaining = cycles_per_overflow(t);
   show_counter(timer, static_cast<std::int32_t>(t.period));
   // The slice under way must end in time for the first overflow.
-  if (t.run_state == TIMER_PRESCALED && static_cast<std::uint32_t>(t.remaining) < machine.cycle_budget) {
+  if (t.run_state == TIMER_PRESCALED &&
+      static_cast<std::uint32_t>(t.remaining) < machine.cycle_budget) {
     machine.cycle_budget = static_cast<std::uint32_t>(t.remaining);
   }
   if (timer < FIFO_DRIVING_TIMERS) {

@@ -194,11 +194,9 @@ BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
   std::uint32_t address = aligned(pc, set);
   if (!can_hold_code(address)) return bad_jump(address);
   switch (address >> 24) {
-    case REGION_BIOS:
-      return lookup_bios_block(address, set);
+    case REGION_BIOS: return lookup_bios_block(address, set);
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return lookup_numbered_block(address, set, CODE_REGION_RAM);
+    case REGION_IWRAM: return lookup_numbered_block(address, set, CODE_REGION_RAM);
     default:  // the cartridge ROM and its mirrors
       return lookup_rom_block(address, set);
   }

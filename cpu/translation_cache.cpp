@@ -141,8 +141,8 @@ bool cache_full_after_instruction(int region) {
 }
 
 std::uint16_t* ram_tag(std::uint32_t address) {
-  RamPage& page = is_iwram(address) ? machine.iwram
-                                    : machine.ewram[(address / TAG_PAGE_BYTES) % EWRAM_PAGES];
+  RamPage& page =
+      is_iwram(address) ? machine.iwram : machine.ewram[(address / TAG_PAGE_BYTES) % EWRAM_PAGES];
   return &page.tags[(address % TAG_PAGE_BYTES) / 2];
 }
 

@@ -66,12 +66,14 @@ void render_bitmap(unsigned start, unsigned end, std::uint16_t* line) {
     if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line);
   }
   auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width && static_cast<std::uint32_t>(whole(y)) < b.height;
+    return static_cast<std::uint32_t>(whole(x)) < b.width &&
+           static_cast<std::uint32_t>(whole(y)) < b.height;
   };
   unsigned i = start;
   for (; i < end && !inside(); ++i) x += pa, y += pc;
   for (; i < end && inside(); ++i, x += pa, y += pc) {
-    line[i] = pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y)));
+    line[i] =
+        pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y)));
   }
 }
 

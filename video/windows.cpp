@@ -42,7 +42,8 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
   unsigned low = end, high = start;
   MaskSink sink{mask, &low, &high};
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i], (dispcnt & DISPCNT_OBJ_1D) != 0);
+    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i],
+                               (dispcnt & DISPCNT_OBJ_1D) != 0);
     walk_object(o, start, end, sink);
   }
   if (low >= high) return;
@@ -70,7 +71,8 @@ void render_windowed(std::uint16_t* line, std::uint32_t dispcnt, SpanRenderer re
     unsigned end = start + 1;
     while (end < SCREEN_WIDTH && member[end] == member[start]) ++end;
     render(line, start, end, dispcnt, flags[member[start]]);
-    if (object_window && member[start] == OUTSIDE) object_window_pass(line, start, end, dispcnt, render);
+    if (object_window && member[start] == OUTSIDE)
+      object_window_pass(line, start, end, dispcnt, render);
     start = end;
   }
 }

@@ -77,7 +77,8 @@ struct RefusalCase {
   CartridgeError error;
 };
 
-class RefusedCartridgeTest : public CartridgeTest, public ::testing::WithParamInterface<RefusalCase> {
+class RefusedCartridgeTest : public CartridgeTest,
+                             public ::testing::WithParamInterface<RefusalCase> {
  protected:
   std::string make_file(CartridgeError kind) {
     switch (kind) {

@@ -31,7 +31,7 @@ TEST_F(DmaTest, ControlRegisterKeepsEverythingButTheEnableBit) {
 
 TEST_F(DmaTest, BiosSourceWritesZeros) {
   ASSERT_NE(bios_image[0] | bios_image[1] | bios_image[2] | bios_image[3], 0) << "a BIOS of zeros "
-                                                                                  "proves nothing";
+                                                                                 "proves nothing";
   for (std::uint32_t i = 0; i < 9; ++i) put_half(IWRAM + 0x100 + 2 * i, 0xFFFF);
   EXPECT_EQ(start_dma(3, 0x00000000, IWRAM + 0x100, 8, DMA_ENABLE), ALERT_NONE);
   for (std::uint32_t i = 0; i < 8; ++i) EXPECT_EQ(half_at(IWRAM + 0x100 + 2 * i), 0u) << i;
@@ -127,7 +127,8 @@ TEST_F(DmaCodeTest, TheSecondHalfOfAWordCountsToo) {
 
 TEST_F(DmaCodeTest, EwramCodeCountsLikeIwramCode) {
   tag_ram_code(EWRAM + 0x10010, 2);
-  EXPECT_EQ(start_dma(3, IWRAM, EWRAM + 0x10000, 8, DMA_ENABLE | DMA_WORDS), ALERT_CODE_OVERWRITTEN);
+  EXPECT_EQ(start_dma(3, IWRAM, EWRAM + 0x10000, 8, DMA_ENABLE | DMA_WORDS),
+            ALERT_CODE_OVERWRITTEN);
 }
 
 TEST_F(DmaCodeTest, InterruptOutranksTheFlushButTheCodeIsDroppedAnyway) {

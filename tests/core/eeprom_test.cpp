@@ -19,7 +19,8 @@ class EepromTest : public MemoryTest {
  protected:
   // Sends `count` bits of `bits`, most significant first, one halfword each as DMA does.
   static void send(std::uint64_t bits, unsigned count) {
-    for (unsigned i = count; i-- > 0;) mem_write16(EEPROM_PORT, static_cast<std::uint32_t>(bits >> i) & 1);
+    for (unsigned i = count; i-- > 0;)
+      mem_write16(EEPROM_PORT, static_cast<std::uint32_t>(bits >> i) & 1);
   }
 
   static std::uint32_t receive_bit() { return mem_read16(EEPROM_PORT) & 1; }
@@ -76,7 +77,7 @@ TEST_F(EepromTest, AWriteIsReadBackWith6AddressBits) {
 }
 
 TEST_F(EepromTest, AWriteIsReadBackWith14AddressBits) {
-  machine.backup.eeprom_8k = 1;  // what a 17-halfword DMA to the EEPROM sets
+  machine.backup.eeprom_8k = 1;                   // what a 17-halfword DMA to the EEPROM sets
   write_block(0x3FF, 14, 0xFEDCBA9876543210ull);  // the last block of 8 KB
   EXPECT_EQ(big_endian_block(0x1FF8), 0xFEDCBA9876543210ull);
   write_block(0x001, 14, 0x1111111111111111ull);

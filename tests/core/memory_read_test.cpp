@@ -16,7 +16,7 @@ TEST_F(MemoryTest, MisalignedReadsRotateAsTheConsolesCpu) {
   load(rom_image);
 
   EXPECT_EQ(mem_read16(0x08000100), 0xA211u);
-  EXPECT_EQ(mem_read16(0x08000101), 0x110000A2u);  // aligned halfword ROR 8
+  EXPECT_EQ(mem_read16(0x08000101), 0x110000A2u);   // aligned halfword ROR 8
   EXPECT_EQ(mem_read16s(0x08000101), 0xFFFFFFA2u);  // the byte, sign-extended
   EXPECT_EQ(mem_read16s(0x08000100), 0xFFFFA211u);
   EXPECT_EQ(mem_read32(0x08000100), 0x4433A211u);
@@ -70,10 +70,10 @@ TEST_P(BiosReadTest, TheImageIsReadableOnlyFromInsideTheBios) {
   machine.bios_protect_word = c.protect_word;
   reg[SLOT_PC] = c.pc;
   for (std::uint32_t address : {0x00u, 0x1Cu, 0x28u, 0x3FFCu}) {
-    std::uint32_t image_word = machine.bios_area.image[address] |
-                               machine.bios_area.image[address + 1] << 8 |
-                               machine.bios_area.image[address + 2] << 16 |
-                               static_cast<std::uint32_t>(machine.bios_area.image[address + 3]) << 24;
+    std::uint32_t image_word =
+        machine.bios_area.image[address] | machine.bios_area.image[address + 1] << 8 |
+        machine.bios_area.image[address + 2] << 16 |
+        static_cast<std::uint32_t>(machine.bios_area.image[address + 3]) << 24;
     std::uint32_t expected = c.sees_image ? image_word : c.protect_word;
     SCOPED_TRACE(address);
     EXPECT_EQ(mem_read32(address), expected);
@@ -84,18 +84,19 @@ TEST_P(BiosReadTest, TheImageIsReadableOnlyFromInsideTheBios) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AfterResetAndAfterAnInterrupt, BiosReadTest,
-    ::testing::Values(BiosReadCase{0x08000000, BIOS_PROTECT_AFTER_RESET, false},
-                      BiosReadCase{0x08000000, BIOS_PROTECT_AFTER_IRQ, false},
-                      BiosReadCase{0x03000100, BIOS_PROTECT_AFTER_IRQ, false},
-                      BiosReadCase{0x00000130, BIOS_PROTECT_AFTER_RESET, true},
-                      BiosReadCase{0x00003FFC, BIOS_PROTECT_AFTER_IRQ, true}),
-    [](const auto& test) {
-      char name[48];
-      std::snprintf(name, sizeof name, "Pc%08X_Word%08X", test.param.pc, test.param.protect_word);
-      return std::string(name);
-    });
+INSTANTIATE_TEST_SUITE_P(AfterResetAndAfterAnInterrupt, BiosReadTest,
+                         ::testing::Values(BiosReadCase{0x08000000, BIOS_PROTECT_AFTER_RESET,
+                                                        false},
+                                           BiosReadCase{0x08000000, BIOS_PROTECT_AFTER_IRQ, false},
+                                           BiosReadCase{0x03000100, BIOS_PROTECT_AFTER_IRQ, false},
+                                           BiosReadCase{0x00000130, BIOS_PROTECT_AFTER_RESET, true},
+                                           BiosReadCase{0x00003FFC, BIOS_PROTECT_AFTER_IRQ, true}),
+                         [](const auto& test) {
+                           char name[48];
+                           std::snprintf(name, sizeof name, "Pc%08X_Word%08X", test.param.pc,
+                                         test.param.protect_word);
+                           return std::string(name);
+                         });
 
 TEST_F(MemoryTest, ResetLeavesTheProtectWordOfAFreshConsole) {
   reg[SLOT_PC] = 0x08000000;
@@ -134,9 +135,9 @@ TEST_F(MemoryTest, OpenBusPrefetchFromAnUnmappedRegionReadsZeroInsteadOfRecursin
 
 TEST_F(MemoryTest, ReadsPastTheEndOfTheCartridgeReturnZero) {
   EXPECT_NE(mem_read32(0x08000000 + ROM_BYTES - 4), 0u);
-  for (std::uint32_t address : {0x08000000u + static_cast<std::uint32_t>(ROM_BYTES), 0x08800000u,
-                                0x09FFFFFCu, 0x0A000000u + static_cast<std::uint32_t>(ROM_BYTES),
-                                0x0C100000u}) {
+  for (std::uint32_t address :
+       {0x08000000u + static_cast<std::uint32_t>(ROM_BYTES), 0x08800000u, 0x09FFFFFCu,
+        0x0A000000u + static_cast<std::uint32_t>(ROM_BYTES), 0x0C100000u}) {
     SCOPED_TRACE(address);
     EXPECT_EQ(mem_read32(address), 0u);
     EXPECT_EQ(mem_read16(address), 0u);

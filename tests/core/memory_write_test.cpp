@@ -75,9 +75,9 @@ TEST_F(MemoryTest, WidthsAreAlignedDownAsTheBusDoes) {
 }
 
 TEST_F(MemoryTest, OamWritesMarkTheObjectListDirty) {
-  for (auto write : {+[] { return mem_write8(0x07000010, 1); },
-                     +[] { return mem_write16(0x07000010, 1); },
-                     +[] { return mem_write32(0x07000010, 1); }}) {
+  for (auto write :
+       {+[] { return mem_write8(0x07000010, 1); }, +[] { return mem_write16(0x07000010, 1); },
+        +[] { return mem_write32(0x07000010, 1); }}) {
     machine.oam_dirty = 0;
     write();
     EXPECT_EQ(machine.oam_dirty, 1);

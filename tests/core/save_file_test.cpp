@@ -104,7 +104,8 @@ TEST_F(SaveFileTest, EveryTypeRoundTripsAtItsSize) {
     std::memset(machine.backup_buffer, 0, SAVE_FILE_MAX);
     reset_backup_state();
     ASSERT_EQ(load_save_file(path.c_str()), 1);
-    for (std::size_t i = 0; i < type.bytes; ++i) ASSERT_EQ(machine.backup_buffer[i], pattern(i)) << i;
+    for (std::size_t i = 0; i < type.bytes; ++i)
+      ASSERT_EQ(machine.backup_buffer[i], pattern(i)) << i;
     if (type.bytes < SAVE_FILE_MAX) {
       EXPECT_EQ(machine.backup_buffer[type.bytes], 0);  // beyond the file: kept
     }
@@ -132,7 +133,8 @@ TEST_F(SaveFileTest, AFileOver128KbIsReadOnlyTo128Kb) {
   std::vector<std::uint8_t> after_before(after_buffer, after_buffer + 0x100);
   machine.backup.save_kind = SAVE_EEPROM;
   ASSERT_EQ(load_save_file(dir.write("big.sav", big).c_str()), 1);
-  for (std::size_t i = 0; i < SAVE_FILE_MAX; ++i) ASSERT_EQ(machine.backup_buffer[i], pattern(i)) << i;
+  for (std::size_t i = 0; i < SAVE_FILE_MAX; ++i)
+    ASSERT_EQ(machine.backup_buffer[i], pattern(i)) << i;
   EXPECT_TRUE(std::equal(after_before.begin(), after_before.end(), after_buffer));
   EXPECT_EQ(machine.backup.save_kind, SAVE_EEPROM);  // no size rule matches: type unchanged
 }

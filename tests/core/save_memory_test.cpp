@@ -13,7 +13,9 @@ constexpr std::uint32_t SAVE_BASE = 0x0E000000;
 
 class SaveMemoryTest : public MemoryTest {
  protected:
-  static void poke(std::uint32_t offset, std::uint32_t value) { mem_write8(SAVE_BASE + offset, value); }
+  static void poke(std::uint32_t offset, std::uint32_t value) {
+    mem_write8(SAVE_BASE + offset, value);
+  }
   static std::uint32_t peek(std::uint32_t offset) { return mem_read8(SAVE_BASE + offset); }
 
   // [E005555h]=AAh, [E002AAAh]=55h, [E005555h]=command
@@ -135,7 +137,8 @@ TEST_F(SaveMemoryTest, ChipEraseFillsTheWholeChip) {
   flash_write_byte(0xFFFF, 0x00);
   flash_command(0x80);
   flash_command(0x10);
-  for (std::uint32_t offset = 0; offset < 0x10000; ++offset) ASSERT_EQ(peek(offset), 0xFFu) << offset;
+  for (std::uint32_t offset = 0; offset < 0x10000; ++offset)
+    ASSERT_EQ(peek(offset), 0xFFu) << offset;
   EXPECT_EQ(machine.backup_buffer[0x10000], 0);  // a 64 KB chip ends there
   EXPECT_EQ(machine.backup.flash_state, FLASH_READY);
 }

@@ -172,12 +172,12 @@ struct OutOfRange {
 
 TEST_F(SnapshotTest, OutOfRangeValuesAreRefused) {
   const OutOfRange cases[] = {
-      {"registers", 29 * 4, MODE_COUNT},        // mode index
-      {"timers", 1 * 32 + 7 * 4, 3},            // timer 1 run state
-      {"timers", 0 * 32 + 2 * 4, 7},            // timer 0 prescale shift
-      {"timers", 2 * 32 + 1 * 4, 0x10001},      // timer 2 period
+      {"registers", 29 * 4, MODE_COUNT},          // mode index
+      {"timers", 1 * 32 + 7 * 4, 3},              // timer 1 run state
+      {"timers", 0 * 32 + 2 * 4, 7},              // timer 0 prescale shift
+      {"timers", 2 * 32 + 1 * 4, 0x10001},        // timer 2 period
       {"dma", 2 * 44 + 9 * 4, DMA_INACTIVE + 1},  // channel 2 start mode
-      {"dma", 1 * 44 + 0, 3},                   // channel 1 numbered as another
+      {"dma", 1 * 44 + 0, 3},                     // channel 1 numbered as another
       {"flash bank", 0, 0x100},
       {"flash bank", 0, 2 * FLASH_BANK_SIZE},
       {"save_kind", 0, 4},
@@ -186,9 +186,9 @@ TEST_F(SnapshotTest, OutOfRangeValuesAreRefused) {
       {"eeprom_phase", 0, 8},
       {"eeprom_block_offset", 0, 0x40000000},
       {"eeprom_block_offset", 0, 0x20000},
-      {"eeprom_block_offset", 0, 4},             // not a block boundary
-      {"eeprom_bits_seen", 0, 2},                // the command has two bits
-      {"clock_bit", 0, 96},                      // past the twelve words
+      {"eeprom_block_offset", 0, 4},  // not a block boundary
+      {"eeprom_bits_seen", 0, 2},     // the command has two bits
+      {"clock_bit", 0, 96},           // past the twelve words
   };
   auto good = image_now();
   machine.iwram.data[9] = 0x99;

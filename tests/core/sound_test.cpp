@@ -70,24 +70,42 @@ struct RegisterCase {
 TEST_F(SoundTest, RegisterFieldsDecodeAsTheReferenceLaysThemOut) {
   using G = GeneratedChannel;
   const RegisterCase cases[] = {
-      {0x060, 0x0035, 0, &G::sweep_amount, 5},         {0x060, 0x0035, 0, &G::sweep_down, 0},
-      {0x060, 0x0035, 0, &G::sweep_period, 3 * 2},     {0x060, 0x0035, 0, &G::sweep_on, 1},
-      {0x060, 0x007E, 0, &G::sweep_down, 1},           {0x060, 0x0008, 0, &G::sweep_on, 0},
-      {0x062, 0xA7C5, 0, &G::length_left, 64 - 5},     {0x062, 0xA7C5, 0, &G::duty_pattern, 3},
-      {0x062, 0xA7C5, 0, &G::envelope_period, 7 * 4},  {0x062, 0xA7C5, 0, &G::env_up, 0},
-      {0x062, 0xA7C5, 0, &G::env_level, 10},           {0x068, 0x1840, 1, &G::env_up, 1},
-      {0x068, 0x1840, 1, &G::env_on, 0},               {0x068, 0x1840, 1, &G::duty_pattern, 1},
-      {0x064, 0x4123, 0, &G::freq_value, 0x123},       {0x064, 0x4123, 0, &G::length_on, 1},
-      {0x06C, 0x0700, 1, &G::length_on, 0},            {0x070, 0x00A0, 2, &G::wave_64, 1},
-      {0x070, 0x00A0, 2, &G::wave_bank, 0},            {0x070, 0x00C0, 2, &G::wave_bank, 1},
-      {0x070, 0x00C0, 2, &G::wave_playable, 1},        {0x072, 0x20FF, 2, &G::length_left, 1},
-      {0x072, 0x2000, 2, &G::wave_level, 0x4000},      {0x072, 0x4000, 2, &G::wave_level, 0x2000},
-      {0x072, 0x6000, 2, &G::wave_level, 0x1000},      {0x072, 0xE000, 2, &G::wave_level, 0x3000},
-      {0x072, 0x0000, 2, &G::wave_level, 0},           {0x078, 0x0A3F, 3, &G::length_left, 1},
-      {0x078, 0x0A3F, 3, &G::envelope_period, 2 * 4},  {0x078, 0x0A3F, 3, &G::env_up, 1},
-      {0x07C, 0x4008, 3, &G::noise_width, 7},          {0x07C, 0x4000, 3, &G::noise_width, 15},
-      {0x07C, 0x4000, 3, &G::length_on, 1},            {0x080, 0x9A00, 0, &G::routing, 2},
-      {0x080, 0x9A00, 1, &G::routing, 1},              {0x080, 0x9A00, 2, &G::routing, 0},
+      {0x060, 0x0035, 0, &G::sweep_amount, 5},
+      {0x060, 0x0035, 0, &G::sweep_down, 0},
+      {0x060, 0x0035, 0, &G::sweep_period, 3 * 2},
+      {0x060, 0x0035, 0, &G::sweep_on, 1},
+      {0x060, 0x007E, 0, &G::sweep_down, 1},
+      {0x060, 0x0008, 0, &G::sweep_on, 0},
+      {0x062, 0xA7C5, 0, &G::length_left, 64 - 5},
+      {0x062, 0xA7C5, 0, &G::duty_pattern, 3},
+      {0x062, 0xA7C5, 0, &G::envelope_period, 7 * 4},
+      {0x062, 0xA7C5, 0, &G::env_up, 0},
+      {0x062, 0xA7C5, 0, &G::env_level, 10},
+      {0x068, 0x1840, 1, &G::env_up, 1},
+      {0x068, 0x1840, 1, &G::env_on, 0},
+      {0x068, 0x1840, 1, &G::duty_pattern, 1},
+      {0x064, 0x4123, 0, &G::freq_value, 0x123},
+      {0x064, 0x4123, 0, &G::length_on, 1},
+      {0x06C, 0x0700, 1, &G::length_on, 0},
+      {0x070, 0x00A0, 2, &G::wave_64, 1},
+      {0x070, 0x00A0, 2, &G::wave_bank, 0},
+      {0x070, 0x00C0, 2, &G::wave_bank, 1},
+      {0x070, 0x00C0, 2, &G::wave_playable, 1},
+      {0x072, 0x20FF, 2, &G::length_left, 1},
+      {0x072, 0x2000, 2, &G::wave_level, 0x4000},
+      {0x072, 0x4000, 2, &G::wave_level, 0x2000},
+      {0x072, 0x6000, 2, &G::wave_level, 0x1000},
+      {0x072, 0xE000, 2, &G::wave_level, 0x3000},
+      {0x072, 0x0000, 2, &G::wave_level, 0},
+      {0x078, 0x0A3F, 3, &G::length_left, 1},
+      {0x078, 0x0A3F, 3, &G::envelope_period, 2 * 4},
+      {0x078, 0x0A3F, 3, &G::env_up, 1},
+      {0x07C, 0x4008, 3, &G::noise_width, 7},
+      {0x07C, 0x4000, 3, &G::noise_width, 15},
+      {0x07C, 0x4000, 3, &G::length_on, 1},
+      {0x080, 0x9A00, 0, &G::routing, 2},
+      {0x080, 0x9A00, 1, &G::routing, 1},
+      {0x080, 0x9A00, 2, &G::routing, 0},
       {0x080, 0x9A00, 3, &G::routing, 3},
   };
   for (const RegisterCase& c : cases) {
@@ -208,7 +226,7 @@ struct SweepCase {
 TEST_F(SoundTest, SweepMovesByItsShiftAndFallsSilentAt2048) {
   // X(t) = X(t-1) +/- X(t-1) / 2^n, one step per sweep time x 2 ticks.
   const SweepCase cases[] = {
-      {1024, 1, 0, 1, 1536, true}, {1024, 2, 1, 1, 768, true},  {1000, 3, 1, 2, 766, true},
+      {1024, 1, 0, 1, 1536, true},  {1024, 2, 1, 1, 768, true},  {1000, 3, 1, 2, 766, true},
       {1024, 1, 0, 2, 2048, false}, {1365, 1, 0, 1, 2047, true}, {1366, 1, 0, 1, 2048, false},
       {1, 0, 1, 1, 0, true},
   };
@@ -270,9 +288,9 @@ TEST_F(SoundTest, FifoAt44100AddsOneEntryPerSample) {
 }
 
 TEST_F(SoundTest, SlowFifoInterpolatesBetweenSamples) {
-  io_write16(IO_SOUNDCNT_H, 0x0200);  // FIFO A at 50 %, left only
-  io_write16(IO_FIFO_A, 0x2010);      // 16, 32
-  fifo_consume(FIXED_ONE / 4, FIFO_A);  // a quarter sample per output sample
+  io_write16(IO_SOUNDCNT_H, 0x0200);                      // FIFO A at 50 %, left only
+  io_write16(IO_FIFO_A, 0x2010);                          // 16, 32
+  fifo_consume(FIXED_ONE / 4, FIFO_A);                    // a quarter sample per output sample
   const std::int16_t expected[4] = {128, 160, 192, 224};  // 8 x (16 + 16 k / 4)
   for (unsigned i = 0; i < 4; ++i) {
     EXPECT_EQ(entry(2 * i), expected[i]) << i;

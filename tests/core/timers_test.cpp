@@ -47,7 +47,7 @@ TEST_F(TimerTest, CounterReadsReloadPlusTicksElapsed) {
 }
 
 TEST_F(TimerTest, CascadedTimerCountsOverflowsBelowIt) {
-  start(1, 0xFFFE, RUN);               // overflows every 2 cycles
+  start(1, 0xFFFE, RUN);                // overflows every 2 cycles
   start(2, 0xFFFF, RUN_IRQ | CASCADE);  // overflows on each of them
   start(3, 0xFFFD, RUN_IRQ | CASCADE);  // every third of timer 2's
   EXPECT_EQ(advance_timers(1), 0u);
@@ -114,7 +114,8 @@ TEST_F(TimerTest, ByteWritesDecodeLikeHalfwords) {
 TEST_F(TimerTest, FifoStepFollowsTheOverflowRate) {
   // 2^24 / (0x100 * 44100) FIFO samples per output sample, in 16.16.
   start(0, 0xFF00, RUN);
-  EXPECT_EQ(machine.timers[0].fifo_step, static_cast<std::uint32_t>((1ull << 40) / (256ull * 44100)));
+  EXPECT_EQ(machine.timers[0].fifo_step,
+            static_cast<std::uint32_t>((1ull << 40) / (256ull * 44100)));
 }
 
 }  // namespace
