@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "core/file_replace.h"
-#include "core/sound.h"
-#include "core/sound_output.h"
+#include "core/sound/sound.h"
+#include "core/sound/sound_output.h"
 
 namespace {
 

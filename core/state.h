@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/sound_state.h"
+#include "core/sound/sound_state.h"
 
 // Register-area slots with a role outside the guest register file.
 enum RegisterSlot : unsigned {

@@ -5,9 +5,9 @@
 
 #include <new>
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/report.h"
-#include "core/sound.h"
+#include "core/sound/sound.h"
 #include "core/state.h"
 #include "cpu/kest_port.h"
 #include "cpu/translation_cache.h"

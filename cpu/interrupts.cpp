@@ -1,8 +1,8 @@
 // Interrupt entry: requested by the hardware, or taken when a CPSR write or an exception return
 // unmasks one that is already pending.
 
-#include "core/io_registers.h"
-#include "core/memory.h"
+#include "core/io/io_registers.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 

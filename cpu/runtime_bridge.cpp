@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/block_transfer.h"
 #include "cpu/cpu_state.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 
 constexpr unsigned SCREEN_WIDTH = 240;

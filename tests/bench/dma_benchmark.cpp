@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "core/dma.h"
-#include "core/memory.h"
+#include "core/dma/dma.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 
 namespace {

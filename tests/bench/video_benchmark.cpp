@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "video/video.h"
 

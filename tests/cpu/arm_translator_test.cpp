@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
