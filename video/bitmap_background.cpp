@@ -30,7 +30,7 @@ template <unsigned Mode>
 Bitmap bitmap() {
   constexpr std::uint32_t width = Mode == 5 ? 160 : 240;
   constexpr std::uint32_t height = Mode == 5 ? 128 : 160;
-  bool second_page = Mode != 3 && (reg16(IO_DISPCNT) & DISPCNT_FRAME_SELECT);
+  bool second_page = Mode != 3 && (io_read16(IO_DISPCNT) & DISPCNT_FRAME_SELECT);
   return {width, height, machine.vram_data + (second_page ? 0xA000 : 0)};
 }
 

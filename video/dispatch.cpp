@@ -89,7 +89,7 @@ void build_layer_order(unsigned mask) {
 }
 
 void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
-  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
   if ((bldcnt & 0x20) == 0 || (effect != EFFECT_BRIGHTEN && effect != EFFECT_DARKEN)) {
     return fill_palette(line, start, end, 0);
@@ -102,14 +102,14 @@ void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::u
                        unsigned flags) {
   if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
   unsigned mode = dispcnt & 7;
-  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
   bool allowed = (flags & 0x20) != 0;
   bool some_first = (bldcnt & 0x3F) != 0;
-  bool alpha = allowed && effect == EFFECT_ALPHA && (reg16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
+  bool alpha = allowed && effect == EFFECT_ALPHA && (io_read16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
                some_first && (bldcnt & 0x3F00) != 0;
   bool fade = allowed && (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
-              (reg16(IO_BLDY) & 0x1F) != 0 && some_first;
+              (io_read16(IO_BLDY) & 0x1F) != 0 && some_first;
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
     draw_layers(wide, start, end, mode, &LayerRenderers::blend, &ObjectRenderers::blend, dispcnt,
@@ -157,7 +157,7 @@ void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
 }
 
 void video_scanline() {
-  std::uint32_t dispcnt = reg16(IO_DISPCNT);
+  std::uint32_t dispcnt = io_read16(IO_DISPCNT);
   unsigned mode = dispcnt & 7;
   unsigned y = vcount();
   if (y >= SCREEN_HEIGHT) return;

@@ -24,9 +24,9 @@ struct Coefficients {
   std::uint32_t eva, evb, evy;
 };
 Coefficients coefficients() {
-  std::uint32_t alpha = reg16(IO_BLDALPHA);
+  std::uint32_t alpha = io_read16(IO_BLDALPHA);
   return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u),
-          std::min(reg16(IO_BLDY) & 0x1F, 16u)};
+          std::min(io_read16(IO_BLDY) & 0x1F, 16u)};
 }
 
 std::uint32_t weighted_sum(std::uint32_t e, const Coefficients& k) {

@@ -5,13 +5,14 @@
 
 #include <cstdint>
 
+#include "core/io/io_image.h"
 #include "core/state.h"
 
 constexpr unsigned DMA_CHANNELS = 4;
 constexpr std::uint32_t INTERRUPT_DMA0 = 0x0100;  // channel n: INTERRUPT_DMA0 << n
 
 // I/O offsets of each channel's source, destination, count and control.
-constexpr std::uint32_t dma_register_base(unsigned channel) { return 0x0B0 + 12 * channel; }
+constexpr std::uint32_t dma_register_base(unsigned channel) { return IO_DMA0SAD + 12 * channel; }
 constexpr std::uint32_t DMA_SAD = 0, DMA_DAD = 4, DMA_CNT_L = 8, DMA_CNT_H = 10;
 
 // Every channel inactive and linked to no FIFO.

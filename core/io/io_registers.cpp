@@ -109,23 +109,6 @@ std::uint32_t merge_byte(std::uint32_t halfword, std::uint32_t offset, std::uint
 
 }  // namespace
 
-std::uint32_t io_read16(std::uint32_t offset) {
-  return machine.io_regs[offset] | static_cast<std::uint32_t>(machine.io_regs[offset + 1]) << 8;
-}
-
-std::uint32_t io_read32(std::uint32_t offset) {
-  return io_read16(offset) | io_read16(offset + 2) << 16;
-}
-
-void io_store16(std::uint32_t offset, std::uint32_t value) {
-  machine.io_regs[offset] = static_cast<std::uint8_t>(value);
-  machine.io_regs[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-std::int32_t io_affine_reference(std::uint32_t offset) {
-  return static_cast<std::int32_t>(io_read32(offset) << 4) >> 4;
-}
-
 std::uint32_t io_write16(std::uint32_t offset, std::uint32_t value) {
   offset &= 0x3FE;
   value &= 0xFFFF;

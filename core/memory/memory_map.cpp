@@ -46,19 +46,14 @@ void clear_regions() {
   std::memset(machine.vram_data, 0, sizeof machine.vram_data);
 }
 
-void store_io16(std::uint32_t offset, std::uint16_t value) {
-  machine.io_regs[offset] = static_cast<std::uint8_t>(value);
-  machine.io_regs[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 void set_register_defaults() {
-  store_io16(IO_DISPCNT, 0x0080);   // forced blank until the game sets a mode
-  store_io16(IO_KEYINPUT, 0x03FF);  // no key pressed
-  store_io16(IO_BG2PA, 0x0100);
-  store_io16(IO_BG2PD, 0x0100);
-  store_io16(IO_BG3PA, 0x0100);
-  store_io16(IO_BG3PD, 0x0100);
-  store_io16(IO_RCNT, 0x8000);
+  io_store16(IO_DISPCNT, 0x0080);   // forced blank until the game sets a mode
+  io_store16(IO_KEYINPUT, 0x03FF);  // no key pressed
+  io_store16(IO_BG2PA, 0x0100);
+  io_store16(IO_BG2PD, 0x0100);
+  io_store16(IO_BG3PA, 0x0100);
+  io_store16(IO_BG3PD, 0x0100);
+  io_store16(IO_RCNT, 0x8000);
 }
 
 }  // namespace

@@ -4,21 +4,8 @@
 
 #include <cstdint>
 
+#include "core/io/io_image.h"
 #include "core/sound/sound_state.h"
-
-// The channel registers by their published names (offsets from 0x04000000).
-enum SoundRegister : std::uint32_t {
-  IO_SOUND1CNT_L = 0x060,
-  IO_SOUND1CNT_H = 0x062,
-  IO_SOUND1CNT_X = 0x064,
-  IO_SOUND2CNT_L = 0x068,
-  IO_SOUND2CNT_H = 0x06C,
-  IO_SOUND3CNT_L = 0x070,
-  IO_SOUND3CNT_H = 0x072,
-  IO_SOUND3CNT_X = 0x074,
-  IO_SOUND4CNT_L = 0x078,
-  IO_SOUND4CNT_H = 0x07C,
-};
 
 constexpr std::uint32_t MIX_RING_MASK = MIX_RING_ENTRIES - 1;
 constexpr std::uint32_t FIXED_ONE = 0x10000;
