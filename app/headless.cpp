@@ -25,6 +25,7 @@
 #include "cpu/kest_port.h"
 #include "cpu/runtime.h"
 #include "cpu/translation_settings.h"
+#include "session/machine_wiring.h"
 
 namespace {
 
@@ -36,8 +37,9 @@ constexpr int EXIT_OUTPUT_FAILED = 5;
 
 std::uint32_t frames_wanted;
 
-void stop_after_enough_frames() {
+bool stop_after_enough_frames() {
   if (machine.frames_done >= frames_wanted) request_emulation_stop();
+  return false;
 }
 
 // The host side, once per process: cartridge buffer, code memory, instruction cache, translators.
@@ -52,6 +54,7 @@ bool open_host_resources() {
   }
   if (!icache_is_open() && !icache_open()) return false;
   install_translators();
+  connect_machine();
   return true;
 }
 
@@ -211,7 +214,10 @@ int run_headless(const Options& options) {
   RuntimeExit exit = run_frames(options, snapshot_failed);
   if (options.stats) stop_run_stats();
   scheduler_host.frame_hook = nullptr;
-  if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
+  if (exit == RuntimeExit::BAD_JUMP) {
+    report_bad_jump();
+    reposition_mix_ring();
+  }
   // Before the results: a dump of the save region must not decide the save's type. A lost save
   // outranks a lost output file in the exit status.
   int status = write_game_save();

@@ -178,8 +178,7 @@ struct MachineState {
   std::int32_t elapsed_cycles;  // since the game started; wraps after about two minutes
   std::uint32_t frames_done;
   std::uint32_t skip_counter;
-  std::uint8_t skip_frame;       // the frame being run is not drawn
-  std::uint8_t snapshot_loaded;  // set by the front end when it replaced the machine mid-frame
+  std::uint8_t skip_frame;  // the frame being run is not drawn
   std::uint8_t sound_registers_written;
   TimerRecord timers[4];
   DmaChannel dma_channels[4];
@@ -207,6 +206,12 @@ extern MachineState machine;
 // The register-file pointer: the one way ordinary code reaches guest registers, wherever the
 // register area currently lives.
 extern std::uint32_t* reg;
+
+// The CPU's section of a snapshot: the 64 register slots, the 6 saved PSRs and the 7 banked
+// records, as little-endian words in that order.
+constexpr std::size_t CPU_STATE_BYTES =
+    sizeof MachineState::registers + sizeof MachineState::saved_psr + sizeof MachineState::banked;
+static_assert(CPU_STATE_BYTES == 476);
 
 // Puts every byte of the record back to zero and the register area back home. For tests and for
 // a clean start; the cartridge buffer, which is not machine state, is kept.

@@ -7,7 +7,6 @@
 
 #include "core/memory/memory.h"
 #include "core/report.h"
-#include "core/sound/sound.h"
 #include "core/state.h"
 #include "cpu/kest_port.h"
 #include "cpu/translation_cache.h"
@@ -46,7 +45,6 @@ TranslateFunction translator_for(InstructionSet set) {
 BlockAddress bad_jump(std::uint32_t address) {
   if (caches.lookup_depth == 0) {
     debug_output("bad jump %x (%x) (%x)\n", address, reg[SLOT_PC], reg[SLOT_CPSR]);
-    reposition_mix_ring();
   }
   return LOOKUP_BAD_JUMP;
 }

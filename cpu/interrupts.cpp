@@ -10,10 +10,6 @@ namespace {
 
 constexpr std::uint32_t ARM_RETURN_OFFSET = 4;  // the handler leaves with SUBS PC, LR, #4
 
-constexpr std::uint32_t KEYCNT_KEYS = 0x3FF;
-constexpr std::uint32_t KEYCNT_IRQ_ENABLE = 1u << 14;
-constexpr std::uint32_t KEYCNT_ALL_SELECTED = 1u << 15;  // clear: any selected key will do
-
 bool cpu_accepts(std::uint32_t requests, std::uint32_t cpsr) {
   return (requests & io_read16(IO_IE)) != 0 && io_read16(IO_IME) != 0 &&
          (cpsr & CPSR_IRQ_DISABLE) == 0;
@@ -72,11 +68,6 @@ std::uint32_t irq_after_psr_restore(std::uint32_t target) {
   return IRQ_VECTOR;
 }
 
-void check_keypad_irq(std::uint32_t keys) {
-  std::uint32_t keycnt = io_read16(IO_KEYCNT);
-  if ((keycnt & KEYCNT_IRQ_ENABLE) == 0) return;
-  std::uint32_t selected = keycnt & KEYCNT_KEYS;
-  std::uint32_t pressed = keys & selected;
-  bool condition_met = (keycnt & KEYCNT_ALL_SELECTED) != 0 ? pressed == selected : pressed != 0;
-  if (condition_met) raise_interrupt_flags(INTERRUPT_KEYPAD);
-}
+void set_cpu_halt_state(std::uint32_t state) { reg[SLOT_HALT_STATE] = state; }
+std::uint32_t cpu_halt_state() { return reg[SLOT_HALT_STATE]; }
+void request_redispatch() { reg[SLOT_REDISPATCH] = 1; }

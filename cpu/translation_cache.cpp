@@ -118,6 +118,12 @@ void flush_rom_cache() {
   std::fill(std::begin(caches.rom_buckets), std::end(caches.rom_buckets), nullptr);
 }
 
+void flush_all_caches() {
+  flush_rom_cache();
+  flush_ram_cache();
+  flush_bios_cache();
+}
+
 void flush_bios_cache() {
   restart_code_area(CODE_REGION_BIOS);
   caches.bios_block_counter = FIRST_BLOCK_NUMBER;

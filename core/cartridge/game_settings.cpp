@@ -1,9 +1,9 @@
 #include "core/cartridge/game_settings.h"
 
 #include "core/cartridge/game_table.h"
+#include "core/cartridge/translation_settings.h"
 #include "core/save/backup.h"
 #include "core/state.h"
-#include "cpu/translation_settings.h"
 
 namespace {
 

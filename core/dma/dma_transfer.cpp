@@ -6,9 +6,8 @@
 #include "core/dma/dma.h"
 #include "core/dma/dma_loops.h"
 #include "core/io/io_registers.h"
+#include "core/machine_link.h"
 #include "core/state.h"
-#include "cpu/cpu_state.h"
-#include "cpu/translation_cache.h"
 
 namespace {
 
@@ -73,8 +72,8 @@ void disarm(DmaChannel& c) {
 // the runtime: the translated code is dropped here, and a CPU that was stopped inside it looks
 // its next block up afresh.
 void drop_overwritten_code() {
-  flush_ram_cache();
-  reg[SLOT_REDISPATCH] = 1;
+  machine_link.flush_ram_code();
+  machine_link.request_redispatch();
 }
 
 }  // namespace
@@ -89,7 +88,7 @@ std::uint32_t run_dma_channel(DmaChannel& c) {
   if (c.repeat == 0 || c.start_mode == DMA_IMMEDIATE) disarm(c);
   if (c.irq_enable) {
     if (alert == ALERT_CODE_OVERWRITTEN) drop_overwritten_code();
-    raise_interrupt_flags(INTERRUPT_DMA0 << c.channel);
+    machine_link.raise_interrupts(INTERRUPT_DMA0 << c.channel);
     return ALERT_INTERRUPT;
   }
   return alert;

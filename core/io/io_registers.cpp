@@ -6,6 +6,7 @@
 
 #include "core/alerts.h"
 #include "core/dma/dma.h"
+#include "core/machine_link.h"
 #include "core/sound/sound.h"
 #include "core/state.h"
 #include "core/timing/timers.h"
@@ -97,7 +98,7 @@ void acknowledge_interrupts(std::uint32_t bits) { io_store16(IO_IF, io_read16(IO
 
 // HALTCNT bit 7 chooses stop over halt, as the BIOS's Halt (0x00) and Stop (0x80) write it.
 std::uint32_t write_haltcnt(std::uint32_t value) {
-  reg[SLOT_HALT_STATE] = (value & HALTCNT_STOP) ? CPU_STOPPED : CPU_HALTED;
+  machine_link.set_halt_state((value & HALTCNT_STOP) ? CPU_STOPPED : CPU_HALTED);
   return ALERT_HALTED;
 }
 

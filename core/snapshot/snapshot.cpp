@@ -8,16 +8,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "core/file_replace.h"
+#include "core/machine_link.h"
 #include "core/memory/palette.h"
 #include "core/regular_file.h"
 #include "core/save/backup.h"
 #include "core/save/gpio.h"
 #include "core/save/save_file.h"
 #include "core/state.h"
-#include "cpu/cpu_state.h"
-#include "cpu/translation_cache.h"
 
 static_assert(std::endian::native == std::endian::little, "the file's words are the host's words");
 
@@ -242,7 +242,7 @@ Staged decode(const std::uint8_t* image) {
   s.cpu = image;
   std::uint32_t mode_index = 0;
   std::memcpy(&mode_index, image + 4 * SLOT_MODE_INDEX, 4);
-  if (mode_index >= MODE_COUNT) s.in_range = false;
+  if (mode_index >= std::size(machine.banked)) s.in_range = false;
   Reader in{image + CPU_STATE_BYTES};
   s.elapsed_cycles = static_cast<std::int32_t>(in.word());
   s.cycle_budget = in.word();
@@ -277,7 +277,7 @@ void apply_backup(const BackupState& loaded) {
 }
 
 void apply(const Staged& s) {
-  load_cpu_state(s.cpu);
+  machine_link.load_cpu_state(s.cpu);
   machine.elapsed_cycles = s.elapsed_cycles;
   machine.cycle_budget = s.cycle_budget;
   machine.line_countdown = s.line_countdown;
@@ -299,9 +299,7 @@ void rebuild_native_palette() {
 
 // What depends on the loaded state and is kept nowhere in the file.
 void repair_after_load() {
-  flush_ram_cache();
-  flush_rom_cache();
-  flush_bios_cache();
+  machine_link.flush_all_code();
   machine.oam_dirty = 1;
   // The sound renders from where the loaded clock stands, not across the jump back or ahead.
   machine.sound.last_sound_cycles = machine.elapsed_cycles;
@@ -309,7 +307,7 @@ void repair_after_load() {
   rebuild_native_palette();
   machine.sound.channels[0].duty_pattern = DUTY_HALF;
   machine.sound.channels[1].duty_pattern = DUTY_HALF;
-  reg[SLOT_REDISPATCH] = 1;
+  machine_link.request_redispatch();
 }
 
 // Reads exactly SNAPSHOT_BYTES; anything shorter or longer is not a snapshot.
@@ -332,7 +330,7 @@ std::uint8_t file_image[SNAPSHOT_BYTES];
 void build_snapshot_image(std::uint8_t* image) {
   if (!flash_bank_valid(machine.backup.flash_bank_offset)) machine.backup.flash_bank_offset = 0;
   std::memset(image, 0, SNAPSHOT_BYTES);
-  Writer out{store_cpu_state(image)};
+  Writer out{machine_link.store_cpu_state(image)};
   out.word(static_cast<std::uint32_t>(machine.elapsed_cycles));
   out.word(machine.cycle_budget);
   out.word(static_cast<std::uint32_t>(machine.line_countdown));

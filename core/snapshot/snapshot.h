@@ -22,5 +22,6 @@ int save_snapshot(const char* path);
 
 // Loads the snapshot at `path`. A file that cannot be read, is not exactly SNAPSHOT_BYTES long
 // or holds an out-of-range value leaves the machine as it was and returns 0 (errno: why; EINVAL
-// for a foreign file). The caller sets machine.snapshot_loaded when it loads during a frame end.
+// for a foreign file). A frame hook that loads one says so by its return value
+// (core/timing/scheduler.h).
 int load_snapshot(const char* path);

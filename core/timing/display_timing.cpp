@@ -6,11 +6,10 @@
 #include "core/alerts.h"
 #include "core/dma/dma.h"
 #include "core/io/io_registers.h"
+#include "core/machine_link.h"
 #include "core/sound/sound.h"
 #include "core/state.h"
 #include "core/timing/scheduler.h"
-#include "cpu/translation_cache.h"
-#include "video/video.h"
 
 namespace {
 
@@ -25,8 +24,8 @@ constexpr std::uint32_t DISPSTAT_VCOUNT_IRQ = 1u << 5;
 // running: the CPU must look its next block up afresh.
 void run_display_dma(DmaStartMode mode) {
   if (start_timed_dma(mode) == ALERT_CODE_OVERWRITTEN) {
-    flush_ram_cache();
-    reg[SLOT_REDISPATCH] = 1;
+    machine_link.flush_ram_code();
+    machine_link.request_redispatch();
   }
 }
 
@@ -34,7 +33,7 @@ void end_drawing(std::uint32_t& dispstat, DisplayStep& step) {
   machine.line_countdown += LINE_HBLANK_CYCLES;
   dispstat |= DISPSTAT_HBLANK;
   if ((dispstat & DISPSTAT_VBLANK) == 0) {
-    video_scanline();
+    machine_link.draw_line();
     run_display_dma(DMA_HBLANK);
   }
   if (dispstat & DISPSTAT_HBLANK_IRQ) step.interrupts |= INTERRUPT_HBLANK;
@@ -66,10 +65,8 @@ bool end_frame(std::uint32_t& dispstat) {
   machine.frames_done += 1;
   sound_update(machine.elapsed_cycles);
   decide_frame_skip();
-  machine.snapshot_loaded = 0;
-  video_frame_end();
-  if (scheduler_host.frame_hook != nullptr) scheduler_host.frame_hook();
-  return machine.snapshot_loaded == 0;
+  machine_link.frame_end();
+  return scheduler_host.frame_hook == nullptr || !scheduler_host.frame_hook();
 }
 
 void check_vcount_match(std::uint32_t line, std::uint32_t& dispstat, DisplayStep& step) {

@@ -5,13 +5,11 @@
 
 #include "core/dma/dma.h"
 #include "core/io/io_registers.h"
+#include "core/machine_link.h"
 #include "core/sound/sound.h"
 #include "core/state.h"
 #include "core/timing/display_timing.h"
 #include "core/timing/timers.h"
-#include "cpu/cpu_state.h"
-#include "cpu/runtime.h"
-#include "cpu/translation_cache.h"
 
 SchedulerHost scheduler_host = {0, nullptr};
 
@@ -20,16 +18,20 @@ namespace {
 // What ends a stop: the keypad, the serial port or the cartridge.
 constexpr std::uint32_t STOP_WAKE_INTERRUPTS = 0x1000 | 0x0080 | 0x2000;
 
+}  // namespace
+
 // A halted CPU resumes once an interrupt is requested and enabled in IE, whether or not IME and
 // the CPSR let it be taken; the BIOS's IntrWait halts with interrupts masked and relies on it.
 void wake_on_requested_interrupt() {
   std::uint32_t requested = io_read16(IO_IE) & io_read16(IO_IF);
-  std::uint32_t state = reg[SLOT_HALT_STATE];
+  std::uint32_t state = machine_link.halt_state();
   if ((state == CPU_HALTED && requested != 0) ||
       (state == CPU_STOPPED && (requested & STOP_WAKE_INTERRUPTS) != 0)) {
-    reg[SLOT_HALT_STATE] = CPU_RUNNING;
+    machine_link.set_halt_state(CPU_RUNNING);
   }
 }
+
+namespace {
 
 // One pass: the hardware moves by machine.cycle_budget. A snapshot loaded during the frame end
 // leaves everything, the budget included, as the snapshot holds it.
@@ -45,7 +47,7 @@ void advance_one_step(std::uint32_t& interrupts) {
   DisplayStep display = advance_display(cycles);
   if (display.abandoned) return;
   interrupts |= display.interrupts;
-  if (interrupts != 0) raise_interrupt_flags(interrupts);
+  if (interrupts != 0) machine_link.raise_interrupts(interrupts);
   machine.cycle_budget = limit_budget_by_timers(static_cast<std::uint32_t>(machine.line_countdown));
 }
 
@@ -54,15 +56,11 @@ void advance_one_step(std::uint32_t& interrupts) {
 std::uint32_t advance_hardware() {
   // Interrupts raised in this call; raised again on every later pass of a halted CPU.
   std::uint32_t interrupts = 0;
-  std::uint32_t redispatch = 0;
   for (;;) {
-    reg[SLOT_REDISPATCH] = 0;
     advance_one_step(interrupts);
-    redispatch |= reg[SLOT_REDISPATCH];
     wake_on_requested_interrupt();
-    if (reg[SLOT_HALT_STATE] == CPU_RUNNING || runtime_stop_request != 0) break;
+    if (machine_link.halt_state() == CPU_RUNNING || machine_link.stop_requested()) break;
   }
-  reg[SLOT_REDISPATCH] = redispatch;
   return machine.cycle_budget;
 }
 
@@ -71,14 +69,10 @@ void reset_scheduler() {
   reset_dma_channels();
   machine.skip_frame = 0;
   machine.skip_counter = 0;
-  machine.snapshot_loaded = 0;
   machine.sound_registers_written = 0;
   machine.elapsed_cycles = 0;
   machine.frames_done = 0;
   machine.cycle_budget = LINE_DRAW_CYCLES;
   machine.line_countdown = static_cast<std::int32_t>(LINE_DRAW_CYCLES);
-  runtime_scheduler = advance_hardware;
-  flush_rom_cache();
-  flush_ram_cache();
-  flush_bios_cache();
+  machine_link.flush_all_code();
 }

@@ -20,6 +20,10 @@ constexpr std::uint32_t INTERRUPT_VCOUNT = 0x0004;
 // to event without returning.
 std::uint32_t advance_hardware();
 
+// Wakes a halted CPU when IE & IF is non-zero, a stopped one only for the keypad, serial or
+// cartridge interrupt.
+void wake_on_requested_interrupt();
+
 // Puts timers, DMA channels, display timing and the frame counters back to their power-on state
 // and flushes every translation cache. Part of loading a game.
 void reset_scheduler();
@@ -27,6 +31,8 @@ void reset_scheduler();
 // Host-side settings and hooks, not machine state.
 struct SchedulerHost {
   std::uint32_t frame_skip;  // draw one frame in N; 0 and 1 draw all
-  void (*frame_hook)();      // after every frame end, drawn or not; may request a stop
+  // After every frame end, drawn or not; may request a stop. Returns true when it replaced the
+  // machine (loaded a snapshot): the frame end is then abandoned and the machine left as loaded.
+  bool (*frame_hook)();
 };
 extern SchedulerHost scheduler_host;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/io/io_registers.h"
+#include "core/io/keypad.h"
 #include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"

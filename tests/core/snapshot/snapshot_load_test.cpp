@@ -88,9 +88,10 @@ TEST_F(SnapshotTest, LoadLeavesTheSaveMemoryAlone) {
 
 std::vector<std::uint8_t> line_100_snapshot;
 
-void load_at_frame_end() {
-  ASSERT_TRUE(apply_snapshot_image(line_100_snapshot.data()));
-  machine.snapshot_loaded = 1;
+// Says the machine was replaced, as a front end that loads a snapshot in its frame hook does.
+bool load_at_frame_end() {
+  EXPECT_TRUE(apply_snapshot_image(line_100_snapshot.data()));
+  return true;
 }
 
 TEST_F(SnapshotTest, LoadDuringTheFrameEndResumesAtTheSavedLine) {

@@ -151,7 +151,10 @@ TEST_F(SchedulerTest, StopWaitsForTheKeypadNotTheDisplay) {
   EXPECT_EQ(io_write8(IO_HALTCNT, 0x80), ALERT_HALTED);
   EXPECT_EQ(reg[SLOT_HALT_STATE], CPU_STOPPED);
   // A stopped CPU would run on to the end of time here; the frame hook ends the wait instead.
-  scheduler_host.frame_hook = [] { io_store16(IO_IF, io_read16(IO_IF) | 0x1000); };
+  scheduler_host.frame_hook = [] {
+    io_store16(IO_IF, io_read16(IO_IF) | 0x1000);
+    return false;
+  };
   step();
   EXPECT_EQ(machine.frames_done, 1u);
   EXPECT_EQ(reg[SLOT_HALT_STATE], CPU_RUNNING);

@@ -1,4 +1,4 @@
-#include "cpu/translation_settings.h"
+#include "core/cartridge/translation_settings.h"
 
 TranslationSettings translation_settings = {NO_IDLE_LOOP, {}, 0};
 
