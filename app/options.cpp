@@ -97,6 +97,12 @@ struct Parser {
     return true;
   }
 
+  bool keys() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--keys needs a file name");
+    return read_key_script(text, options.key_events, error);
+  }
+
   bool state_file(std::string& path, const char* option) {
     const char* text = next_value();
     if (text == nullptr || text[0] == '\0') return fail(std::string(option) + " needs a file name");
@@ -156,6 +162,7 @@ struct Parser {
       return true;
     }
     if (std::strcmp(arg, "--audio") == 0) return audio();
+    if (std::strcmp(arg, "--keys") == 0) return keys();
     if (std::strcmp(arg, "--save-state") == 0) return state_file(options.save_state_path, arg);
     if (std::strcmp(arg, "--load-state") == 0) return state_file(options.load_state_path, arg);
     if (std::strcmp(arg, "--at-frame") == 0) return at_frame();
@@ -212,6 +219,8 @@ void print_usage(std::FILE* out) {
       "  --save-dir DIR   keep the game's .sav file in DIR instead of beside ROM\n"
       "  --screenshot PNG write the last frame to PNG, 240 x 160\n"
       "  --audio FILE     turn sound on and write it to FILE as 16-bit stereo 44100 Hz WAV\n"
+      "  --keys FILE      hold buttons from given frames on: lines of a frame number and\n"
+      "                   button names (A B SELECT START RIGHT LEFT UP DOWN R L)\n"
       "  --save-state FILE --at-frame N\n"
       "                   write a snapshot to FILE after frame N, then run on to --frames\n"
       "  --load-state FILE resume from the snapshot FILE; --frames counts the frames after it\n"

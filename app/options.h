@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/key_script.h"
+
 struct MemoryDump {
   std::uint32_t address;
   std::uint32_t length;
@@ -26,6 +28,7 @@ struct Options {
   std::string save_state_path;  // empty: no snapshot; else written after `save_at_frame` frames
   std::uint32_t save_at_frame = 0;
   std::string load_state_path;  // empty: the game starts afresh; else it resumes from this snapshot
+  std::vector<KeyEvent> key_events;  // --keys FILE: buttons held from given frames on
 };
 
 // Fills `options` from argv. On a bad command line returns false with the reason in `error`.

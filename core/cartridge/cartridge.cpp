@@ -130,24 +130,55 @@ const char* cartridge_error_text(CartridgeError error) {
 
 bool rom_is_paged() { return machine.rom_size > rom_buffer_size; }
 
-int load_cartridge(const char* path, CartridgeError* error) {
+namespace {
+
+// Opens the image and checks what can be checked without reading it; null with `error` set when
+// it is refused, else the open file and its size.
+std::FILE* open_cartridge(const char* path, std::size_t& size, CartridgeError* error) {
   if (error != nullptr) *error = CartridgeError::NONE;
-  if (rom_buffer == nullptr) return refuse(error, CartridgeError::NO_BUFFER, nullptr);
+  if (rom_buffer == nullptr) {
+    refuse(error, CartridgeError::NO_BUFFER, nullptr);
+    return nullptr;
+  }
   std::FILE* file = open_regular_file(path);
   if (file == nullptr) {
     bool other_kind = errno == EISDIR || errno == EINVAL;
-    return refuse(error, other_kind ? CartridgeError::NOT_A_FILE : CartridgeError::CANNOT_OPEN,
-                  nullptr);
+    refuse(error, other_kind ? CartridgeError::NOT_A_FILE : CartridgeError::CANNOT_OPEN, nullptr);
+    return nullptr;
   }
-
   struct stat info {};
+  CartridgeError why = CartridgeError::NONE;
   if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return refuse(error, CartridgeError::NOT_A_FILE, file);
+    why = CartridgeError::NOT_A_FILE;
+  } else if (info.st_size == 0) {
+    why = CartridgeError::EMPTY;
+  } else if (static_cast<std::size_t>(info.st_size) < ROM_HEADER_SIZE) {
+    why = CartridgeError::TOO_SMALL;
+  } else if (static_cast<std::size_t>(info.st_size) > ROM_BUFFER_MAX) {
+    why = CartridgeError::TOO_LARGE;
   }
-  std::size_t size = static_cast<std::size_t>(info.st_size);
-  if (size == 0) return refuse(error, CartridgeError::EMPTY, file);
-  if (size < ROM_HEADER_SIZE) return refuse(error, CartridgeError::TOO_SMALL, file);
-  if (size > ROM_BUFFER_MAX) return refuse(error, CartridgeError::TOO_LARGE, file);
+  if (why != CartridgeError::NONE) {
+    refuse(error, why, file);
+    return nullptr;
+  }
+  size = static_cast<std::size_t>(info.st_size);
+  return file;
+}
+
+}  // namespace
+
+int check_cartridge(const char* path, CartridgeError* error) {
+  std::size_t size = 0;
+  std::FILE* file = open_cartridge(path, size, error);
+  if (file == nullptr) return 0;
+  std::fclose(file);
+  return 1;
+}
+
+int load_cartridge(const char* path, CartridgeError* error) {
+  std::size_t size = 0;
+  std::FILE* file = open_cartridge(path, size, error);
+  if (file == nullptr) return 0;
 
   std::uint32_t rounded_size =
       static_cast<std::uint32_t>((size + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1));

@@ -47,6 +47,10 @@ const char* cartridge_error_text(CartridgeError error);
 // cartridge's state as it was (only a failed read of the whole image touches rom_buffer).
 int load_cartridge(const char* path, CartridgeError* error = nullptr);
 
+// What load_cartridge checks before it reads anything (buffer, file kind, size), with nothing
+// changed: 1 when the file would be taken, else 0 and why.
+int check_cartridge(const char* path, CartridgeError* error = nullptr);
+
 // Maps the whole image into the three ROM mirrors, or in paged mode empties every slot.
 void init_rom_pages();
 

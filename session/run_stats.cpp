@@ -1,4 +1,4 @@
-#include "app/run_stats.h"
+#include "session/run_stats.h"
 
 #include <sys/resource.h>
 
