@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "core/file_replace.h"
-#include "core/sound.h"
-#include "core/sound_output.h"
+#include "core/sound/sound.h"
+#include "core/sound/sound_output.h"
 
 namespace {
 
@@ -34,8 +34,8 @@ void put32(std::uint8_t* at, std::uint32_t value) {
 
 // The RIFF header for `bytes` of sample data.
 bool write_header(std::uint32_t bytes) {
-  std::uint8_t header[HEADER_BYTES] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                       'f', 'm', 't', ' ', 16, 0, 0, 0};
+  std::uint8_t header[HEADER_BYTES] = {'R', 'I', 'F', 'F', 0,   0,   0,  0, 'W', 'A',
+                                       'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0,   0};
   put32(header + 4, 36 + bytes);
   put16(header + 20, 1);  // PCM
   put16(header + 22, CHANNELS);
@@ -53,6 +53,10 @@ bool write_header(std::uint32_t bytes) {
 
 void play_into_file(int index, const std::uint8_t* data) {
   // After a failure nothing more is written: the file is abandoned at the end anyway.
+  if (!recording) {
+    mark_sound_buffer_done(index);
+    return;
+  }
   if (!write_failed && write_pending(wav_file, data, SOUND_BUFFER_BYTES)) {
     data_bytes += SOUND_BUFFER_BYTES;
   } else {
@@ -70,12 +74,12 @@ bool open_wav_audio(const std::string& path) {
   recording = true;
   data_bytes = 0;
   write_failed = !write_header(0);
-  open_sound_output(&wav_device);
   return true;
 }
 
+const SoundOutputDevice* wav_audio_device() { return &wav_device; }
+
 bool close_wav_audio() {
-  close_sound_output();
   if (!recording) return true;
   recording = false;
   if (!write_failed && write_header(data_bytes)) return commit_pending(wav_file) != 0;

@@ -1,151 +1,133 @@
 #include "app/game_driver.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <climits>
-#include <cstring>
+#include <cstdio>
+#include <string>
 
 #include "app/screenshot.h"
-#include "core/cartridge.h"
-#include "core/io_registers.h"
-#include "core/memory.h"
-#include "core/save_file.h"
-#include "core/scheduler.h"
-#include "core/snapshot.h"
-#include "core/sound.h"
+#include "core/cartridge/cartridge.h"
+#include "core/save/backup.h"
 #include "core/state.h"
-#include "cpu/arm_translate.h"
-#include "cpu/code_memory.h"
-#include "cpu/cpu_state.h"
-#include "cpu/kest_port.h"
-#include "cpu/runtime.h"
-#include "cpu/translation_settings.h"
-#include "frontend/gbaconfig.h"
+#include "frontend/buttons.h"
+#include "frontend/filebase.h"
+#include "frontend/encoder.h"
+#include "frontend/game_frame.h"
+#include "frontend/game_screen.h"
 #include "frontend/globals.h"
-#include "platform/window_system.h"
+#include "frontend/mainform.h"
+#include "frontend/mem.h"
+#include "frontend/present.h"
+#include "frontend/screen_display.h"
+#include "frontend/screenpad.h"
+#include "frontend/sound_device.h"
+#include "frontend/winmisc.h"
+#include "session/session.h"
 
 namespace {
 
-constexpr off_t MAX_CARTRIDGE_BYTES = 32 * 1024 * 1024;
-constexpr off_t MIN_CARTRIDGE_BYTES = 0xC0;  // the header
-constexpr int FRAME_WIDTH = 240;
-constexpr int FRAME_HEIGHT = 160;
+// The folder part of `path` with its slash; empty for a bare name.
+std::string folder_of(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
-// Interim driver over the core's own calls: the picture at its own size in the middle of the
-// screen, the keys through the bindings, no sound and no pad. The session and game-screen modules
-// take its place as they are joined.
-class CoreDriver : public CGameDriver {
+// The console behind the main window: the session runs the game, the game-screen pieces show it,
+// take the buttons and play the sound.
+class SessionDriver : public CGameDriver {
  public:
   int PrepareHost(std::string& reason) override {
-    if (!alloc_rom_buffer()) return fail(reason, cartridge_error_text(CartridgeError::NO_BUFFER));
-    if (!open_code_memory()) return fail(reason, "cannot map memory for translated code");
-    if (!icache_is_open() && !icache_open()) return fail(reason, "no instruction cache interface");
-    install_translators();
+    SessionHooks hooks;
+    hooks.frame_presented = game_frame_presented;
+    hooks.frame_ended = frame_ended;
+    hooks.notice = notice;
+    if (!session_open(hooks)) {
+      return fail(reason, last_notice.empty() ? "the host cannot run the console" : last_notice);
+    }
+    if (!OpenDisplay()) return fail(reason, "no display surface can be created");
+    set_frame_message_pump(PumpMessages);
+    running = this;
     return 1;
   }
 
-  int CheckCartridge(const char* path, std::string& reason) override {
-    struct stat info {};
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const char* why = nullptr;
-    if (fd < 0 || fstat(fd, &info) != 0) {
-      why = std::strerror(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-      why = "not a regular file";
-    } else if (info.st_size == 0) {
-      why = "is empty";
-    } else if (info.st_size < MIN_CARTRIDGE_BYTES) {
-      why = "too short for a cartridge header";
-    } else if (info.st_size > MAX_CARTRIDGE_BYTES) {
-      why = "larger than 32 MB";
-    }
-    if (fd >= 0) close(fd);
-    if (why == nullptr) return 1;
-    return fail(reason, std::string(path) + ": " + why);
+  ~SessionDriver() override {
+    if (running == this) running = nullptr;
+    CloseDisplay();
+    session_close();
   }
 
+  int CheckCartridge(const char* path, std::string& reason) override {
+    CartridgeError why{};
+    if (check_cartridge(path, &why)) return 1;
+    return fail(reason, std::string(path) + ": " + cartridge_error_text(why));
+  }
+
+  // The shell names the save file; the session builds the same name in the same folder.
   int StartGame(const char* path, const char* save_path, std::string& reason) override {
-    copy_bios_image();
-    reset_scheduler();
-    reset_translation_settings();
-    CartridgeError error{};
-    if (!load_cartridge(path, &error)) {
-      return fail(reason, std::string(path) + ": " + cartridge_error_text(error));
-    }
-    if (save_path[0] == '\0' || !load_save_file(save_path)) erase_backup_memory();
-    cpu_reset();
-    reset_memory_map();
-    reset_sound();
-    key_state = 0;
+    std::string rom = path, save = save_path;
+    std::string save_dir = folder_of(save) == folder_of(rom) ? std::string() : folder_of(save);
+    g_buttons = CConsoleButtons();
+    if (!session_start_game(path, save_dir.c_str(), reason)) return 0;
     return 1;
   }
 
   int RunGame() override {
-    running = this;
     stop = false;
-    scheduler_host.frame_skip = static_cast<std::uint32_t>(UseFrameSkip(g_config.frame_skip));
-    scheduler_host.frame_hook = frame_end;
-    RuntimeExit exit = run_translated(machine.cycle_budget);
-    scheduler_host.frame_hook = nullptr;
-    running = nullptr;
-    return exit == RuntimeExit::BAD_JUMP ? 0 : 1;
+    return session_run() == StopReason::BAD_JUMP ? 0 : 1;
   }
 
   void RequestStop() override { stop = true; }
-  int SaveSnapshot(const char* path) override { return save_snapshot(path); }
-  int LoadSnapshot(const char* path) override { return load_snapshot(path); }
-  void SetSnapshotLoaded() override { machine.snapshot_loaded = 1; }
-  int WriteSave(const char* path) override {
-    return save_file_size() == 0 || write_save_file(path) ? 1 : 0;
-  }
-  unsigned SaveWriteCount() override { return 0; }
-  int SaveSequenceInProgress() override { return 0; }
+  int SaveSnapshot(const char* path) override { return session_save_snapshot(path) ? 1 : 0; }
+  int LoadSnapshot(const char* path) override { return session_load_snapshot(path) ? 1 : 0; }
+  // A load during the run already tells the scheduler to restart from the loaded state.
+  void SetSnapshotLoaded() override {}
+  // The session writes the save when the game ends; the shell asks for it on its own schedule too.
+  int WriteSave(const char*) override { return session_write_save() ? 1 : 0; }
+  unsigned SaveWriteCount() override { return save_memory_write_count(); }
+  int SaveSequenceInProgress() override { return save_sequence_in_progress() ? 1 : 0; }
   unsigned FrameNumber() override { return machine.frames_done; }
   int WriteScreenshot(const char* path) override {
     return write_screenshot(path, machine.frame_pixels) ? 1 : 0;
   }
-  int EnterScreen(WindowHandle) override { return 1; }
+
+  int EnterScreen(WindowHandle window) override {
+    install_game_frame_hook();
+    return PrepareGameDisplay(window);
+  }
   int LeaveScreen() override {
-    redraw_screen();
+    ReleaseGameDisplay();
+    remove_game_frame_hook();
     return 1;
   }
-  int OpenSound() override { return 0; }
-  int CloseSound() override { return 1; }
+  int OpenSound() override { return ::OpenSound(); }
+  int CloseSound() override {
+    ::CloseSound();
+    return 1;
+  }
   void SurfaceSize(int& width, int& height) override {
-    width = system_metric(Metric::SCREEN_WIDTH);
-    height = system_metric(Metric::SCREEN_HEIGHT);
+    width = g_display.Width();
+    height = g_display.Height();
   }
 
-  void PollKeyboard() override {
-    const struct {
-      std::int32_t CGbaConfig::*binding;
-      unsigned mask;
-    } keys[] = {
-        {&CGbaConfig::vk_a, 0x001},     {&CGbaConfig::vk_b, 0x002},
-        {&CGbaConfig::vk_select, 0x004}, {&CGbaConfig::vk_start, 0x008},
-        {&CGbaConfig::vk_right, 0x010}, {&CGbaConfig::vk_left, 0x020},
-        {&CGbaConfig::vk_up, 0x040},    {&CGbaConfig::vk_down, 0x080},
-        {&CGbaConfig::vk_r, 0x100},     {&CGbaConfig::vk_l, 0x200},
-    };
-    unsigned held = 0;
-    for (const auto& key : keys) {
-      std::int32_t code = g_config.*key.binding;
-      if (code > 0 && code < 256 && async_key_state(static_cast<unsigned>(code)) < 0) {
-        held |= key.mask;
-      }
-    }
-    key_state = held;
-    check_keypad_irq(held);
-    io_store16(IO_KEYINPUT, ~held & 0x3FF);
+  void PollKeyboard() override { g_buttons.PollKeyboard(); }
+  void PadTouch(int x, int y, int pressed) override {
+    g_buttons.touch_x = pressed ? x : 0;
+    g_buttons.touch_y = pressed ? y : 0;
+    g_buttons.PadTouch(x, y, pressed);
   }
-  void PadTouch(int, int, int) override {}
-  int HitsMenuButton(int, int) override { return 0; }
-  int ChooseCartridge(WindowHandle, std::string& path) override {
-    path.clear();  // the file dialog arrives with the game screen
-    return 0;
+  int HitsMenuButton(int x, int y) override { return g_screen_pad.HitTest(x, y, SCREEN_BTN_MENU); }
+
+  int ChooseCartridge(WindowHandle owner, std::string& path) override {
+    path.clear();
+    CMemStack chosen;
+    static const char16_t filter[] = u"GBA Rom\0*.gba\0\0";
+    std::string last = g_main_form != nullptr ? g_main_form->RomPath() : std::string();
+    if (!OpenFileDialog(owner, &chosen, filter, last.empty() ? nullptr : last.c_str())) return 0;
+    CMemStack utf8;
+    UnicodeToGb(&chosen, &utf8);
+    path = utf8.GetP();
+    return path.empty() ? 0 : 1;
   }
 
  private:
@@ -154,46 +136,30 @@ class CoreDriver : public CGameDriver {
     return 0;
   }
 
-  static void frame_end() {
+  static void notice(const char* text) {
+    last_notice = text;
+    std::fprintf(stderr, "orvane: %s\n", text);
+  }
+
+  // After every frame end: the shell's turn (the periodic save), then a stop the shell asked for
+  // while the frame was presented.
+  static void frame_ended(std::uint32_t) {
     if (running == nullptr) return;
-    running->show_frame();
-    FrameHook();
-    if (running->stop) request_emulation_stop();
+    if (g_main_form != nullptr) g_main_form->OnFramePresented();
+    if (running->stop) session_request_stop();
   }
 
-  void show_frame() {
-    ScreenLock lock = lock_screen();
-    if (lock.pixels == nullptr) return;
-    // The game screen is the picture on black: nothing of the menu's window shows around it.
-    for (int row = 0; row < lock.height; ++row) {
-      std::memset(reinterpret_cast<std::uint8_t*>(lock.pixels) + row * lock.pitch_bytes, 0,
-                  static_cast<std::size_t>(lock.width) * 2);
-    }
-    int left = (lock.width - FRAME_WIDTH) / 2;
-    int top = (lock.height - FRAME_HEIGHT) / 2;
-    for (int y = 0; y < FRAME_HEIGHT; ++y) {
-      int row = top + y;
-      if (row < 0 || row >= lock.height) continue;
-      auto* target = reinterpret_cast<std::uint16_t*>(reinterpret_cast<std::uint8_t*>(lock.pixels) +
-                                                      row * lock.pitch_bytes);
-      for (int x = 0; x < FRAME_WIDTH; ++x) {
-        int column = left + x;
-        if (column >= 0 && column < lock.width) target[column] = machine.frame_pixels[y * FRAME_WIDTH + x];
-      }
-    }
-    unlock_screen();
-  }
-
-  static CoreDriver* running;
+  static SessionDriver* running;
+  static std::string last_notice;
   bool stop = false;
-  unsigned key_state = 0;
 };
 
-CoreDriver* CoreDriver::running = nullptr;
+SessionDriver* SessionDriver::running = nullptr;
+std::string SessionDriver::last_notice;
 
 }  // namespace
 
-std::unique_ptr<CGameDriver> make_game_driver() { return std::make_unique<CoreDriver>(); }
+std::unique_ptr<CGameDriver> make_game_driver() { return std::make_unique<SessionDriver>(); }
 
 std::string help_page_url() {
   char path[PATH_MAX] = {};

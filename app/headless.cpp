@@ -8,23 +8,10 @@
 
 #include "app/audio_wav.h"
 #include "app/machine_report.h"
-#include "app/run_stats.h"
 #include "app/screenshot.h"
-#include "core/cartridge.h"
-#include "core/file_replace.h"
-#include "core/memory.h"
-#include "core/save_file.h"
-#include "core/save_path.h"
-#include "core/scheduler.h"
-#include "core/snapshot.h"
-#include "core/sound.h"
 #include "core/state.h"
-#include "cpu/arm_translate.h"
-#include "cpu/code_memory.h"
-#include "cpu/cpu_state.h"
-#include "cpu/kest_port.h"
-#include "cpu/runtime.h"
-#include "cpu/translation_settings.h"
+#include "session/run_stats.h"
+#include "session/session.h"
 
 namespace {
 
@@ -35,33 +22,25 @@ constexpr int EXIT_SAVE_FAILED = 4;
 constexpr int EXIT_OUTPUT_FAILED = 5;
 
 std::uint32_t frames_wanted;
+const std::vector<KeyEvent>* key_events;
+std::size_t next_key_event;
 
-void stop_after_enough_frames() {
-  if (machine.frames_done >= frames_wanted) request_emulation_stop();
+// Frame N of a key script is the one that starts after N frames have run: its buttons are set at
+// the end of the frame before, or before the run for frame 0.
+void hold_buttons_due(std::uint32_t frames_done) {
+  while (next_key_event < key_events->size() &&
+         (*key_events)[next_key_event].frame <= frames_done) {
+    session_set_held_buttons((*key_events)[next_key_event].buttons);
+    ++next_key_event;
+  }
 }
 
-// The host side, once per process: cartridge buffer, code memory, instruction cache, translators.
-bool open_host_resources() {
-  if (!alloc_rom_buffer()) {
-    std::fprintf(stderr, "orvane: %s\n", cartridge_error_text(CartridgeError::NO_BUFFER));
-    return false;
-  }
-  if (!open_code_memory()) {
-    std::fputs("orvane: cannot map memory for translated code\n", stderr);
-    return false;
-  }
-  if (!icache_is_open() && !icache_open()) return false;
-  install_translators();
-  return true;
+void at_frame_end(std::uint32_t frames_done) {
+  hold_buttons_due(frames_done);
+  if (frames_done >= frames_wanted) session_request_stop();
 }
 
-// The game's save file for this run. `keep` is false when its name cannot be built, or when a
-// file is there but could not be read: writing would replace a save the player may still want.
-struct GameSave {
-  char path[SAVE_PATH_MAX];
-  bool keep;
-};
-GameSave game_save;
+void say(const char* text) { std::fprintf(stderr, "orvane: %s\n", text); }
 
 bool save_dir_usable(const std::string& dir) {
   struct stat info {};
@@ -70,72 +49,11 @@ bool save_dir_usable(const std::string& dir) {
   return false;
 }
 
-// Said before the run, while the player can still choose --save-dir; the run goes on, since many
-// games never save.
-void warn_if_save_cannot_be_written() {
-  if (can_replace(game_save.path)) return;
-  std::fprintf(stderr,
-               "orvane: %s: this game's save cannot be written there (%s); choose a folder for it "
-               "with --save-dir DIR\n",
-               game_save.path, std::strerror(errno));
-}
-
-void read_game_save(const Options& options) {
-  const char* rom = options.rom_path.c_str();
-  game_save.keep = make_save_path(rom, options.save_dir.c_str(), game_save.path, SAVE_PATH_MAX) != 0;
-  if (!game_save.keep) {
-    erase_backup_memory();
-    std::fprintf(stderr,
-                 "orvane: %s: the save file's name would be longer than %zu bytes; this game's "
-                 "save will be neither read nor written\n",
-                 rom, SAVE_PATH_MAX - 1);
-    return;
-  }
-  if (load_save_file(game_save.path) || errno == ENOENT) {
-    warn_if_save_cannot_be_written();
-    return;
-  }
-  game_save.keep = false;
-  bool other_kind = errno == EISDIR || errno == EINVAL;
-  std::fprintf(stderr, "orvane: %s: cannot be read (%s); it will not be overwritten\n",
-               game_save.path, other_kind ? "not a regular file" : std::strerror(errno));
-}
-
-// Returns the exit status the save adds: 0, or EXIT_SAVE_FAILED when a save was lost.
-int write_game_save() {
-  if (save_file_size() == 0) return 0;  // the game never used its save memory
-  if (!game_save.keep) {
-    std::fputs("orvane: the game's save was not written (see above)\n", stderr);
-    return EXIT_SAVE_FAILED;
-  }
-  if (write_save_file(game_save.path)) return 0;
-  std::fprintf(stderr, "orvane: %s: the save could not be written (%s); the previous file is unchanged\n",
-               game_save.path, std::strerror(errno));
-  return EXIT_SAVE_FAILED;
-}
-
-// A game start, in the order the front end's loader uses.
-bool start_game(const Options& options) {
-  const char* path = options.rom_path.c_str();
-  copy_bios_image();
-  reset_scheduler();
-  reset_translation_settings();
-  CartridgeError error{};
-  if (!load_cartridge(path, &error)) {
-    std::fprintf(stderr, "orvane: %s: %s\n", path, cartridge_error_text(error));
-    return false;
-  }
-  read_game_save(options);
-  cpu_reset();
-  reset_memory_map();
-  reset_sound();
-  return true;
-}
-
-void report_bad_jump() {
-  bool thumb = (reg[SLOT_CPSR] & CPSR_THUMB) != 0;
-  std::fprintf(stderr, "orvane: stopped in frame %u: no code can run at %08x (%s state)\n",
-               machine.frames_done + 1, reg[SLOT_PC], thumb ? "Thumb" : "ARM");
+bool start(const Options& options) {
+  std::string error;
+  if (session_start_game(options.rom_path.c_str(), options.save_dir.c_str(), error)) return true;
+  say(error.c_str());
+  return false;
 }
 
 // Sound is on only with --audio: without it the generator stays disabled and requests nothing.
@@ -166,26 +84,28 @@ int write_requested_screenshot(const Options& options) {
 
 bool resume_from_snapshot(const Options& options) {
   const char* path = options.load_state_path.c_str();
-  if (options.load_state_path.empty() || load_snapshot(path)) return true;
+  if (options.load_state_path.empty() || session_load_snapshot(path)) return true;
   std::fprintf(stderr, "orvane: --load-state %s: %s\n", path,
-               errno == EINVAL ? "not a snapshot" : errno == EISDIR ? "a folder" : std::strerror(errno));
+               errno == EINVAL   ? "not a snapshot"
+               : errno == EISDIR ? "a folder"
+                                 : std::strerror(errno));
   return false;
 }
 
-// The runtime stops at the frame end, after the step that ended the frame: the snapshot holds a
+// The run stops at the frame end, after the step that ended the frame: the snapshot holds a
 // machine that resumes cleanly at the next instruction.
-RuntimeExit run_frames(const Options& options, bool& snapshot_failed) {
+StopReason run_frames(const Options& options, bool& snapshot_failed) {
   frames_wanted = options.save_state_path.empty() ? options.frames : options.save_at_frame;
-  RuntimeExit exit = run_translated(machine.cycle_budget);
-  if (options.save_state_path.empty() || exit != RuntimeExit::STOPPED) return exit;
-  if (!save_snapshot(options.save_state_path.c_str())) {
+  StopReason stop = session_run();
+  if (options.save_state_path.empty() || stop != StopReason::STOP_REQUESTED) return stop;
+  if (!session_save_snapshot(options.save_state_path.c_str())) {
     std::fprintf(stderr, "orvane: --save-state %s: cannot be written (%s)\n",
                  options.save_state_path.c_str(), std::strerror(errno));
     snapshot_failed = true;
   }
-  if (options.frames == options.save_at_frame) return exit;
+  if (options.frames == options.save_at_frame) return stop;
   frames_wanted = options.frames;
-  return run_translated(machine.cycle_budget);
+  return session_run();
 }
 
 void print_results(const Options& options) {
@@ -194,26 +114,37 @@ void print_results(const Options& options) {
   if (options.stats) print_run_stats(machine.frames_done);
 }
 
+SessionHooks headless_hooks(const Options& options) {
+  SessionHooks hooks;
+  hooks.frame_ended = at_frame_end;
+  hooks.notice = say;
+  if (!options.audio_path.empty()) hooks.sound_device = wav_audio_device();
+  return hooks;
+}
+
 }  // namespace
 
 int run_headless(const Options& options) {
   if (!save_dir_usable(options.save_dir)) return EXIT_BAD_COMMAND_LINE;
-  if (!open_host_resources() || !start_game(options)) return EXIT_LOAD_FAILED;
+  if (!session_open(headless_hooks(options)) || !start(options)) return EXIT_LOAD_FAILED;
   if (!resume_from_snapshot(options)) return EXIT_LOAD_FAILED;
   if (!open_audio(options)) return EXIT_OUTPUT_FAILED;
-  scheduler_host.frame_hook = stop_after_enough_frames;
+  key_events = &options.key_events;
+  next_key_event = 0;
+  hold_buttons_due(0);
   if (options.stats) start_run_stats();
   bool snapshot_failed = false;
-  RuntimeExit exit = run_frames(options, snapshot_failed);
+  StopReason stop = run_frames(options, snapshot_failed);
   if (options.stats) stop_run_stats();
-  scheduler_host.frame_hook = nullptr;
-  if (exit == RuntimeExit::BAD_JUMP) report_bad_jump();
   // Before the results: a dump of the save region must not decide the save's type. A lost save
   // outranks a lost output file in the exit status.
-  int status = write_game_save();
+  int status = session_end_game() ? 0 : EXIT_SAVE_FAILED;
   int output_status = close_audio(options);
-  if (write_requested_screenshot(options) != 0 || snapshot_failed) output_status = EXIT_OUTPUT_FAILED;
+  if (write_requested_screenshot(options) != 0 || snapshot_failed) {
+    output_status = EXIT_OUTPUT_FAILED;
+  }
   if (status == 0) status = output_status;
   print_results(options);
-  return exit == RuntimeExit::BAD_JUMP ? EXIT_EMULATION_FAILED : status;
+  session_close();
+  return stop == StopReason::BAD_JUMP ? EXIT_EMULATION_FAILED : status;
 }

@@ -1,6 +1,6 @@
 #include "app/machine_report.h"
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 
 void print_registers(std::FILE* out) {

@@ -7,7 +7,7 @@
 #include "app/headless.h"
 #include "app/options.h"
 #include "app/ui_run.h"
-#include "core/cartridge.h"
+#include "core/cartridge/cartridge.h"
 #include "core/state.h"
 
 namespace {

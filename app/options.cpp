@@ -39,7 +39,8 @@ bool parse_dump(const char* text, MemoryDump& dump) {
   }
   std::uint64_t address = 0;
   std::uint64_t length = 0;
-  if (!parse_number(address_text.c_str(), address) || !parse_number(colon + 1, length)) return false;
+  if (!parse_number(address_text.c_str(), address) || !parse_number(colon + 1, length))
+    return false;
   if (address >= ADDRESS_SPACE || length == 0 || address + length > ADDRESS_SPACE) return false;
   dump = {static_cast<std::uint32_t>(address), static_cast<std::uint32_t>(length)};
   return true;
@@ -74,8 +75,9 @@ struct Parser {
     const char* text = next_value();
     MemoryDump range{};
     if (text == nullptr || !parse_dump(text, range)) {
-      return fail("--dump needs ADDR:LEN, a hexadecimal address and a length above 0 that stay "
-                  "below 0x100000000");
+      return fail(
+          "--dump needs ADDR:LEN, a hexadecimal address and a length above 0 that stay "
+          "below 0x100000000");
     }
     options.dumps.push_back(range);
     return true;
@@ -93,6 +95,12 @@ struct Parser {
     if (text == nullptr || text[0] == '\0') return fail("--audio needs a file name");
     options.audio_path = text;
     return true;
+  }
+
+  bool keys() {
+    const char* text = next_value();
+    if (text == nullptr || text[0] == '\0') return fail("--keys needs a file name");
+    return read_key_script(text, options.key_events, error);
   }
 
   bool state_file(std::string& path, const char* option) {
@@ -211,6 +219,7 @@ struct Parser {
       return true;
     }
     if (std::strcmp(arg, "--audio") == 0) return audio();
+    if (std::strcmp(arg, "--keys") == 0) return keys();
     if (std::strcmp(arg, "--save-state") == 0) return state_file(options.save_state_path, arg);
     if (std::strcmp(arg, "--load-state") == 0) return state_file(options.load_state_path, arg);
     if (std::strcmp(arg, "--at-frame") == 0) return at_frame();
@@ -276,6 +285,8 @@ void print_usage(std::FILE* out) {
       "  --save-dir DIR   keep the game's .sav file in DIR instead of beside ROM\n"
       "  --screenshot PNG write the last frame to PNG, 240 x 160\n"
       "  --audio FILE     turn sound on and write it to FILE as 16-bit stereo 44100 Hz WAV\n"
+      "  --keys FILE      hold buttons from given frames on: lines of a frame number and\n"
+      "                   button names (A B SELECT START RIGHT LEFT UP DOWN R L)\n"
       "  --save-state FILE --at-frame N\n"
       "                   write a snapshot to FILE after frame N, then run on to --frames\n"
       "  --load-state FILE resume from the snapshot FILE; --frames counts the frames after it\n"

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/key_script.h"
+
 struct MemoryDump {
   std::uint32_t address;
   std::uint32_t length;
@@ -20,9 +22,9 @@ struct Options {
   bool stats = false;
   bool regs = false;
   std::vector<MemoryDump> dumps;
-  std::string save_dir;  // empty: the save file lies beside the cartridge
+  std::string save_dir;         // empty: the save file lies beside the cartridge
   std::string screenshot_path;  // empty: no picture; else the PNG of the last frame
-  std::string audio_path;  // empty: no sound; else the WAV file the sound goes to
+  std::string audio_path;       // empty: no sound; else the WAV file the sound goes to
   std::string save_state_path;  // empty: no snapshot; else written after `save_at_frame` frames
   std::uint32_t save_at_frame = 0;
   std::string load_state_path;  // empty: the game starts afresh; else it resumes from this snapshot
@@ -34,6 +36,7 @@ struct Options {
   int device_width = 240;
   int device_height = 320;
   int zoom = 2;
+  std::vector<KeyEvent> key_events;  // --keys FILE: buttons held from given frames on
 };
 
 // Fills `options` from argv. On a bad command line returns false with the reason in `error`.

@@ -16,7 +16,8 @@ std::FILE* open_regular_file(const char* path) {
     error = errno;
   } else if (!S_ISREG(info.st_mode)) {
     error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-  } else if (int flags = fcntl(fd, F_GETFL); flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  } else if (int flags = fcntl(fd, F_GETFL);
+             flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     error = errno;
   }
   std::FILE* file = error == 0 ? fdopen(fd, "rb") : nullptr;

@@ -12,10 +12,10 @@ void set_assertion_sink(MessageSink sink);
 void set_debug_sink(MessageSink sink);
 
 // Reports the failed condition, as written, and returns `fail_value` from the calling function.
-#define ORVANE_CHECK(condition, fail_value)                 \
-  do {                                                      \
-    if (!(condition)) {                                     \
-      report_assertion(#condition, __FILE__, __LINE__);     \
-      return fail_value;                                    \
-    }                                                       \
+#define ORVANE_CHECK(condition, fail_value)             \
+  do {                                                  \
+    if (!(condition)) {                                 \
+      report_assertion(#condition, __FILE__, __LINE__); \
+      return fail_value;                                \
+    }                                                   \
   } while (0)

@@ -5,7 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/sound_state.h"
+#include "core/dma/dma_state.h"
+#include "core/save/backup_state.h"
+#include "core/sound/direct_sound_state.h"
+#include "core/sound/sound_state.h"
+#include "core/timing/timer_state.h"
 
 // Register-area slots with a role outside the guest register file.
 enum RegisterSlot : unsigned {
@@ -48,92 +52,6 @@ constexpr unsigned EWRAM_PAGES = 8;
 constexpr std::size_t PAGE_SIZE = 0x8000;
 constexpr unsigned MAP_ENTRIES = 8192;  // 32 KB pages below 0x10000000
 
-enum SaveKind : std::uint8_t { SAVE_SRAM = 0, SAVE_FLASH = 1, SAVE_EEPROM = 2, SAVE_UNKNOWN = 3 };
-
-// Save-memory controller state; the protocols that drive it live with the save-memory code.
-struct BackupState {
-  std::uint8_t save_kind;
-  std::uint8_t sram_64k;
-  std::uint8_t flash_128k;
-  std::uint8_t flash_state;
-  std::uint8_t flash_step;
-  std::uint8_t flash_maker_id;
-  std::uint8_t flash_chip_id;
-  std::uint8_t eeprom_8k;
-  std::uint32_t flash_bank_offset;  // byte offset of the selected bank in backup_buffer
-  std::uint32_t eeprom_phase;
-  std::uint32_t eeprom_block_offset;
-  std::uint32_t eeprom_bits_seen;
-  std::uint32_t eeprom_addr_width;
-  std::uint8_t eeprom_shift[2];
-  std::uint8_t clock_state;
-  std::uint8_t clock_command;
-  std::uint32_t clock_bit;
-  std::uint32_t clock_length;
-  std::uint32_t clock_bytes[12];
-  std::uint32_t clock_status;
-  std::uint32_t clock_input_target;
-  std::uint8_t sram_written;  // a game that stored plain bytes keeps its SRAM, whatever it stores
-  std::uint8_t flash_unlocked;  // the game itself began a flash command since the last reset
-};
-
-struct SaveFileType {
-  std::uint8_t known;      // 0 when no file was read or its size told nothing (a zeroed record)
-  std::uint8_t save_kind;
-  std::uint8_t large;      // 128 KB flash, 8 KB EEPROM
-};
-
-// One hardware timer. `remaining` counts cycles while prescaled, ticks while cascaded.
-enum TimerRunState : std::uint32_t { TIMER_INACTIVE = 0, TIMER_PRESCALED = 1, TIMER_CASCADED = 2 };
-struct TimerRecord {
-  std::int32_t remaining;
-  std::uint32_t period;          // ticks per overflow: 0x10000 - reload, 1 to 0x10000
-  std::uint32_t prescale_shift;  // 0, 6, 8 or 10
-  std::int32_t stopped_at_cycles;
-  std::uint32_t fifo_step;       // 16.16 FIFO samples per output sample
-  std::uint32_t fifo_channels;   // bit 0 FIFO A, bit 1 FIFO B
-  std::uint32_t irq_enable;
-  std::uint32_t run_state;       // TimerRunState
-};
-static_assert(sizeof(TimerRecord) == 32);
-
-// One DMA channel as its last enabling control write left it.
-enum DmaStartMode : std::uint32_t {
-  DMA_IMMEDIATE = 0,
-  DMA_VBLANK = 1,
-  DMA_HBLANK = 2,
-  DMA_SPECIAL = 3,  // the sound FIFOs ask for it
-  DMA_INACTIVE = 4,
-};
-enum DmaSoundLink : std::uint32_t { DMA_LINK_FIFO_A = 0, DMA_LINK_FIFO_B = 1, DMA_LINK_NONE = 2 };
-struct DmaChannel {
-  std::uint32_t channel;
-  std::uint32_t source;
-  std::uint32_t dest;
-  std::uint32_t unit_count;
-  std::uint32_t repeat;
-  std::uint32_t sound_link;   // DmaSoundLink
-  std::uint32_t source_step;  // 0 up, 1 down, 2 fixed
-  std::uint32_t dest_step;    // 0 up, 1 down, 2 fixed, 3 up and reload
-  std::uint32_t word_size;    // 0 halfwords, 1 words
-  std::uint32_t start_mode;   // DmaStartMode
-  std::uint32_t irq_enable;
-};
-static_assert(sizeof(DmaChannel) == 44);
-
-// One direct-sound channel: its 32-sample FIFO, filled by FIFO_A/FIFO_B writes and drained by a
-// timer. Not snapshotted: a loaded snapshot keeps the FIFOs as they stand.
-constexpr unsigned FIFO_SAMPLES = 32;
-struct DirectSoundChannel {
-  std::int8_t fifo[FIFO_SAMPLES];
-  std::uint32_t fifo_read;   // 0-31
-  std::uint32_t fifo_write;  // 0-31
-  std::uint32_t fraction;    // 16.16 position between the current and the next sample
-  std::uint32_t mix_pos;     // this channel's own write position in the mixing ring
-  std::uint32_t routing;     // 0 off, 1 right, 2 left, 3 both
-  std::uint32_t full_volume;
-};
-
 struct MachineState {
   // CPU: the static home of the register area, the saved PSRs and the banked registers.
   std::uint32_t registers[REGISTER_SLOTS];
@@ -174,12 +92,11 @@ struct MachineState {
   // Scheduler. `cycle_budget` holds the cycles just run on entry to the scheduler and the next
   // budget on its return.
   std::uint32_t cycle_budget;
-  std::int32_t line_countdown;   // cycles to the end of the drawing part or of the line
-  std::int32_t elapsed_cycles;   // since the game started; wraps after about two minutes
+  std::int32_t line_countdown;  // cycles to the end of the drawing part or of the line
+  std::int32_t elapsed_cycles;  // since the game started; wraps after about two minutes
   std::uint32_t frames_done;
   std::uint32_t skip_counter;
-  std::uint8_t skip_frame;       // the frame being run is not drawn
-  std::uint8_t snapshot_loaded;  // set by the front end when it replaced the machine mid-frame
+  std::uint8_t skip_frame;  // the frame being run is not drawn
   std::uint8_t sound_registers_written;
   TimerRecord timers[4];
   DmaChannel dma_channels[4];
@@ -207,6 +124,12 @@ extern MachineState machine;
 // The register-file pointer: the one way ordinary code reaches guest registers, wherever the
 // register area currently lives.
 extern std::uint32_t* reg;
+
+// The CPU's section of a snapshot: the 64 register slots, the 6 saved PSRs and the 7 banked
+// records, as little-endian words in that order.
+constexpr std::size_t CPU_STATE_BYTES =
+    sizeof MachineState::registers + sizeof MachineState::saved_psr + sizeof MachineState::banked;
+static_assert(CPU_STATE_BYTES == 476);
 
 // Puts every byte of the record back to zero and the register area back home. For tests and for
 // a clean start; the cartridge buffer, which is not machine state, is kept.

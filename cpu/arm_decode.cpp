@@ -36,12 +36,9 @@ bool arm_writes_flags(std::uint32_t opcode) {
   switch (classify_arm(opcode)) {
     case ArmClass::DATA_PROCESSING:
     case ArmClass::MULTIPLY:
-    case ArmClass::MULTIPLY_LONG:
-      return arm_bit(opcode, 20);
-    case ArmClass::MSR:
-      return !arm_bit(opcode, 22);
-    default:
-      return false;
+    case ArmClass::MULTIPLY_LONG: return arm_bit(opcode, 20);
+    case ArmClass::MSR: return !arm_bit(opcode, 22);
+    default: return false;
   }
 }
 
@@ -49,19 +46,15 @@ bool arm_may_jump(std::uint32_t opcode) {
   unsigned rd = arm_bits(opcode, 12, 4);
   switch (classify_arm(opcode)) {
     case ArmClass::BRANCH:
-    case ArmClass::BRANCH_EXCHANGE:
-      return true;
-    case ArmClass::SWI:
-      return !swi_runs_inline(arm_bits(opcode, 16, 8));
+    case ArmClass::BRANCH_EXCHANGE: return true;
+    case ArmClass::SWI: return !swi_runs_inline(arm_bits(opcode, 16, 8));
     case ArmClass::DATA_PROCESSING:
       return rd == 15;  // a compare into r15 restores the CPSR from the SPSR
     case ArmClass::BLOCK_TRANSFER:
       return arm_bit(opcode, 20) && (arm_bit(opcode, 15) || arm_bits(opcode, 0, 16) == 0);
     case ArmClass::SINGLE_TRANSFER:
-    case ArmClass::HALFWORD_TRANSFER:
-      return rd == 15 && arm_bit(opcode, 20);
-    default:
-      return false;
+    case ArmClass::HALFWORD_TRANSFER: return rd == 15 && arm_bit(opcode, 20);
+    default: return false;
   }
 }
 
@@ -93,16 +86,13 @@ FlagUsage data_processing_flags(std::uint32_t opcode) {
 
 FlagUsage arm_flag_usage(std::uint32_t opcode) {
   switch (classify_arm(opcode)) {
-    case ArmClass::DATA_PROCESSING:
-      return data_processing_flags(opcode);
+    case ArmClass::DATA_PROCESSING: return data_processing_flags(opcode);
     case ArmClass::MULTIPLY:
     case ArmClass::MULTIPLY_LONG:
       return {0, static_cast<std::uint8_t>(arm_bit(opcode, 20) ? FLAG_N | FLAG_Z : 0)};
     case ArmClass::MRS:
     case ArmClass::MSR:
-    case ArmClass::SWI:
-      return {ALL_FLAGS, 0};
-    default:
-      return {0, 0};
+    case ArmClass::SWI: return {ALL_FLAGS, 0};
+    default: return {0, 0};
   }
 }

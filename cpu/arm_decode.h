@@ -23,8 +23,22 @@ enum class ArmClass {
 ArmClass classify_arm(std::uint32_t opcode);
 
 enum ArmDataOp : unsigned {
-  OP_AND, OP_EOR, OP_SUB, OP_RSB, OP_ADD, OP_ADC, OP_SBC, OP_RSC,
-  OP_TST, OP_TEQ, OP_CMP, OP_CMN, OP_ORR, OP_MOV, OP_BIC, OP_MVN,
+  OP_AND,
+  OP_EOR,
+  OP_SUB,
+  OP_RSB,
+  OP_ADD,
+  OP_ADC,
+  OP_SBC,
+  OP_RSC,
+  OP_TST,
+  OP_TEQ,
+  OP_CMP,
+  OP_CMN,
+  OP_ORR,
+  OP_MOV,
+  OP_BIC,
+  OP_MVN,
 };
 
 inline unsigned arm_bits(std::uint32_t opcode, unsigned low, unsigned count) {

@@ -29,9 +29,22 @@ bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count
 
 std::uint8_t condition_reads(unsigned condition) {
   static constexpr std::uint8_t reads[16] = {
-      FLAG_Z, FLAG_Z, FLAG_C, FLAG_C, FLAG_N, FLAG_N, FLAG_V, FLAG_V,
-      FLAG_C | FLAG_Z, FLAG_C | FLAG_Z, FLAG_N | FLAG_V, FLAG_N | FLAG_V,
-      FLAG_N | FLAG_Z | FLAG_V, FLAG_N | FLAG_Z | FLAG_V, 0, 0,
+      FLAG_Z,
+      FLAG_Z,
+      FLAG_C,
+      FLAG_C,
+      FLAG_N,
+      FLAG_N,
+      FLAG_V,
+      FLAG_V,
+      FLAG_C | FLAG_Z,
+      FLAG_C | FLAG_Z,
+      FLAG_N | FLAG_V,
+      FLAG_N | FLAG_V,
+      FLAG_N | FLAG_Z | FLAG_V,
+      FLAG_N | FLAG_Z | FLAG_V,
+      0,
+      0,
   };
   return reads[condition & 15];
 }
@@ -156,7 +169,8 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   if (!caches.link_nested_blocks) return TRANSLATE_OK;
 
   for (const BlockExit& exit : external) {
-    BlockAddress block = exit.thumb ? lookup_thumb_block(exit.target) : lookup_arm_block(exit.target);
+    BlockAddress block =
+        exit.thumb ? lookup_thumb_block(exit.target) : lookup_arm_block(exit.target);
     if (block == LOOKUP_RETRY) return TRANSLATE_CACHE_FULL;
     if (is_block_address(block)) host_patch(exit.patch, reinterpret_cast<std::uint8_t*>(block));
   }

@@ -5,9 +5,8 @@
 
 #include <new>
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/report.h"
-#include "core/sound.h"
 #include "core/state.h"
 #include "cpu/kest_port.h"
 #include "cpu/translation_cache.h"
@@ -46,7 +45,6 @@ TranslateFunction translator_for(InstructionSet set) {
 BlockAddress bad_jump(std::uint32_t address) {
   if (caches.lookup_depth == 0) {
     debug_output("bad jump %x (%x) (%x)\n", address, reg[SLOT_PC], reg[SLOT_CPSR]);
-    reposition_mix_ring();
   }
   return LOOKUP_BAD_JUMP;
 }
@@ -194,11 +192,9 @@ BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
   std::uint32_t address = aligned(pc, set);
   if (!can_hold_code(address)) return bad_jump(address);
   switch (address >> 24) {
-    case REGION_BIOS:
-      return lookup_bios_block(address, set);
+    case REGION_BIOS: return lookup_bios_block(address, set);
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return lookup_numbered_block(address, set, CODE_REGION_RAM);
+    case REGION_IWRAM: return lookup_numbered_block(address, set, CODE_REGION_RAM);
     default:  // the cartridge ROM and its mirrors
       return lookup_rom_block(address, set);
   }

@@ -11,7 +11,7 @@ constexpr unsigned MAX_BLOCK_EXITS = 256;
 
 enum RecordAttribute : std::uint8_t {
   ATTR_CONDITION = 0x0F,
-  ATTR_CONTROL = 0x10,       // may transfer control: branch, BX, SWI, PC write
+  ATTR_CONTROL = 0x10,  // may transfer control: branch, BX, SWI, PC write
   ATTR_WRITES_FLAGS = 0x20,
 };
 constexpr unsigned CONDITION_ALWAYS = 0xE;
@@ -21,8 +21,8 @@ constexpr unsigned CONDITION_NEVER = 0xF;
 enum FlagBit : std::uint8_t { FLAG_V = 1, FLAG_C = 2, FLAG_Z = 4, FLAG_N = 8, ALL_FLAGS = 15 };
 
 struct InstructionRecord {
-  std::uint8_t* host;      // where its code starts
-  std::uint32_t opcode;    // fetched once: a paged cartridge may drop the page during the scan
+  std::uint8_t* host;    // where its code starts
+  std::uint32_t opcode;  // fetched once: a paged cartridge may drop the page during the scan
   std::uint8_t attributes;
   std::uint8_t internal_target;  // a branch of this block lands here
   // Flags that some later instruction may read before they are written again. Emitters need
@@ -36,20 +36,19 @@ struct FlagUsage {
   std::uint8_t writes;
 };
 
-
 struct BlockExit {
   std::uint32_t target;
-  bool thumb;              // the state the target runs in
-  std::uint8_t* patch;     // the rel32 field of the jump to the target
+  bool thumb;           // the state the target runs in
+  std::uint8_t* patch;  // the rel32 field of the jump to the target
 };
 
 struct BlockPlan {
   std::uint32_t start;
-  std::uint32_t end;       // address after the last instruction
+  std::uint32_t end;  // address after the last instruction
   unsigned count;
   unsigned instruction_size;  // 4 or 2
   int region;
-  bool ends_with_jump;     // the last instruction always leaves: no closing code needed
+  bool ends_with_jump;  // the last instruction always leaves: no closing code needed
   std::uint32_t pending_cycles;
   InstructionRecord records[MAX_BLOCK_INSTRUCTIONS];
   BlockExit exits[MAX_BLOCK_EXITS];

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 

@@ -93,9 +93,10 @@ bool open_code_memory() {
   int error = 0;
   std::uint8_t* mapping = find_and_map(&error);
   if (mapping == nullptr) {
-    debug_output("code memory: no room for %zu bytes of executable memory within 2 GB of the "
-                 "program (last error: %s)\n",
-                 mapping_size(), error != 0 ? std::strerror(error) : "out of reach");
+    debug_output(
+        "code memory: no room for %zu bytes of executable memory within 2 GB of the "
+        "program (last error: %s)\n",
+        mapping_size(), error != 0 ? std::strerror(error) : "out of reach");
     return false;
   }
   for (int region = 0; region < CODE_REGIONS; ++region) {

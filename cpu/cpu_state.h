@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/state.h"
+
 // Index of a mode's banked-register record and saved PSR. User and System share everything.
 enum ModeIndex : std::uint32_t {
   MODE_USER_SYSTEM = 0,
@@ -32,9 +34,6 @@ constexpr std::uint32_t CPSR_MODE_SYSTEM = 0x1F;
 constexpr std::uint32_t CPSR_IRQ_ENTRY = 0xD2;
 constexpr std::uint32_t IRQ_VECTOR = 0x18;
 
-// Interrupt request bit of the keypad in IE and IF.
-constexpr std::uint32_t INTERRUPT_KEYPAD = 1u << 12;
-
 // Mode index by the CPSR's mode field (bits 4-0). Word entries, so that hand-written code can
 // index it with a scaled load.
 extern const std::uint32_t mode_of_psr[32];
@@ -57,8 +56,12 @@ std::uint32_t irq_after_psr_restore(std::uint32_t target);
 // (re-dispatch) is set.
 void raise_interrupt_flags(std::uint32_t bits);
 
-// Raises the keypad interrupt if KEYCNT asks for it given the pressed keys (bits 0-9, 1 = pressed).
-void check_keypad_irq(std::uint32_t keys);
+// Slot 30 as the rest of the machine sets and reads it: a HaltState.
+void set_cpu_halt_state(std::uint32_t state);
+std::uint32_t cpu_halt_state();
+
+// Slot 31: the block that was running must not carry on after the current call returns.
+void request_redispatch();
 
 // The BIOS division call: r0 = r0 / r1 (signed, toward zero), r1 = remainder, r3 = |quotient|.
 void swi_divide();
@@ -69,12 +72,8 @@ void cpu_reset();
 // Copies slots 0-31 of the current register area into `area` and makes it the register area.
 void adopt_register_area(std::uint32_t* area);
 
-// The CPU's section of a snapshot: the 64 register slots, the 6 saved PSRs and the 7 banked
-// records, as little-endian words in that order.
-constexpr std::size_t CPU_STATE_BYTES = (64 + 6 + 7 * 7) * 4;
-static_assert(CPU_STATE_BYTES == 476);
-
-// Writes the section at `out` and returns the byte after it.
+// The CPU's section of a snapshot (CPU_STATE_BYTES, core/state.h). Writes the section at `out` and
+// returns the byte after it.
 std::uint8_t* store_cpu_state(std::uint8_t* out);
 
 // Reads the section from `in` into the register area, saved PSRs and banks, and returns the byte

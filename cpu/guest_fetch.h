@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "core/cartridge.h"
+#include "core/cartridge/cartridge.h"
 #include "core/state.h"
 
 // The BIOS is fetched from its image whether or not game code may read it at the moment.

@@ -1,8 +1,8 @@
 // Interrupt entry: requested by the hardware, or taken when a CPSR write or an exception return
 // unmasks one that is already pending.
 
-#include "core/io_registers.h"
-#include "core/memory.h"
+#include "core/io/io_image.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 
@@ -10,25 +10,12 @@ namespace {
 
 constexpr std::uint32_t ARM_RETURN_OFFSET = 4;  // the handler leaves with SUBS PC, LR, #4
 
-constexpr std::uint32_t KEYCNT_KEYS = 0x3FF;
-constexpr std::uint32_t KEYCNT_IRQ_ENABLE = 1u << 14;
-constexpr std::uint32_t KEYCNT_ALL_SELECTED = 1u << 15;  // clear: any selected key will do
-
-std::uint32_t read_io16(std::uint32_t offset) {
-  return machine.io_regs[offset] | static_cast<std::uint32_t>(machine.io_regs[offset + 1]) << 8;
-}
-
-void write_io16(std::uint32_t offset, std::uint32_t value) {
-  machine.io_regs[offset] = static_cast<std::uint8_t>(value);
-  machine.io_regs[offset + 1] = static_cast<std::uint8_t>(value >> 8);
-}
-
 bool cpu_accepts(std::uint32_t requests, std::uint32_t cpsr) {
-  return (requests & read_io16(IO_IE)) != 0 && read_io16(IO_IME) != 0 &&
+  return (requests & io_read16(IO_IE)) != 0 && io_read16(IO_IME) != 0 &&
          (cpsr & CPSR_IRQ_DISABLE) == 0;
 }
 
-bool pending_interrupt_accepted(std::uint32_t cpsr) { return cpu_accepts(read_io16(IO_IF), cpsr); }
+bool pending_interrupt_accepted(std::uint32_t cpsr) { return cpu_accepts(io_read16(IO_IF), cpsr); }
 
 // The CPU's part of taking an interrupt; jumping to the vector is the caller's.
 void enter_irq_mode(std::uint32_t return_address, std::uint32_t interrupted_cpsr) {
@@ -47,7 +34,7 @@ void enter_irq_mode(std::uint32_t return_address, std::uint32_t interrupted_cpsr
 }  // namespace
 
 void raise_interrupt_flags(std::uint32_t bits) {
-  write_io16(IO_IF, read_io16(IO_IF) | bits);
+  io_store16(IO_IF, io_read16(IO_IF) | bits);
   if (!cpu_accepts(bits, reg[SLOT_CPSR])) return;
 
   // The handler runs in the BIOS, whose last fetched opcode is what protected reads see later.
@@ -81,11 +68,6 @@ std::uint32_t irq_after_psr_restore(std::uint32_t target) {
   return IRQ_VECTOR;
 }
 
-void check_keypad_irq(std::uint32_t keys) {
-  std::uint32_t keycnt = read_io16(IO_KEYCNT);
-  if ((keycnt & KEYCNT_IRQ_ENABLE) == 0) return;
-  std::uint32_t selected = keycnt & KEYCNT_KEYS;
-  std::uint32_t pressed = keys & selected;
-  bool condition_met = (keycnt & KEYCNT_ALL_SELECTED) != 0 ? pressed == selected : pressed != 0;
-  if (condition_met) raise_interrupt_flags(INTERRUPT_KEYPAD);
-}
+void set_cpu_halt_state(std::uint32_t state) { reg[SLOT_HALT_STATE] = state; }
+std::uint32_t cpu_halt_state() { return reg[SLOT_HALT_STATE]; }
+void request_redispatch() { reg[SLOT_REDISPATCH] = 1; }

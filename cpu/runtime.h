@@ -66,3 +66,8 @@ void block_transfer_user_bank();
 }
 
 inline void request_emulation_stop() { runtime_stop_request = 1; }
+inline bool emulation_stop_requested() { return runtime_stop_request != 0; }
+
+// The scheduler step of a whole machine, for `runtime_scheduler`: slot 31 then tells whether
+// anything during the step (an interrupt taken, code overwritten) asked for a re-dispatch.
+std::uint32_t machine_scheduler_step();

@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/memory.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
+#include "core/timing/scheduler.h"
 #include "cpu/block_transfer.h"
 #include "cpu/cpu_state.h"
 #include "cpu/runtime.h"
@@ -31,6 +32,11 @@ std::uint32_t stop_without_scheduler() {
 std::uint32_t invalid_mode_spsr;
 
 }  // namespace
+
+std::uint32_t machine_scheduler_step() {
+  reg[SLOT_REDISPATCH] = 0;
+  return advance_hardware();
+}
 
 extern "C" {
 

@@ -11,7 +11,8 @@ constexpr std::uint32_t ALWAYS = 0xE0000000;
 constexpr std::uint32_t S_BIT = 1u << 20;
 
 // ARM data processing: op, S, Rn, Rd and the operand bits.
-std::uint32_t data_processing(unsigned op, bool s, unsigned rn, unsigned rd, std::uint32_t operand) {
+std::uint32_t data_processing(unsigned op, bool s, unsigned rn, unsigned rd,
+                              std::uint32_t operand) {
   return ALWAYS | (op << 21) | (s ? S_BIT : 0) | (rn << 16) | (rd << 12) | operand;
 }
 constexpr std::uint32_t IMMEDIATE = 1u << 25;
@@ -37,7 +38,9 @@ ThumbInstruction shift_or_add(std::uint16_t h, std::uint32_t pc) {
   unsigned rd = h & 7, rs = (h >> 3) & 7;
   unsigned op = (h >> 11) & 3;
   if (op != 3) {  // LSL, LSR, ASR by immediate (0 means 32 for the right shifts, as in ARM)
-    return arm(data_processing(OP_MOV, true, 0, rd, register_shift_by_immediate(rs, op, (h >> 6) & 31)), pc);
+    return arm(
+        data_processing(OP_MOV, true, 0, rd, register_shift_by_immediate(rs, op, (h >> 6) & 31)),
+        pc);
   }
   unsigned operand = (h >> 6) & 7;
   bool immediate = h & (1u << 10);
@@ -119,7 +122,8 @@ ThumbInstruction register_offset_transfer(std::uint16_t h, std::uint32_t pc) {
 ThumbInstruction block_transfer(bool load, unsigned rn, std::uint32_t list, bool decrement_before,
                                 std::uint32_t pc) {
   std::uint32_t mode = decrement_before ? (1u << 24) : (1u << 23);
-  return arm(ALWAYS | (4u << 25) | mode | (1u << 21) | (load ? 1u << 20 : 0) | (rn << 16) | list, pc);
+  return arm(ALWAYS | (4u << 25) | mode | (1u << 21) | (load ? 1u << 20 : 0) | (rn << 16) | list,
+             pc);
 }
 
 ThumbInstruction misc(std::uint16_t h, std::uint32_t pc) {
@@ -160,8 +164,9 @@ ThumbInstruction decode_thumb(std::uint16_t h, std::uint32_t address) {
       return arm(single_transfer(h & (1u << 11), byte, (h >> 3) & 7, h & 7, offset, false), pc);
     }
     case 0x8:
-      return arm(halfword_transfer(h & (1u << 11), 1, (h >> 3) & 7, h & 7, ((h >> 6) & 31u) * 2,
-                                   false), pc);
+      return arm(
+          halfword_transfer(h & (1u << 11), 1, (h >> 3) & 7, h & 7, ((h >> 6) & 31u) * 2, false),
+          pc);
     case 0x9:
       return arm(single_transfer(h & (1u << 11), false, 13, rd8, (h & 0xFFu) * 4, false), pc);
     case 0xA:
@@ -178,13 +183,15 @@ ThumbInstruction decode_thumb(std::uint16_t h, std::uint32_t address) {
       if (h & (1u << 11)) return {ThumbKind::UNDEFINED, 0, pc};
       return {ThumbKind::BRANCH, 0, pc};
     default:
-      return {is_long_branch_prefix(h) ? ThumbKind::LONG_BRANCH_PREFIX : ThumbKind::LONG_BRANCH, 0, pc};
+      return {is_long_branch_prefix(h) ? ThumbKind::LONG_BRANCH_PREFIX : ThumbKind::LONG_BRANCH, 0,
+              pc};
   }
 }
 
 std::uint32_t thumb_branch_target(std::uint16_t h, std::uint32_t address) {
-  std::int32_t offset = (h & 0xF000) == 0xD000 ? static_cast<std::int8_t>(h & 0xFF) * 2
-                                               : (static_cast<std::int32_t>((h & 0x7FFu) << 21) >> 20);
+  std::int32_t offset = (h & 0xF000) == 0xD000
+                            ? static_cast<std::int8_t>(h & 0xFF) * 2
+                            : (static_cast<std::int32_t>((h & 0x7FFu) << 21) >> 20);
   return address + 4 + static_cast<std::uint32_t>(offset);
 }
 

@@ -14,7 +14,7 @@ enum class ThumbKind {
   LONG_BRANCH,         // second half of BL
   BRANCH_EXCHANGE,
   SWI,
-  PC_ADDRESS,          // ADD Rd, PC, #imm: a constant
+  PC_ADDRESS,  // ADD Rd, PC, #imm: a constant
   UNDEFINED,
 };
 

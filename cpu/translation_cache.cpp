@@ -118,6 +118,12 @@ void flush_rom_cache() {
   std::fill(std::begin(caches.rom_buckets), std::end(caches.rom_buckets), nullptr);
 }
 
+void flush_all_caches() {
+  flush_rom_cache();
+  flush_ram_cache();
+  flush_bios_cache();
+}
+
 void flush_bios_cache() {
   restart_code_area(CODE_REGION_BIOS);
   caches.bios_block_counter = FIRST_BLOCK_NUMBER;
@@ -141,8 +147,8 @@ bool cache_full_after_instruction(int region) {
 }
 
 std::uint16_t* ram_tag(std::uint32_t address) {
-  RamPage& page = is_iwram(address) ? machine.iwram
-                                    : machine.ewram[(address / TAG_PAGE_BYTES) % EWRAM_PAGES];
+  RamPage& page =
+      is_iwram(address) ? machine.iwram : machine.ewram[(address / TAG_PAGE_BYTES) % EWRAM_PAGES];
   return &page.tags[(address % TAG_PAGE_BYTES) / 2];
 }
 

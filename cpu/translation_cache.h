@@ -133,6 +133,7 @@ BlockAddress lookup_thumb_block(std::uint32_t pc);
 void flush_ram_cache();
 void flush_rom_cache();
 void flush_bios_cache();
+void flush_all_caches();
 
 // Flushes the cache of one region.
 void flush_code_region(int region);

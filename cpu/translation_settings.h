@@ -1,22 +1,8 @@
 #pragma once
-// Per-game facts the translators act on, chosen from the game table when a cartridge loads.
+// What the translators carry out themselves instead of translating, beside the per-game facts
+// the cartridge chose for them.
 
-#include <cstdint>
-
-constexpr std::uint32_t NO_IDLE_LOOP = 0xFFFFFFFF;
-constexpr unsigned MAX_TRANSLATION_GATES = 4;
-
-struct TranslationSettings {
-  // A branch here always hands the rest of the time slice to the scheduler.
-  std::uint32_t idle_loop_address;
-  // Blocks end before these addresses and reach them through the lookup.
-  std::uint32_t gates[MAX_TRANSLATION_GATES];
-  unsigned gate_count;
-};
-extern TranslationSettings translation_settings;
-
-void reset_translation_settings();
-bool is_translation_gate(std::uint32_t address);
+#include "core/cartridge/translation_settings.h"
 
 // SWI numbers carried out inline instead of entering the BIOS: only division.
 inline bool swi_runs_inline(std::uint32_t number) { return number == 6; }

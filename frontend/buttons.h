@@ -4,18 +4,7 @@
 
 #include <cstdint>
 
-enum ConsoleButtonMask : int {
-  BUTTON_A = 0x001,
-  BUTTON_B = 0x002,
-  BUTTON_SELECT = 0x004,
-  BUTTON_START = 0x008,
-  BUTTON_RIGHT = 0x010,
-  BUTTON_LEFT = 0x020,
-  BUTTON_UP = 0x040,
-  BUTTON_DOWN = 0x080,
-  BUTTON_R = 0x100,
-  BUTTON_L = 0x200,
-};
+#include "core/io/keypad.h"  // the Button bits
 
 class CConsoleButtons {
  public:

@@ -1,6 +1,6 @@
 #include "frontend/game_frame.h"
 
-#include "core/sound_output.h"
+#include "core/sound/sound_output.h"
 #include "core/state.h"
 #include "frontend/frame_pacer.h"
 #include "frontend/gamepad_input.h"

@@ -1,15 +1,10 @@
 #include "frontend/key_register.h"
 
-#include "core/io_registers.h"
-#include "cpu/cpu_state.h"
-
-namespace {
-
-constexpr std::uint32_t KEY_BITS = 0x3FF;
-
-}  // namespace
+#include "core/io/keypad.h"
 
 void send_buttons_to_console(std::uint32_t held, bool check_interrupt) {
-  if (check_interrupt) check_keypad_irq(held);
-  io_store16(IO_KEYINPUT, ~held & KEY_BITS);  // the register reads 0 for a held button
+  // Every press is checked, also one of a button already held; the core itself checks only new
+  // presses, and wakes a stopped CPU for them.
+  if (check_interrupt) check_keypad_irq(held & ALL_BUTTONS);
+  set_held_buttons(held);
 }

@@ -97,6 +97,8 @@ class CMainForm : public CWnd {
   std::unique_ptr<CMem> mem_rom_file_name;
   int touch_x = 0;
   int touch_y = 0;
+  // The loaded cartridge's path (UTF-8); empty before one is loaded.
+  std::string RomPath() const;
 
  private:
   int CreateLabels();
@@ -106,7 +108,6 @@ class CMainForm : public CWnd {
   void SetScreenDir(int dir);
   void ShowProblem(const std::string& text);
   void WriteSaveNow();
-  std::string RomPath() const;
 
   CGameDriver& driver;
   ShellPaths paths;

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "core/report.h"
-#include "core/sound_output.h"
+#include "core/sound/sound_output.h"
 #include "frontend/gbaconfig.h"
 #include "platform/sdl/sdl_audio.h"
 

@@ -53,14 +53,15 @@ void clipped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename 
   }
   std::uint32_t cell = ~0u;
   const std::uint8_t* tile = nullptr;
-  for (; x < end && inside(); ++x, w.step()) put<F>(store, line[x], texel(m, w.px(), w.py(), cell, tile));
+  for (; x < end && inside(); ++x, w.step())
+    put<F>(store, line[x], texel(m, w.px(), w.py(), cell, tile));
   clear_span<F>(store, line, x, end);
 }
 
 // One map row for the whole line: the row's texel offset is fixed.
 template <class Store, Form F>
-void clipped_row(const AffineMap& m, Walk w, unsigned start, unsigned end, typename Store::Pixel* line,
-                 const Store& store) {
+void clipped_row(const AffineMap& m, Walk w, unsigned start, unsigned end,
+                 typename Store::Pixel* line, const Store& store) {
   if (w.py() >= m.size) return clear_span<F>(store, line, start, end);
   clipped<Store, F>(m, w, start, end, line, store);
 }
@@ -77,8 +78,8 @@ void wrapped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename 
 }
 
 template <class Store, Form F>
-void wrapped_row(const AffineMap& m, Walk w, unsigned start, unsigned end, typename Store::Pixel* line,
-                 const Store& store) {
+void wrapped_row(const AffineMap& m, Walk w, unsigned start, unsigned end,
+                 typename Store::Pixel* line, const Store& store) {
   std::uint32_t mask = m.size - 1;
   std::uint32_t py = w.py() & mask;
   const std::uint8_t* map_row = m.map + ((py >> 3) << m.cell_shift);
@@ -96,7 +97,8 @@ struct AffineWalker {
     std::uint32_t control = bgcnt(layer);
     unsigned size_bits = (control >> 14) & 3;
     AffineMap m{machine.vram_data + ((control >> 8) & 31) * 2048,
-                machine.vram_data + ((control >> 2) & 3) * 0x4000, 128u << size_bits, 4 + size_bits};
+                machine.vram_data + ((control >> 2) & 3) * 0x4000, 128u << size_bits,
+                4 + size_bits};
     unsigned bg = layer - 2;
     auto pa = static_cast<std::uint32_t>(reg16_signed(IO_BG2PA + 0x10 * bg));
     auto pc = static_cast<std::uint32_t>(reg16_signed(IO_BG2PC + 0x10 * bg));

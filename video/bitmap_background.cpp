@@ -30,7 +30,7 @@ template <unsigned Mode>
 Bitmap bitmap() {
   constexpr std::uint32_t width = Mode == 5 ? 160 : 240;
   constexpr std::uint32_t height = Mode == 5 ? 128 : 160;
-  bool second_page = Mode != 3 && (reg16(IO_DISPCNT) & DISPCNT_FRAME_SELECT);
+  bool second_page = Mode != 3 && (io_read16(IO_DISPCNT) & DISPCNT_FRAME_SELECT);
   return {width, height, machine.vram_data + (second_page ? 0xA000 : 0)};
 }
 
@@ -66,12 +66,14 @@ void render_bitmap(unsigned start, unsigned end, std::uint16_t* line) {
     if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line);
   }
   auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width && static_cast<std::uint32_t>(whole(y)) < b.height;
+    return static_cast<std::uint32_t>(whole(x)) < b.width &&
+           static_cast<std::uint32_t>(whole(y)) < b.height;
   };
   unsigned i = start;
   for (; i < end && !inside(); ++i) x += pa, y += pc;
   for (; i < end && inside(); ++i, x += pa, y += pc) {
-    line[i] = pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y)));
+    line[i] =
+        pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y)));
   }
 }
 

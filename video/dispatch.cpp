@@ -46,12 +46,12 @@ void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
 void advance_reference_points() {
   for (unsigned bg = 0; bg < 2; ++bg) {
     // Unsigned sums wrap as the hardware's adders do.
-    machine.affine_ref_x[bg] = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
-        static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
-    machine.affine_ref_y[bg] = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
-        static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
+    machine.affine_ref_x[bg] =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
+                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
+    machine.affine_ref_y[bg] =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
+                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
   }
 }
 
@@ -78,7 +78,8 @@ void build_layer_order(unsigned mask) {
   std::uint32_t count = 0;
   for (unsigned priority = 4; priority-- > 0;) {
     for (unsigned bg = 4; bg-- > 0;) {
-      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority) machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
+      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority)
+        machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
     }
     if ((mask & 0x10) && machine.object_line_count[priority][line] != 0) {
       machine.layer_order[count++] = static_cast<std::uint8_t>(4 + priority);
@@ -88,7 +89,7 @@ void build_layer_order(unsigned mask) {
 }
 
 void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
-  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
   if ((bldcnt & 0x20) == 0 || (effect != EFFECT_BRIGHTEN && effect != EFFECT_DARKEN)) {
     return fill_palette(line, start, end, 0);
@@ -101,14 +102,14 @@ void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::u
                        unsigned flags) {
   if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
   unsigned mode = dispcnt & 7;
-  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
   bool allowed = (flags & 0x20) != 0;
   bool some_first = (bldcnt & 0x3F) != 0;
-  bool alpha = allowed && effect == EFFECT_ALPHA && (reg16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
+  bool alpha = allowed && effect == EFFECT_ALPHA && (io_read16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
                some_first && (bldcnt & 0x3F00) != 0;
   bool fade = allowed && (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
-              (reg16(IO_BLDY) & 0x1F) != 0 && some_first;
+              (io_read16(IO_BLDY) & 0x1F) != 0 && some_first;
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
     draw_layers(wide, start, end, mode, &LayerRenderers::blend, &ObjectRenderers::blend, dispcnt,
@@ -116,14 +117,15 @@ void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::u
     effect_passes.alpha(start, end, wide, line);
   } else if (machine.semi_transparent_count[vcount()] != 0) {
     // Semi-transparent objects blend even where the window forbids effects.
-    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32, dispcnt,
-                std::uint32_t{0}, flags);
-    Pass32 pass = !fade ? effect_passes.alpha
-                        : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
+    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32,
+                dispcnt, std::uint32_t{0}, flags);
+    Pass32 pass = !fade                       ? effect_passes.alpha
+                  : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha
+                                              : effect_passes.darken_alpha;
     pass(start, end, wide, line);
   } else if (fade) {
-    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16, dispcnt,
-                std::uint16_t{0}, flags);
+    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
+                dispcnt, std::uint16_t{0}, flags);
     (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
   } else {
     draw_layers(line, start, end, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
@@ -155,7 +157,7 @@ void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
 }
 
 void video_scanline() {
-  std::uint32_t dispcnt = reg16(IO_DISPCNT);
+  std::uint32_t dispcnt = io_read16(IO_DISPCNT);
   unsigned mode = dispcnt & 7;
   unsigned y = vcount();
   if (y >= SCREEN_HEIGHT) return;
@@ -180,5 +182,6 @@ void video_scanline() {
 void (*present_frame_hook)(const std::uint16_t* pixels) = nullptr;
 
 void video_frame_end() {
-  if (!machine.skip_frame && present_frame_hook != nullptr) present_frame_hook(machine.frame_pixels);
+  if (!machine.skip_frame && present_frame_hook != nullptr)
+    present_frame_hook(machine.frame_pixels);
 }

@@ -6,7 +6,7 @@
 
 #include "video/renderer.h"
 
-extern const std::uint8_t object_widths[12];   // by shape x 4 + size
+extern const std::uint8_t object_widths[12];  // by shape x 4 + size
 extern const std::uint8_t object_heights[12];
 
 // The renderer set of each background slot in the tiled modes 0-2.

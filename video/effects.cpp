@@ -24,15 +24,18 @@ struct Coefficients {
   std::uint32_t eva, evb, evy;
 };
 Coefficients coefficients() {
-  std::uint32_t alpha = reg16(IO_BLDALPHA);
-  return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u), std::min(reg16(IO_BLDY) & 0x1F, 16u)};
+  std::uint32_t alpha = io_read16(IO_BLDALPHA);
+  return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u),
+          std::min(io_read16(IO_BLDY) & 0x1F, 16u)};
 }
 
 std::uint32_t weighted_sum(std::uint32_t e, const Coefficients& k) {
   return k.evb * spread(colour(e >> 16)) + k.eva * spread(colour(e));
 }
 
-std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k) { return pack(weighted_sum(e, k) >> 4); }
+std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k) {
+  return pack(weighted_sum(e, k) >> 4);
+}
 
 // Only reachable when EVA + EVB exceeds 16: a field that overflowed is clamped to its maximum.
 std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k) {
@@ -54,7 +57,9 @@ std::uint16_t brighten(std::uint16_t c, std::uint32_t evy) {
   std::uint32_t white = ((evy * SPREAD_MASK) >> 4) & SPREAD_MASK;
   return pack(white + ((spread(c) * (16 - evy)) >> 4));
 }
-std::uint16_t darken(std::uint16_t c, std::uint32_t evy) { return pack((spread(c) * (16 - evy)) >> 4); }
+std::uint16_t darken(std::uint16_t c, std::uint32_t evy) {
+  return pack((spread(c) * (16 - evy)) >> 4);
+}
 
 template <bool Saturating>
 void alpha_loop(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
@@ -103,12 +108,18 @@ void alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::
     alpha_loop<false>(start, end, source, dest, k);
   }
 }
-void brighten_pass(unsigned start, unsigned end, std::uint16_t* line) { fade16<brighten>(start, end, line); }
-void darken_pass(unsigned start, unsigned end, std::uint16_t* line) { fade16<darken>(start, end, line); }
-void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest) {
+void brighten_pass(unsigned start, unsigned end, std::uint16_t* line) {
+  fade16<brighten>(start, end, line);
+}
+void darken_pass(unsigned start, unsigned end, std::uint16_t* line) {
+  fade16<darken>(start, end, line);
+}
+void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                         std::uint16_t* dest) {
   fade32<brighten>(start, end, source, dest);
 }
-void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest) {
+void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                       std::uint16_t* dest) {
   fade32<darken>(start, end, source, dest);
 }
 

@@ -5,13 +5,16 @@
 #include <cstdint>
 
 using Pass16 = void (*)(unsigned start, unsigned end, std::uint16_t* line);
-using Pass32 = void (*)(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest);
+using Pass32 = void (*)(unsigned start, unsigned end, const std::uint32_t* source,
+                        std::uint16_t* dest);
 
 void alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest);
 void brighten_pass(unsigned start, unsigned end, std::uint16_t* line);
 void darken_pass(unsigned start, unsigned end, std::uint16_t* line);
-void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest);
-void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest);
+void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                         std::uint16_t* dest);
+void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                       std::uint16_t* dest);
 
 struct EffectPasses {
   Pass32 alpha;

@@ -49,7 +49,8 @@ void walk_plain_object(const ObjectLine& o, unsigned first, unsigned last, Sink&
 
 template <class Sink>
 void walk_affine_object(const ObjectLine& o, unsigned first, unsigned last, Sink& sink) {
-  std::int32_t hw = static_cast<std::int32_t>(o.box_width / 2), hh = static_cast<std::int32_t>(o.box_height / 2);
+  std::int32_t hw = static_cast<std::int32_t>(o.box_width / 2),
+               hh = static_cast<std::int32_t>(o.box_height / 2);
   std::int32_t dy = static_cast<std::int32_t>(vcount()) - (o.y + hh);
   std::int32_t dx0 = static_cast<std::int32_t>(first) - (o.x + hw);
   std::int32_t tx = static_cast<std::int32_t>(o.width / 2) * 256 + o.pa * dx0 + o.pb * dy;
@@ -58,7 +59,7 @@ void walk_affine_object(const ObjectLine& o, unsigned first, unsigned last, Sink
   for (unsigned x = first; x < last; ++x, tx += o.pa, ty += o.pc) {
     unsigned column = static_cast<unsigned>(tx >> 8), row = static_cast<unsigned>(ty >> 8);
     if (column >= o.width || row >= o.height) {
-      if (started) return;  // a straight path leaves a rectangle only once
+      if (started) return;                       // a straight path leaves a rectangle only once
       if (o.pc == 0 && row >= o.height) return;  // a fixed row outside can never come inside
       continue;
     }

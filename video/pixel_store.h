@@ -8,7 +8,9 @@
 
 #include "video/renderer.h"
 
-inline std::uint32_t load16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | p[1] << 8); }
+inline std::uint32_t load16(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0] | p[1] << 8);
+}
 inline std::uint32_t load32(const std::uint8_t* p) {
   std::uint32_t value;
   std::memcpy(&value, p, 4);
@@ -78,7 +80,8 @@ struct RendererSet {
 
 // Transparent pixels: the base form shows the backdrop through them, an overlay leaves them.
 template <Form F, class Store>
-inline void clear_span(const Store& store, typename Store::Pixel* line, unsigned start, unsigned end) {
+inline void clear_span(const Store& store, typename Store::Pixel* line, unsigned start,
+                       unsigned end) {
   if constexpr (F == BASE) {
     for (unsigned x = start; x < end; ++x) store.clear(line[x]);
   }

@@ -4,23 +4,11 @@
 
 #include <cstdint>
 
-#include "core/io_registers.h"
+#include "core/io/io_image.h"
 #include "core/state.h"
 
 constexpr unsigned SCREEN_WIDTH = 240;
 constexpr unsigned SCREEN_HEIGHT = 160;
-
-// Register offsets the renderer reads beyond those the I/O code names.
-enum VideoRegister : std::uint32_t {
-  IO_BG0CNT = 0x008,
-  IO_BG0HOFS = 0x010,
-  IO_BG0VOFS = 0x012,
-  IO_BG2PB = 0x022,
-  IO_BG2PC = 0x024,
-  IO_BLDCNT = 0x050,
-  IO_BLDALPHA = 0x052,
-  IO_BLDY = 0x054,
-};
 
 constexpr std::uint32_t DISPCNT_FRAME_SELECT = 1u << 4;
 constexpr std::uint32_t DISPCNT_OBJ_1D = 1u << 6;
@@ -32,23 +20,20 @@ constexpr std::uint32_t TAG_FIRST = 1u << 9;
 constexpr std::uint32_t TAG_SECOND = 1u << 10;
 constexpr std::uint32_t OBJECT_PALETTE = 0x100;
 
-inline std::uint32_t reg16(std::uint32_t offset) {
-  return static_cast<std::uint32_t>(machine.io_regs[offset] | machine.io_regs[offset + 1] << 8);
-}
 inline std::int32_t reg16_signed(std::uint32_t offset) {
-  return static_cast<std::int16_t>(reg16(offset));
+  return static_cast<std::int16_t>(io_read16(offset));
 }
-inline std::uint32_t vcount() { return reg16(IO_VCOUNT); }
-inline std::uint32_t bgcnt(unsigned background) { return reg16(IO_BG0CNT + 2 * background); }
+inline std::uint32_t vcount() { return io_read16(IO_VCOUNT); }
+inline std::uint32_t bgcnt(unsigned background) { return io_read16(IO_BG0CNT + 2 * background); }
 
 // The tag a layer's opaque pixels carry: BLDCNT bit `layer` first target, bit `layer` + 8 second.
 inline std::uint32_t layer_tag(unsigned layer) {
-  std::uint32_t bldcnt = reg16(IO_BLDCNT);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   return (((bldcnt >> layer) & 1) << 9) | (((bldcnt >> (layer + 8)) & 1) << 10);
 }
 // The backdrop's tag: palette index 0 with BLDCNT bits 5 and 13.
 inline std::uint32_t backdrop_tag() { return layer_tag(5); }
-inline bool first_target(unsigned layer) { return (reg16(IO_BLDCNT) >> layer) & 1; }
+inline bool first_target(unsigned layer) { return (io_read16(IO_BLDCNT) >> layer) & 1; }
 
 // Layer renderers draw pixels [start, end) of the current line.
 using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint16_t* line);

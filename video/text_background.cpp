@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint32_t BG_TILE_AREA = 0x10000;  // tiles past it read as transparent
 
 struct TileRun {
-  unsigned row;     // tile row 0-7 before vertical flip
+  unsigned row;  // tile row 0-7 before vertical flip
   std::uint32_t characters;
   bool colours256;
 };
@@ -53,12 +53,13 @@ struct TextWalker {
     std::uint32_t control = bgcnt(layer);
     bool wide = (control >> 14) & 1;
     bool tall = (control >> 15) & 1;
-    unsigned y = (vcount() + reg16(IO_BG0VOFS + 4 * layer)) & 511;
+    unsigned y = (vcount() + io_read16(IO_BG0VOFS + 4 * layer)) & 511;
     unsigned map_row = (tall && y >= 256) ? (wide ? 64 : 32) + (y - 256) / 8 : (y / 8) & 31;
-    const std::uint8_t* row_entries = machine.vram_data + ((control >> 8) & 31) * 2048 + map_row * 64;
+    const std::uint8_t* row_entries =
+        machine.vram_data + ((control >> 8) & 31) * 2048 + map_row * 64;
     TileRun run{y & 7, ((control >> 2) & 3) * 0x4000, (control & 0x80) != 0};
     unsigned x_mask = wide ? 511 : 255;
-    unsigned x = (start + reg16(IO_BG0HOFS + 4 * layer)) & x_mask;
+    unsigned x = (start + io_read16(IO_BG0HOFS + 4 * layer)) & x_mask;
     unsigned pos = start;
     while (pos < end) {
       // Up to the end of the 256-pixel block, then on in the other block or the same row again.

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::uint32_t IO_WIN0H = 0x040, IO_WIN0V = 0x044, IO_WININ = 0x048, IO_WINOUT = 0x04A;
 constexpr unsigned OBJ_WINDOW_LIST = 4;
 enum Membership : std::uint8_t { IN_WIN0, IN_WIN1, OUTSIDE };
 
@@ -42,12 +41,13 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
   unsigned low = end, high = start;
   MaskSink sink{mask, &low, &high};
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i], (dispcnt & DISPCNT_OBJ_1D) != 0);
+    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i],
+                               (dispcnt & DISPCNT_OBJ_1D) != 0);
     walk_object(o, start, end, sink);
   }
   if (low >= high) return;
   std::uint16_t scratch[SCREEN_WIDTH];
-  render(scratch, low, high, dispcnt, (reg16(IO_WINOUT) >> 8) & 0x3F);
+  render(scratch, low, high, dispcnt, (io_read16(IO_WINOUT) >> 8) & 0x3F);
   for (unsigned x = low; x < high; ++x) {
     if (mask[x]) line[x] = scratch[x];
   }
@@ -59,18 +59,19 @@ void render_windowed(std::uint16_t* line, std::uint32_t dispcnt, SpanRenderer re
   std::fill(member, member + SCREEN_WIDTH, OUTSIDE);
   // Window 1 first so that window 0 overwrites it where both cover a pixel.
   for (unsigned w = 2; w-- > 0;) {
-    if ((dispcnt >> (13 + w)) & 1 && window_active(reg16(IO_WIN0V + 2 * w), y)) {
-      mark(member, window_extent(reg16(IO_WIN0H + 2 * w)), w == 0 ? IN_WIN0 : IN_WIN1);
+    if ((dispcnt >> (13 + w)) & 1 && window_active(io_read16(IO_WIN0V + 2 * w), y)) {
+      mark(member, window_extent(io_read16(IO_WIN0H + 2 * w)), w == 0 ? IN_WIN0 : IN_WIN1);
     }
   }
-  std::uint32_t winin = reg16(IO_WININ), winout = reg16(IO_WINOUT);
+  std::uint32_t winin = io_read16(IO_WININ), winout = io_read16(IO_WINOUT);
   const unsigned flags[3] = {winin & 0x3F, (winin >> 8) & 0x3F, winout & 0x3F};
   bool object_window = (dispcnt & 0x8000) != 0;
   for (unsigned start = 0; start < SCREEN_WIDTH;) {
     unsigned end = start + 1;
     while (end < SCREEN_WIDTH && member[end] == member[start]) ++end;
     render(line, start, end, dispcnt, flags[member[start]]);
-    if (object_window && member[start] == OUTSIDE) object_window_pass(line, start, end, dispcnt, render);
+    if (object_window && member[start] == OUTSIDE)
+      object_window_pass(line, start, end, dispcnt, render);
     start = end;
   }
 }

@@ -5,8 +5,8 @@
 
 #include "core/state.h"
 #include "cpu/host_emitter.h"
-#include "cpu/translation_settings.h"
 #include "cpu/runtime.h"
+#include "cpu/translation_settings.h"
 
 using namespace Xbyak::util;
 
@@ -17,9 +17,9 @@ namespace {
 std::unique_ptr<BlockCode> current;
 bool thumb_state = false;
 
-const Xbyak::Reg32* const arm_map[16] = {&ebx, &ebp, nullptr, nullptr, nullptr, nullptr, &r12d,
-                                         nullptr, nullptr, &r13d, nullptr, nullptr, &r14d,
-                                         nullptr, &r15d, nullptr};
+const Xbyak::Reg32* const arm_map[16] = {&ebx,  &ebp,    nullptr, nullptr, nullptr, nullptr,
+                                         &r12d, nullptr, nullptr, &r13d,   nullptr, nullptr,
+                                         &r14d, nullptr, &r15d,   nullptr};
 const Xbyak::Reg32* const thumb_map[16] = {&ebx, &ebp, &r12d, &r13d, &r14d, &r15d};
 
 Xbyak::Address slot(unsigned n) { return code().dword[rip + &machine.registers[n]]; }

@@ -1,9 +1,9 @@
+#include "cpu/x64/emit_arm.h"
 #include "cpu/arm_decode.h"
 #include "cpu/block_emission.h"
 #include "cpu/host_emitter.h"
 #include "cpu/runtime.h"
 #include "cpu/x64/block_code.h"
-#include "cpu/x64/emit_arm.h"
 
 namespace x64 {
 
@@ -22,7 +22,7 @@ void host_emit_arm_instruction(BlockPlan& plan, unsigned index) {
   const InstructionRecord& record = plan.records[index];
   std::uint32_t address = record_address(plan, index);
   x64::set_thumb_block(false);
-  x64::ArmInstruction in{plan,    record.opcode, address, record.flags_live_after,
+  x64::ArmInstruction in{plan,        record.opcode, address, record.flags_live_after,
                          address + 8, address + 4,   false};
   x64::emit_arm_equivalent(in);
 }

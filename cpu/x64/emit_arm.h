@@ -13,9 +13,9 @@ struct ArmInstruction {
   BlockPlan& plan;
   std::uint32_t opcode;
   std::uint32_t address;
-  std::uint8_t live;    // flags a later instruction may read (FlagBit)
-  std::uint32_t pc;     // what reading r15 gives: address + 8 in ARM state, + 4 in Thumb
-  std::uint32_t next;   // the next instruction's address
+  std::uint8_t live;   // flags a later instruction may read (FlagBit)
+  std::uint32_t pc;    // what reading r15 gives: address + 8 in ARM state, + 4 in Thumb
+  std::uint32_t next;  // the next instruction's address
   bool thumb;
 };
 

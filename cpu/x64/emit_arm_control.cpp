@@ -72,7 +72,8 @@ void emit_msr(const ArmInstruction& in) {
     if (arm_bit(opcode, 16 + field)) mask |= 0xFFu << (8 * field);
   }
   if (arm_bit(opcode, 25)) {
-    code().mov(eax, std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4))));
+    code().mov(eax,
+               std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4))));
   } else {
     load_guest(eax, arm_bits(opcode, 0, 4), in.pc);
   }

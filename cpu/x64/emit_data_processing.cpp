@@ -170,8 +170,8 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
   std::uint32_t opcode = in.opcode;
   bool s = arm_bit(opcode, 20);
   bool writes = !is_compare_op(op);
-  bool supported = op == OP_AND || op == OP_EOR || op == OP_ORR || op == OP_ADD ||
-                   op == OP_SUB || op == OP_CMP || op == OP_TST;
+  bool supported = op == OP_AND || op == OP_EOR || op == OP_ORR || op == OP_ADD || op == OP_SUB ||
+                   op == OP_CMP || op == OP_TST;
   if (!supported || rn == 15 || rd == 15 || (writes && rd != rn)) return false;
   bool immediate = is_immediate(opcode);
   unsigned rm = arm_bits(opcode, 0, 4);
@@ -232,15 +232,28 @@ void old_carry_into_r9() {
 
 void emit_operation(unsigned op, bool s) {
   switch (op) {
-    case OP_AND: case OP_TST: code().and_(r8d, edx); break;
-    case OP_EOR: case OP_TEQ: code().xor_(r8d, edx); break;
+    case OP_AND:
+    case OP_TST: code().and_(r8d, edx); break;
+    case OP_EOR:
+    case OP_TEQ: code().xor_(r8d, edx); break;
     case OP_ORR: code().or_(r8d, edx); break;
-    case OP_BIC: code().not_(edx); code().and_(r8d, edx); break;
+    case OP_BIC:
+      code().not_(edx);
+      code().and_(r8d, edx);
+      break;
     case OP_MOV: code().mov(r8d, edx); break;
-    case OP_MVN: code().not_(edx); code().mov(r8d, edx); break;
-    case OP_SUB: case OP_CMP: code().sub(r8d, edx); break;
-    case OP_RSB: code().sub(edx, r8d); code().mov(r8d, edx); break;
-    case OP_ADD: case OP_CMN:
+    case OP_MVN:
+      code().not_(edx);
+      code().mov(r8d, edx);
+      break;
+    case OP_SUB:
+    case OP_CMP: code().sub(r8d, edx); break;
+    case OP_RSB:
+      code().sub(edx, r8d);
+      code().mov(r8d, edx);
+      break;
+    case OP_ADD:
+    case OP_CMN:
       code().add(r8d, edx);
       if (s) code().cmc();
       break;

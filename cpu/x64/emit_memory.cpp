@@ -27,8 +27,8 @@ struct Transfer {
 
 Transfer decode_transfer(std::uint32_t opcode) {
   bool pre = arm_bit(opcode, 24);
-  return {arm_bits(opcode, 16, 4), arm_bits(opcode, 12, 4), pre, arm_bit(opcode, 23),
-          !pre || arm_bit(opcode, 21), arm_bit(opcode, 20)};
+  return {arm_bits(opcode, 16, 4), arm_bits(opcode, 12, 4),     pre,
+          arm_bit(opcode, 23),     !pre || arm_bit(opcode, 21), arm_bit(opcode, 20)};
 }
 
 // ecx = base; edx = the offset, already shifted. Shifts other than the scales lea knows clobber

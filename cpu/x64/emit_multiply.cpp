@@ -18,7 +18,7 @@ void set_multiply_flags(const Xbyak::Reg32& high, const Xbyak::Reg32& zero_test)
   code().shl(ecx, 7);  // N at SF's place in ah
   code().test(zero_test, zero_test);
   code().setz(dl);
-  code().shl(dl, 6);   // Z at ZF's place
+  code().shl(dl, 6);  // Z at ZF's place
   code().or_(cl, dl);
   code().and_(ah, 0x3F);
   code().or_(ah, cl);

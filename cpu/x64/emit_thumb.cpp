@@ -58,8 +58,8 @@ void host_emit_thumb_instruction(BlockPlan& plan, unsigned index) {
   ThumbInstruction decoded = decode_thumb(h, address);
   switch (decoded.kind) {
     case ThumbKind::ARM_EQUIVALENT: {
-      ArmInstruction in{plan, decoded.arm_opcode, address, record.flags_live_after,
-                        decoded.pc, address + 2, true};
+      ArmInstruction in{plan,       decoded.arm_opcode, address, record.flags_live_after,
+                        decoded.pc, address + 2,        true};
       emit_arm_equivalent(in);
       break;
     }
@@ -70,21 +70,16 @@ void host_emit_thumb_instruction(BlockPlan& plan, unsigned index) {
     case ThumbKind::LONG_BRANCH_PREFIX:
       store_guest_constant(14, address + 4 + static_cast<std::uint32_t>(long_branch_high(h)));
       break;
-    case ThumbKind::LONG_BRANCH:
-      emit_long_branch(plan, index, h, address);
-      break;
+    case ThumbKind::LONG_BRANCH: emit_long_branch(plan, index, h, address); break;
     case ThumbKind::BRANCH_EXCHANGE:
       load_guest(eax, (h >> 3) & 15, decoded.pc);
       flush_pending_cycles(plan);
       jump_runtime(jump_exchange_thumb);
       break;
-    case ThumbKind::SWI:
-      emit_thumb_swi(plan, h, address);
-      break;
+    case ThumbKind::SWI: emit_thumb_swi(plan, h, address); break;
     case ThumbKind::PC_ADDRESS:
       store_guest_constant((h >> 8) & 7, decoded.pc + (h & 0xFFu) * 4);
       break;
-    case ThumbKind::UNDEFINED:
-      break;
+    case ThumbKind::UNDEFINED: break;
   }
 }

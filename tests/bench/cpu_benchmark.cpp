@@ -47,7 +47,8 @@ const std::vector<std::uint16_t> thumb_crc_loop = {
 
 // The CRC, and how many Thumb instructions the loop above executes for it (the ARM loop runs a
 // fixed INSTRUCTIONS_PER_BYTE).
-std::uint32_t reference_crc(const std::vector<std::uint8_t>& data, std::uint64_t* thumb_count = nullptr) {
+std::uint32_t reference_crc(const std::vector<std::uint8_t>& data,
+                            std::uint64_t* thumb_count = nullptr) {
   std::uint32_t crc = 0xFFFFFFFF;
   std::uint64_t count = 0;
   for (std::uint8_t byte : data) {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "core/dma.h"
-#include "core/memory.h"
+#include "core/dma/dma.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 
 namespace {
@@ -46,9 +46,9 @@ void ewram_to_vram(benchmark::State& state, std::uint32_t word_size) {
     benchmark::DoNotOptimize(run_dma_channel(c));
   }
   state.SetBytesProcessed(state.iterations() * 0x4000 * (word_size ? 4 : 2));
-  state.counters["ns_per_unit"] = benchmark::Counter(
-      static_cast<double>(state.iterations()) * 0x4000,
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["ns_per_unit"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 0x4000,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // One frame's H-blank starts with channel 0 armed; the source goes back to the table's start

@@ -7,12 +7,12 @@
 
 #include <cstdint>
 
-#include "core/io_registers.h"
-#include "core/memory.h"
-#include "core/scheduler.h"
-#include "core/sound.h"
-#include "core/sound_output.h"
+#include "core/io/io_registers.h"
+#include "core/memory/memory.h"
+#include "core/sound/sound.h"
+#include "core/sound/sound_output.h"
 #include "core/state.h"
+#include "core/timing/scheduler.h"
 
 namespace {
 

@@ -7,14 +7,15 @@
 
 #include <cstring>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "video/video.h"
 
 namespace {
 
 void fill_vram_with_patterns() {
-  for (unsigned i = 0; i < 0x10000; ++i) machine.vram_data[i] = static_cast<std::uint8_t>(0x11 + i % 0xEE);
+  for (unsigned i = 0; i < 0x10000; ++i)
+    machine.vram_data[i] = static_cast<std::uint8_t>(0x11 + i % 0xEE);
   for (unsigned i = 0; i < 512; ++i) machine.native_palette[i] = static_cast<std::uint16_t>(i * 37);
 }
 
@@ -47,7 +48,7 @@ void affine_mode_two_rotated(benchmark::State& state) {
   for (unsigned n = 2; n < 4; ++n) {
     io_store16(0x008 + 2 * n, n | 1 << 2 | (28 + n) << 8 | 0x2000 | 1 << 14);  // 256 x 256, wrap
     std::uint32_t base = 0x020 + 0x10 * (n - 2);
-    io_store16(base, 181);       // a 45-degree turn
+    io_store16(base, 181);  // a 45-degree turn
     io_store16(base + 2, 0xFF4B);
     io_store16(base + 4, 181);
     io_store16(base + 6, 181);

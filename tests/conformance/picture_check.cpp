@@ -6,12 +6,12 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
 #include <tuple>
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -37,7 +37,8 @@ bool load(const char* path, Picture& picture) {
   if (image.width != W || image.height != H) return false;
   std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr)) return false;
-  for (unsigned i = 0; i < W * H; ++i) picture.pixels.push_back({bytes[i * 3], bytes[i * 3 + 1], bytes[i * 3 + 2]});
+  for (unsigned i = 0; i < W * H; ++i)
+    picture.pixels.push_back({bytes[i * 3], bytes[i * 3 + 1], bytes[i * 3 + 2]});
   return true;
 }
 
@@ -86,7 +87,8 @@ void shades(const Picture& p) {
   expect(p.at(0, 0) == (Rgb{0, 0, 0}), "left band is not black");
   for (unsigned band = 0; band < 15; ++band) {
     Rgb first = p.at(band * 16, 0);
-    for (unsigned x = band * 16; x < band * 16 + 16; ++x) expect(p.at(x, 0) == first, "band not uniform");
+    for (unsigned x = band * 16; x < band * 16 + 16; ++x)
+      expect(p.at(x, 0) == first, "band not uniform");
     expect(first.r == 0 && first.g == 0, "band not pure blue");
     if (band > 0) expect(first.b > p.at(band * 16 - 1, 0).b, "bands not growing brighter");
   }
@@ -97,7 +99,8 @@ void stripes(const Picture& p) {
   expect(columns_uniform(p), "columns are not uniform");
   std::set<Rgb> colours(p.pixels.begin(), p.pixels.end());
   expect(colours.size() == 2, "not exactly two colours");
-  for (const Rgb& c : colours) expect(c.b > c.r && c.b > c.g && c.b >= 160 && c.r >= 64, "a colour that is no light blue");
+  for (const Rgb& c : colours)
+    expect(c.b > c.r && c.b > c.g && c.b >= 160 && c.r >= 64, "a colour that is no light blue");
   unsigned changes = 0;
   for (unsigned x = 1; x < W; ++x) changes += !(p.at(x, 0) == p.at(x - 1, 0));
   expect(changes >= 10, "fewer than ten stripes");
@@ -112,10 +115,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string name = argv[2];
-  if (name == "hello") hello(picture);
-  else if (name == "shades") shades(picture);
-  else if (name == "stripes") stripes(picture);
-  else return 2;
+  if (name == "hello")
+    hello(picture);
+  else if (name == "shades")
+    shades(picture);
+  else if (name == "stripes")
+    stripes(picture);
+  else
+    return 2;
   if (failures == 0) std::printf("%s: the picture is the one described\n", name.c_str());
   return failures == 0 ? 0 : 1;
 }

@@ -7,10 +7,10 @@
 
 #include <cstdint>
 
-#include "core/io_registers.h"
-#include "core/memory.h"
-#include "core/scheduler.h"
+#include "core/io/io_registers.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
+#include "core/timing/scheduler.h"
 #include "cpu/code_memory.h"
 #include "cpu/cpu_state.h"
 #include "cpu/kest_port.h"

@@ -13,8 +13,10 @@ TEST(StateLayout, RamTagsLie32KbBelowTheirData) {
     std::uint8_t* tags = pair0 + (address & 0x7FFF) + 2 * (address & 0x38000);
     EXPECT_EQ(data - RAM_TAG_DISTANCE, tags) << std::hex << address;
   }
-  EXPECT_EQ(machine.iwram.data - RAM_TAG_DISTANCE, reinterpret_cast<std::uint8_t*>(machine.iwram.tags));
-  EXPECT_EQ(reinterpret_cast<std::uint8_t*>(machine.bios_area.tags), machine.bios_area.image + 0x4000);
+  EXPECT_EQ(machine.iwram.data - RAM_TAG_DISTANCE,
+            reinterpret_cast<std::uint8_t*>(machine.iwram.tags));
+  EXPECT_EQ(reinterpret_cast<std::uint8_t*>(machine.bios_area.tags),
+            machine.bios_area.image + 0x4000);
 }
 
 TEST(StateLayout, ClearingPutsTheRegisterAreaBackHome) {

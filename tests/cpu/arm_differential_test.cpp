@@ -85,8 +85,7 @@ TEST_P(ArmDifferentialTest, TranslatorMatchesTheReference) {
   run_cases(s, arm_case_class_name(case_class), [&](std::uint64_t index) {
     const ArmCase c = generate_arm_case(case_class, s.seed, index);
     const CaseImage image = image_of(c);
-    const std::string diff =
-        differences(image, reference.run(image), run_on_translator(image));
+    const std::string diff = differences(image, reference.run(image), run_on_translator(image));
     return diff.empty() ? diff : report(case_class, s, index, c, diff);
   });
 }
@@ -95,8 +94,8 @@ std::string class_test_name(const ::testing::TestParamInfo<ArmCaseClass>& info) 
   return class_filter_name(arm_case_class_name(info.param));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllClasses, ArmDifferentialTest,
-                         ::testing::ValuesIn(ALL_ARM_CASE_CLASSES), class_test_name);
+INSTANTIATE_TEST_SUITE_P(AllClasses, ArmDifferentialTest, ::testing::ValuesIn(ALL_ARM_CASE_CLASSES),
+                         class_test_name);
 
 // ---- Directed round trips --------------------------------------------------------------------
 
@@ -115,7 +114,8 @@ ArmCase directed_case(std::vector<std::uint32_t> code, std::uint32_t cpsr = 0x1F
 }
 
 std::string directed_difference(const ArmCase& c, std::uint64_t cycles = CASE_CYCLES) {
-  return directed_difference(image_of(c), [&] { return listing(c); }, cycles);
+  return directed_difference(
+      image_of(c), [&] { return listing(c); }, cycles);
 }
 
 void expect_same_as_reference(const ArmCase& c, std::uint64_t cycles = CASE_CYCLES) {
@@ -150,12 +150,14 @@ TEST(ArmDirectedTest, ConditionalBranchesFollowEveryConditionAndFlagCombination)
   int failures = 0;
   for (unsigned cond = 0; cond < 15; ++cond) {
     for (unsigned flags = 0; flags < 16 && failures < MAX_REPORTED_FAILURES; ++flags) {
-      ArmCase c = directed_case({
-          (cond << 28) | 0x0A000001,  // 00: b<cond> 0x0c
-          0xE3A00001,                 // 04: mov r0, #1
-          0xEA000000,                 // 08: b 0x10 (stop)
-          0xE3A00002,                 // 0c: mov r0, #2
-      }, flags << 28 | 0x1F);
+      ArmCase c = directed_case(
+          {
+              (cond << 28) | 0x0A000001,  // 00: b<cond> 0x0c
+              0xE3A00001,                 // 04: mov r0, #1
+              0xEA000000,                 // 08: b 0x10 (stop)
+              0xE3A00002,                 // 0c: mov r0, #2
+          },
+          flags << 28 | 0x1F);
       const std::string diff = directed_difference(c);
       if (!diff.empty()) {
         ++failures;
@@ -233,13 +235,13 @@ TEST(UnicornReferenceTest, RunsHandAssembledCodeToTheStopAddress) {
   unicorn.clear_memory();
   unicorn.write_words(0x03000100, {0x11223344, 0x55667788});
   unicorn.write_words(ROM_CODE_ADDRESS, {
-      0xE3A00005,  // mov r0, #5
-      0xE0801080,  // add r1, r0, r0, lsl #1
-      0xE2502006,  // subs r2, r0, #6
-      0xE5831000,  // str r1, [r3]
-      0xE5D34005,  // ldrb r4, [r3, #5]
-      0xE10F5000,  // mrs r5, cpsr
-  });
+                                            0xE3A00005,  // mov r0, #5
+                                            0xE0801080,  // add r1, r0, r0, lsl #1
+                                            0xE2502006,  // subs r2, r0, #6
+                                            0xE5831000,  // str r1, [r3]
+                                            0xE5D34005,  // ldrb r4, [r3, #5]
+                                            0xE10F5000,  // mrs r5, cpsr
+                                        });
   const std::uint32_t r[15] = {0, 0, 0, 0x03000100};
   ReferenceResult result = unicorn.run(reference_start(r, 0x6000001F), ROM_CODE_ADDRESS + 24, 100);
   ASSERT_EQ(result.status, ReferenceStatus::STOPPED) << result.message;
@@ -259,14 +261,14 @@ TEST(UnicornReferenceTest, StartsInTheGivenModeAndBanksItsStackPointer) {
   ASSERT_TRUE(unicorn.ready()) << unicorn.error();
   unicorn.clear_memory();
   unicorn.write_words(ROM_CODE_ADDRESS, {
-      0xE1A0000D,  // mov r0, sp
-      0xE321F01F,  // msr cpsr_c, #0x1f
-      0xE3A0DC01,  // mov sp, #0x100
-      0xE321F0D2,  // msr cpsr_c, #0xd2
-      0xE1A0100D,  // mov r1, sp
-      0xE321F01F,  // msr cpsr_c, #0x1f
-      0xE1A0200D,  // mov r2, sp
-  });
+                                            0xE1A0000D,  // mov r0, sp
+                                            0xE321F01F,  // msr cpsr_c, #0x1f
+                                            0xE3A0DC01,  // mov sp, #0x100
+                                            0xE321F0D2,  // msr cpsr_c, #0xd2
+                                            0xE1A0100D,  // mov r1, sp
+                                            0xE321F01F,  // msr cpsr_c, #0x1f
+                                            0xE1A0200D,  // mov r2, sp
+                                        });
   std::uint32_t r[15] = {};
   r[13] = 0x03007FA0;
   ReferenceResult result = unicorn.run(reference_start(r, 0x400000D2), ROM_CODE_ADDRESS + 28, 100);

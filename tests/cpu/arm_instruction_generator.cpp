@@ -11,13 +11,20 @@ namespace {
 // flags meaningful.
 std::uint32_t flags_read_by(unsigned cond) {
   switch (cond) {
-    case 0: case 1: return FLAG_Z;
-    case 2: case 3: return FLAG_C;
-    case 4: case 5: return FLAG_N;
-    case 6: case 7: return FLAG_V;
-    case 8: case 9: return FLAG_C | FLAG_Z;
-    case 10: case 11: return FLAG_N | FLAG_V;
-    case 12: case 13: return FLAG_N | FLAG_V | FLAG_Z;
+    case 0:
+    case 1: return FLAG_Z;
+    case 2:
+    case 3: return FLAG_C;
+    case 4:
+    case 5: return FLAG_N;
+    case 6:
+    case 7: return FLAG_V;
+    case 8:
+    case 9: return FLAG_C | FLAG_Z;
+    case 10:
+    case 11: return FLAG_N | FLAG_V;
+    case 12:
+    case 13: return FLAG_N | FLAG_V | FLAG_Z;
     default: return 0;
   }
 }
@@ -94,9 +101,9 @@ class Builder : public CaseBuilder<ArmCase> {
 // ---- Data processing -------------------------------------------------------------------------
 
 struct DataProcessingLimits {
-  bool pc_operands = true;           // PC read as a plain operand (address + 8)
+  bool pc_operands = true;  // PC read as a plain operand (address + 8)
   std::uint32_t destinations = GENERAL_REGISTERS;
-  bool flag_readers = false;          // favour ADC/SBC/RSC/RRX and friends
+  bool flag_readers = false;  // favour ADC/SBC/RSC/RRX and friends
 };
 
 // One random data-processing instruction; returns its destination (NO_REGISTER for a compare).
@@ -164,8 +171,8 @@ unsigned emit_data_processing(Builder& b, unsigned cond, const DataProcessingLim
   }
   unsigned rd = compare ? 0 : b.any_register(~limits.destinations);
   if (rd == NO_REGISTER) rd = 0;
-  std::uint32_t word = cond << 28 | opcode << 21 | (s ? 1u << 20 : 0) | rn << 16 | rd << 12 |
-                       operand2;
+  std::uint32_t word =
+      cond << 28 | opcode << 21 | (s ? 1u << 20 : 0) | rn << 16 | rd << 12 | operand2;
   b.emit(word, reads, compare ? 0 : bit(rd));
   return compare ? NO_REGISTER : rd;
 }
@@ -225,8 +232,8 @@ void generate_multiply(Builder& b) {
     unsigned rs = b.fresh_register(0);
     if (rs != NO_REGISTER && b.chance(60)) {
       static constexpr std::uint32_t multipliers[] = {
-          0,          1,          0xFF,       0x100,      0xFFFF,     0x10000,    0xFFFFFF,
-          0x1000000,  0xFFFFFFFF, 0xFFFFFF00, 0xFFFF0000, 0xFF000000, 0x80000000, 0x7FFFFFFF};
+          0,         1,          0xFF,       0x100,      0xFFFF,     0x10000,    0xFFFFFF,
+          0x1000000, 0xFFFFFFFF, 0xFFFFFF00, 0xFFFF0000, 0xFF000000, 0x80000000, 0x7FFFFFFF};
       b.set_initial(rs, b.chance(50) ? b.pick(multipliers) : b.interesting());
     } else {
       rs = b.any_register(0);
@@ -411,8 +418,7 @@ void emit_single_transfer(Builder& b) {
 
     // Loads must not overwrite an address a later access relies on; with write-back, Rd == Rn
     // is unpredictable.
-    unsigned rd = load ? b.any_register(b.bases & ~(writeback ? 0 : bit(rn)))
-                       : b.any_register(0);
+    unsigned rd = load ? b.any_register(b.bases & ~(writeback ? 0 : bit(rn))) : b.any_register(0);
     if (rd == NO_REGISTER || (writeback && rd == rn)) continue;
     // A load into its own base without write-back is defined; the base is gone afterwards.
 
@@ -440,8 +446,8 @@ void emit_halfword_transfer(Builder& b) {
       unsigned rd = b.any_register(b.bases);
       if (rd == NO_REGISTER) continue;
       b.c.literals.push_back(b.interesting());
-      std::uint32_t offset = literal_offset(b, b.c.literals.size() - 1) +
-                             (size == 1 ? b.below(4) : 2 * b.below(2));
+      std::uint32_t offset =
+          literal_offset(b, b.c.literals.size() - 1) + (size == 1 ? b.below(4) : 2 * b.below(2));
       if (offset > 0xFF) {
         b.c.literals.pop_back();
         continue;
@@ -487,8 +493,7 @@ void emit_halfword_transfer(Builder& b) {
     if ((address & (size - 1)) != 0) continue;
     if (!inside_a_window(address, size)) continue;
 
-    unsigned rd = load ? b.any_register(b.bases & ~(writeback ? 0 : bit(rn)))
-                       : b.any_register(0);
+    unsigned rd = load ? b.any_register(b.bases & ~(writeback ? 0 : bit(rn))) : b.any_register(0);
     if (rd == NO_REGISTER || (writeback && rd == rn)) continue;
 
     std::uint32_t word = cond << 28 | 0x90u | (pre ? 1u << 24 : 0) | (up ? 1u << 23 : 0) |
@@ -651,8 +656,8 @@ void switch_mode(Builder& b, std::uint32_t mode) {
     return;
   }
   unsigned rm = b.any_register(0xFF00);  // r0-r7 are the same in every mode
-  b.emit(data_processing_immediate(COND_AL, OP_MOV, false, 0, rm, (b.below(4) << 6 | mode))
-             , 0, bit(rm));
+  b.emit(data_processing_immediate(COND_AL, OP_MOV, false, 0, rm, (b.below(4) << 6 | mode)), 0,
+         bit(rm));
   if (b.chance(50)) {
     // Flags too: ORR in a nibble at the top (rotate right by 8 puts imm8 bits 7-4 at 31-28).
     b.emit(data_processing_immediate(COND_AL, 12, false, rm, rm, b.below(16) << 4, 4), bit(rm),
@@ -671,9 +676,9 @@ void write_register(Builder& b, unsigned rd) {
       b.emit(data_processing_register(COND_AL, OP_MOV, false, 0, rd, source), bit(source), bit(rd));
       break;
     case 1:
-      b.emit(data_processing_immediate(COND_AL, OP_ADD, false, source, rd, b.below(256),
-                                       b.below(16)),
-             bit(source), bit(rd));
+      b.emit(
+          data_processing_immediate(COND_AL, OP_ADD, false, source, rd, b.below(256), b.below(16)),
+          bit(source), bit(rd));
       break;
     case 2:
       b.emit(data_processing_immediate(COND_AL, OP_MVN, false, 0, rd, b.below(256), b.below(16)), 0,
@@ -969,8 +974,7 @@ std::string disassemble_arm(std::uint32_t insn, std::uint32_t address) {
     const char* rs = register_names[(insn >> 8) & 15];
     const char* rm = register_names[insn & 15];
     const char* s = (insn & (1u << 20)) != 0 ? "s" : "";
-    if ((insn & (1u << 21)) != 0)
-      return format("mla%s%s %s, %s, %s, %s", cond, s, rn, rm, rs, rd);
+    if ((insn & (1u << 21)) != 0) return format("mla%s%s %s, %s, %s, %s", cond, s, rn, rm, rs, rd);
     return format("mul%s%s %s, %s, %s", cond, s, rn, rm, rs);
   }
   if ((insn & 0x0F8000F0u) == 0x00800090u) {

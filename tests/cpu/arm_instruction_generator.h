@@ -27,19 +27,19 @@
 enum class ArmCaseClass {
   DATA_PROCESSING,
   MULTIPLY,
-  SINGLE_TRANSFER,   // LDR, STR, LDRB, STRB (and the T forms)
-  HALFWORD_TRANSFER, // LDRH, STRH, LDRSB, LDRSH
-  BLOCK_TRANSFER,    // LDM, STM
-  SWAP,              // SWP, SWPB
-  PSR_FLAGS,         // MRS and MSR on the flags, mixed with instructions that use them
-  PSR_MODES,         // MSR switching modes, banked registers and SPSRs
-  CONDITIONAL,       // all conditions on random flags, with forward B, BL and BX
+  SINGLE_TRANSFER,    // LDR, STR, LDRB, STRB (and the T forms)
+  HALFWORD_TRANSFER,  // LDRH, STRH, LDRSB, LDRSH
+  BLOCK_TRANSFER,     // LDM, STM
+  SWAP,               // SWP, SWPB
+  PSR_FLAGS,          // MRS and MSR on the flags, mixed with instructions that use them
+  PSR_MODES,          // MSR switching modes, banked registers and SPSRs
+  CONDITIONAL,        // all conditions on random flags, with forward B, BL and BX
 };
 
 inline constexpr ArmCaseClass ALL_ARM_CASE_CLASSES[] = {
-    ArmCaseClass::DATA_PROCESSING, ArmCaseClass::MULTIPLY,       ArmCaseClass::SINGLE_TRANSFER,
+    ArmCaseClass::DATA_PROCESSING,   ArmCaseClass::MULTIPLY,       ArmCaseClass::SINGLE_TRANSFER,
     ArmCaseClass::HALFWORD_TRANSFER, ArmCaseClass::BLOCK_TRANSFER, ArmCaseClass::SWAP,
-    ArmCaseClass::PSR_FLAGS,       ArmCaseClass::PSR_MODES,      ArmCaseClass::CONDITIONAL,
+    ArmCaseClass::PSR_FLAGS,         ArmCaseClass::PSR_MODES,      ArmCaseClass::CONDITIONAL,
 };
 
 const char* arm_case_class_name(ArmCaseClass case_class);

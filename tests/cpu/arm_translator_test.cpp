@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
@@ -50,11 +50,11 @@ void vector_irq_to(std::uint32_t handler) { write_bios_words(0x18, {0xE59FF000, 
 
 TEST_F(ArmTranslatorTest, StraightLineArithmeticReachesTheStop) {
   GuestState out = run(ROM, {
-      0xE3A00005,  // mov r0, #5
-      0xE2801003,  // add r1, r0, #3
-      0xE0412000,  // sub r2, r1, r0
-      0xE1A03102,  // mov r3, r2, lsl #2
-  });
+                                0xE3A00005,  // mov r0, #5
+                                0xE2801003,  // add r1, r0, #3
+                                0xE0412000,  // sub r2, r1, r0
+                                0xE1A03102,  // mov r3, r2, lsl #2
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 5u);
   EXPECT_EQ(out.r[1], 8u);
@@ -65,12 +65,14 @@ TEST_F(ArmTranslatorTest, StraightLineArithmeticReachesTheStop) {
 
 TEST_F(ArmTranslatorTest, CountdownLoopRunsThroughTheBudgetExits) {
   initial[0] = 10000;
-  GuestState out = run(IWRAM + 0x400, {
-      0xE2400001,  // loop: sub r0, r0, #1
-      0xE2811002,  //       add r1, r1, #2
-      0xE3500000,  //       cmp r0, #0
-      0x1AFFFFFB,  //       bne loop
-  }, SYSTEM_MODE);
+  GuestState out = run(IWRAM + 0x400,
+                       {
+                           0xE2400001,  // loop: sub r0, r0, #1
+                           0xE2811002,  //       add r1, r1, #2
+                           0xE3500000,  //       cmp r0, #0
+                           0x1AFFFFFB,  //       bne loop
+                       },
+                       SYSTEM_MODE);
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 0u);
   EXPECT_EQ(out.r[1], 20000u);
@@ -81,12 +83,12 @@ TEST_F(ArmTranslatorTest, FlagsFollowTheArchitectureThroughMrs) {
   struct Case {
     std::uint32_t a, b, opcode, flags;
   } cases[] = {
-      {0x7FFFFFFF, 1, 0xE0902001, N | V},          // adds r2, r0, r1
-      {0xFFFFFFFF, 1, 0xE0902001, Z | C},          // adds: carry out, zero
-      {0, 1, 0xE0502001, N},                       // subs 0 - 1: borrow clears C
-      {5, 5, 0xE0502001, Z | C},                   // subs equal
-      {0x80000000, 1, 0xE0502001, C | V},          // subs: signed overflow
-      {0x80000000, 0, 0xE1B02080, Z | C},          // movs r2, r0, lsl #1: carry from bit 31
+      {0x7FFFFFFF, 1, 0xE0902001, N | V},  // adds r2, r0, r1
+      {0xFFFFFFFF, 1, 0xE0902001, Z | C},  // adds: carry out, zero
+      {0, 1, 0xE0502001, N},               // subs 0 - 1: borrow clears C
+      {5, 5, 0xE0502001, Z | C},           // subs equal
+      {0x80000000, 1, 0xE0502001, C | V},  // subs: signed overflow
+      {0x80000000, 0, 0xE1B02080, Z | C},  // movs r2, r0, lsl #1: carry from bit 31
   };
   for (const Case& c : cases) {
     reset_guest_machine();
@@ -104,11 +106,13 @@ TEST_F(ArmTranslatorTest, FlagsFollowTheArchitectureThroughMrs) {
 TEST_F(ArmTranslatorTest, SlowPathLoadsAndStoresKeepEveryFlag) {
   initial[0] = 0x04000200;  // I/O: always the slow path for stores
   initial[1] = 0x05000000;  // palette: the slow path for loads
-  GuestState out = run(ROM, {
-      0xE5800000,  // str r0, [r0]
-      0xE1D120B0,  // ldrh r2, [r1]
-      0xE10F3000,  // mrs r3, cpsr
-  }, SYSTEM_MODE | N | Z | C | V);
+  GuestState out = run(ROM,
+                       {
+                           0xE5800000,  // str r0, [r0]
+                           0xE1D120B0,  // ldrh r2, [r1]
+                           0xE10F3000,  // mrs r3, cpsr
+                       },
+                       SYSTEM_MODE | N | Z | C | V);
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[3] & 0xF0000000, N | Z | C | V);
   reset_guest_machine();
@@ -122,11 +126,11 @@ TEST_F(ArmTranslatorTest, LoadsAndStoresReachWorkRam) {
   initial[0] = IWRAM + 0x100;
   initial[1] = 0xCAFEBABE;
   GuestState out = run(ROM, {
-      0xE5801004,  // str r1, [r0, #4]
-      0xE5902004,  // ldr r2, [r0, #4]
-      0xE5D03005,  // ldrb r3, [r0, #5]
-      0xE4904004,  // ldr r4, [r0], #4
-  });
+                                0xE5801004,  // str r1, [r0, #4]
+                                0xE5902004,  // ldr r2, [r0, #4]
+                                0xE5D03005,  // ldrb r3, [r0, #5]
+                                0xE4904004,  // ldr r4, [r0], #4
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(read_guest_word(IWRAM + 0x104), 0xCAFEBABEu);
   EXPECT_EQ(out.r[2], 0xCAFEBABEu);
@@ -136,12 +140,12 @@ TEST_F(ArmTranslatorTest, LoadsAndStoresReachWorkRam) {
 
 TEST_F(ArmTranslatorTest, CallAndReturnThroughTheLinkRegister) {
   GuestState out = run(ROM, {
-      0xEB000001,  // bl sub
-      0xE2800001,  // add r0, r0, #1
-      0xEA000001,  // b end
-      0xE3A0000A,  // sub: mov r0, #10
-      0xE12FFF1E,  // bx lr
-  });
+                                0xEB000001,  // bl sub
+                                0xE2800001,  // add r0, r0, #1
+                                0xEA000001,  // b end
+                                0xE3A0000A,  // sub: mov r0, #10
+                                0xE12FFF1E,  // bx lr
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 11u);
   EXPECT_EQ(out.r[14], ROM + 4);
@@ -149,12 +153,13 @@ TEST_F(ArmTranslatorTest, CallAndReturnThroughTheLinkRegister) {
 
 TEST_F(ArmTranslatorTest, AFlagSettingConditionalInstructionGetsItsOwnTestAndSoDoesTheNext) {
   initial[0] = 1;
-  GuestState out = run(ROM, {
-      0xE3500001,  // cmp r0, #1          Z set
-      0x02501002,  // subeqs r1, r0, #2   runs: -1, Z clear
-      0x02822005,  // addeq r2, r2, #5    must see the new Z and be skipped
-      0x12833007,  // addne r3, r3, #7    runs
-  });
+  GuestState out =
+      run(ROM, {
+                   0xE3500001,  // cmp r0, #1          Z set
+                   0x02501002,  // subeqs r1, r0, #2   runs: -1, Z clear
+                   0x02822005,  // addeq r2, r2, #5    must see the new Z and be skipped
+                   0x12833007,  // addne r3, r3, #7    runs
+               });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[1], 0xFFFFFFFFu);
   EXPECT_EQ(out.r[2], 0u);
@@ -191,12 +196,14 @@ TEST_F(ArmTranslatorTest, StoreOverTranslatedCodeFlushesAndResumesAtTheNextInstr
   initial[0] = IWRAM + 0x40C;
   initial[1] = 0xE3A02007;  // mov r2, #7
   unsigned flushes = caches.ram_flush_count;
-  GuestState out = run(IWRAM + 0x400, {
-      0xE5801000,  // str r1, [r0]
-      0xE2833001,  // add r3, r3, #1     runs once: execution resumes here, not before
-      NOP,
-      0xE3A02001,  // mov r2, #1          overwritten before it runs
-  });
+  GuestState out =
+      run(IWRAM + 0x400,
+          {
+              0xE5801000,  // str r1, [r0]
+              0xE2833001,  // add r3, r3, #1     runs once: execution resumes here, not before
+              NOP,
+              0xE3A02001,  // mov r2, #1          overwritten before it runs
+          });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[2], 7u);
   EXPECT_EQ(out.r[3], 1u);
@@ -207,12 +214,12 @@ TEST_F(ArmTranslatorTest, BlockStoresOverTranslatedCodeLeaveTheTranslationInPlac
   initial[0] = IWRAM + 0x40C;
   initial[1] = 0xE3A02007;  // mov r2, #7
   unsigned flushes = caches.ram_flush_count;
-  GuestState out = run(IWRAM + 0x400, {
-      0xE8800002,  // stmia r0, {r1}
-      NOP,
-      NOP,
-      0xE3A02001,  // mov r2, #1          still runs as translated
-  });
+  GuestState out =
+      run(IWRAM + 0x400, {
+                             0xE8800002,  // stmia r0, {r1}
+                             NOP, NOP,
+                             0xE3A02001,  // mov r2, #1          still runs as translated
+                         });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[2], 1u);
   EXPECT_EQ(read_guest_word(IWRAM + 0x40C), 0xE3A02007u);
@@ -282,7 +289,7 @@ TEST_F(ArmTranslatorTest, CompareIntoPcCopiesTheSpsrIntoTheCpsr) {
 TEST_F(ArmTranslatorTest, AnEmptyRegisterListLoadsPcAndMovesTheBaseBy64) {
   write_guest_words(IWRAM + 0x100, {ROM + 0x20});
   write_guest_words(ROM + 0x20, {0xE3A05007});  // mov r5, #7
-  write_guest_words(ROM, {0xE8B00000});          // ldmia r0!, {}
+  write_guest_words(ROM, {0xE8B00000});         // ldmia r0!, {}
   GuestState out{};
   GuestState start{};
   start.r[0] = IWRAM + 0x100;
@@ -344,7 +351,7 @@ TEST_F(ArmTranslatorTest, MsrClearingIWithAPendingInterruptEntersTheHandlerAtOnc
   machine.io_regs[IO_IF] = 1;
   std::uint32_t handler = ROM + 0x100;
   vector_irq_to(handler);
-  write_guest_words(handler, {0xE3A07055});  // mov r7, #0x55
+  write_guest_words(handler, {0xE3A07055});          // mov r7, #0x55
   write_guest_words(ROM, {0xE321F01F, 0xE3A06001});  // msr cpsr_c, #0x1F; mov r6, #1
   GuestState start{};
   start.r[15] = ROM;

@@ -104,7 +104,9 @@ std::string assertion_text;
 void keep_debug_text(const char* text) { debug_text += text; }
 void keep_assertion_text(const char* text) { assertion_text += text; }
 
-BlockAddress start_of(int region) { return reinterpret_cast<BlockAddress>(code_area_start(region)); }
+BlockAddress start_of(int region) {
+  return reinterpret_cast<BlockAddress>(code_area_start(region));
+}
 
 // A ROM block's code follows its 16-byte node, which the lookup places 8-byte aligned.
 constexpr BlockAddress ROM_NODE_BYTES = 16;
@@ -173,14 +175,13 @@ TEST_P(FirstLookupTest, TranslatesIntoItsRegionAtTheWritePointerThenHits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Regions, FirstLookupTest,
-    ::testing::Values(FirstLookupCase{"ArmIwram", 0x03000100, false, CODE_REGION_RAM, 1, 0},
-                      FirstLookupCase{"ThumbEwram", 0x02012342, true, CODE_REGION_RAM, 1, 0},
-                      FirstLookupCase{"ArmBios", 0x00000008, false, CODE_REGION_BIOS, 0, 0},
-                      FirstLookupCase{"ThumbBios", 0x00000102, true, CODE_REGION_BIOS, 0, 0},
-                      FirstLookupCase{"ArmRom", 0x08000000, false, CODE_REGION_ROM, 0,
-                                      ROM_NODE_BYTES},
-                      FirstLookupCase{"ThumbRomMirror", 0x0D000012, true, CODE_REGION_ROM, 0,
-                                      ROM_NODE_BYTES}),
+    ::testing::Values(
+        FirstLookupCase{"ArmIwram", 0x03000100, false, CODE_REGION_RAM, 1, 0},
+        FirstLookupCase{"ThumbEwram", 0x02012342, true, CODE_REGION_RAM, 1, 0},
+        FirstLookupCase{"ArmBios", 0x00000008, false, CODE_REGION_BIOS, 0, 0},
+        FirstLookupCase{"ThumbBios", 0x00000102, true, CODE_REGION_BIOS, 0, 0},
+        FirstLookupCase{"ArmRom", 0x08000000, false, CODE_REGION_ROM, 0, ROM_NODE_BYTES},
+        FirstLookupCase{"ThumbRomMirror", 0x0D000012, true, CODE_REGION_ROM, 0, ROM_NODE_BYTES}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(BlockLookupTest, RamBlocksAreNumberedFrom257AndTaggedWhereTheyStart) {
@@ -563,8 +564,7 @@ struct ChainCase {
   std::uint32_t step;
 };
 
-class EndlessChainTest : public BlockLookupTest,
-                         public ::testing::WithParamInterface<ChainCase> {};
+class EndlessChainTest : public BlockLookupTest, public ::testing::WithParamInterface<ChainCase> {};
 
 // Every block links the next one and is about 100 KB long, so the cache fills a few levels
 // deep and no try with links can fit it. The first try and two restarts fill it; the fourth try
@@ -625,7 +625,7 @@ std::uint32_t bucket_by_hand(std::uint32_t address) {
 TEST(RomBucketTest, MultipliesByTheGoldenRatioConstantAndKeepsTheTop16Bits) {
   EXPECT_EQ(rom_bucket(0), 0u);
   EXPECT_EQ(rom_bucket(1), 0x9E37u);
-  EXPECT_EQ(rom_bucket(2), 0x3C6Eu);            // 0x13C6EF362 mod 2^32
+  EXPECT_EQ(rom_bucket(2), 0x3C6Eu);           // 0x13C6EF362 mod 2^32
   EXPECT_EQ(rom_bucket(0x08000000), 0x8800u);  // 0x11 << 27: only the low 5 bits survive
   for (std::uint32_t address = 0x08000000; address < 0x08001000; address += 4) {
     ASSERT_EQ(rom_bucket(address), bucket_by_hand(address));

@@ -98,7 +98,7 @@ class CaseBuilder : public CaseRandom {
   std::uint32_t touched = 0;  // starting values already relied on
   std::uint32_t known = 0;    // registers whose current value `values` holds
   std::uint32_t values[16] = {};
-  std::uint32_t bases = 0;    // registers holding an address later accesses may still use
+  std::uint32_t bases = 0;  // registers holding an address later accesses may still use
 
  protected:
   // An attempt at one instruction may claim registers before it finds its choices unusable;

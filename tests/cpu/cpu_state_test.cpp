@@ -49,7 +49,7 @@ struct ModeBitsCase {
 };
 
 constexpr ModeBitsCase defined_modes[] = {
-    {0x10, MODE_USER_SYSTEM}, {0x1F, MODE_USER_SYSTEM}, {0x12, MODE_IRQ},      {0x11, MODE_FIQ},
+    {0x10, MODE_USER_SYSTEM}, {0x1F, MODE_USER_SYSTEM}, {0x12, MODE_IRQ},       {0x11, MODE_FIQ},
     {0x13, MODE_SUPERVISOR},  {0x17, MODE_ABORT},       {0x1B, MODE_UNDEFINED},
 };
 

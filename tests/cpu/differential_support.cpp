@@ -66,7 +66,8 @@ std::vector<std::uint8_t> bytes_of(const std::vector<std::uint16_t>& halfwords) 
 std::vector<std::uint8_t> bytes_of(const std::vector<std::uint32_t>& words) {
   std::vector<std::uint8_t> bytes(words.size() * 4);
   for (std::size_t i = 0; i < words.size(); ++i) {
-    for (unsigned b = 0; b < 4; ++b) bytes[4 * i + b] = static_cast<std::uint8_t>(words[i] >> (8 * b));
+    for (unsigned b = 0; b < 4; ++b)
+      bytes[4 * i + b] = static_cast<std::uint8_t>(words[i] >> (8 * b));
   }
   return bytes;
 }

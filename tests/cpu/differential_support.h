@@ -47,7 +47,7 @@ struct CaseImage {
   // The branch-to-self the driver plants at the stop address; Unicorn has no driver, so it is
   // placed right after the code there.
   std::vector<std::uint8_t> stop;
-  std::vector<Piece> others;  // far code, the literal pool
+  std::vector<Piece> others;                                // far code, the literal pool
   const std::vector<std::uint8_t>* window_bytes = nullptr;  // the starting DATA_WINDOWS
   std::uint32_t r[16] = {};
   std::uint32_t cpsr = 0;

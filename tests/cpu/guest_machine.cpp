@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "core/cartridge.h"
-#include "core/memory.h"
+#include "core/cartridge/cartridge.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/arm_translate.h"
 #include "cpu/code_memory.h"

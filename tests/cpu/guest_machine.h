@@ -12,9 +12,9 @@ struct GuestState {
 };
 
 enum class RunResult {
-  STOPPED,     // reached the stop address
-  BAD_JUMP,    // jumped somewhere no code can run from
-  OUT_OF_TIME, // the cycle allowance ran out first
+  STOPPED,      // reached the stop address
+  BAD_JUMP,     // jumped somewhere no code can run from
+  OUT_OF_TIME,  // the cycle allowance ran out first
 };
 
 // A fresh machine: memory map reset, all translation caches flushed, a 1 MB cartridge of zeros.

@@ -5,8 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "core/io_registers.h"
-#include "core/memory.h"
+#include "core/io/io_registers.h"
+#include "core/io/keypad.h"
+#include "core/memory/memory.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 

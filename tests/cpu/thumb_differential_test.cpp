@@ -113,8 +113,8 @@ std::string title(ThumbCaseClass case_class) {
 std::string report(ThumbCaseClass case_class, const DiffSettings& s, std::uint64_t index,
                    const ThumbCase& c, const std::string& diff) {
   return report(title(case_class),
-                "ThumbFormats/*/" + class_filter_name(thumb_case_class_name(case_class)), s,
-                index, image_of(c), listing(c), diff);
+                "ThumbFormats/*/" + class_filter_name(thumb_case_class_name(case_class)), s, index,
+                image_of(c), listing(c), diff);
 }
 
 // ---- The random classes ----------------------------------------------------------------------
@@ -130,8 +130,7 @@ TEST_P(ThumbDifferentialTest, TranslatorMatchesTheReference) {
   run_cases(s, title(case_class), [&](std::uint64_t index) {
     const ThumbCase c = generate_thumb_case(case_class, s.seed, index);
     const CaseImage image = image_of(c);
-    const std::string diff =
-        differences(image, reference.run(image), run_on_translator(image));
+    const std::string diff = differences(image, reference.run(image), run_on_translator(image));
     return diff.empty() ? diff : report(case_class, s, index, c, diff);
   });
 }
@@ -180,7 +179,8 @@ void append_thumb(ThumbCase& c, std::vector<std::uint16_t> halfwords) {
 }
 
 std::string directed_difference(const ThumbCase& c, std::uint64_t cycles = CASE_CYCLES) {
-  return directed_difference(image_of(c), [&] { return listing(c); }, cycles);
+  return directed_difference(
+      image_of(c), [&] { return listing(c); }, cycles);
 }
 
 void expect_same_as_reference(const ThumbCase& c, std::uint64_t cycles = CASE_CYCLES) {
@@ -192,12 +192,14 @@ TEST(ThumbDirectedTest, ConditionalBranchesFollowEveryConditionAndFlagCombinatio
   int failures = 0;
   for (unsigned cond = 0; cond < 14; ++cond) {
     for (unsigned flags = 0; flags < 16 && failures < MAX_REPORTED_FAILURES; ++flags) {
-      ThumbCase c = directed_case({
-          static_cast<std::uint16_t>(0xD001 | cond << 8),  // 0: b<cond> 6
-          0x2001,                                          // 2: movs r0, #1 (flags change)
-          0xE000,                                          // 4: b 8 (the stop)
-          0x4651,                                          // 6: mov r1, r10
-      }, flags << 28 | SYSTEM_THUMB);
+      ThumbCase c = directed_case(
+          {
+              static_cast<std::uint16_t>(0xD001 | cond << 8),  // 0: b<cond> 6
+              0x2001,                                          // 2: movs r0, #1 (flags change)
+              0xE000,                                          // 4: b 8 (the stop)
+              0x4651,                                          // 6: mov r1, r10
+          },
+          flags << 28 | SYSTEM_THUMB);
       const std::string diff = directed_difference(c);
       if (!diff.empty()) {
         ++failures;
@@ -218,20 +220,20 @@ TEST(ThumbDirectedTest, CountdownLoopRunsToTheEnd) {
 TEST(ThumbDirectedTest, ArmToThumbAndBackKeepsEveryRegisterAndFlag) {
   ThumbCase c = directed_case({}, SYSTEM_ARM | 0x60000000);
   append_arm(c, {
-      0xE28F0001,  // 00: add r0, pc, #1: Thumb code at 0x08
-      0xE12FFF10,  // 04: bx r0
-  });
+                    0xE28F0001,  // 00: add r0, pc, #1: Thumb code at 0x08
+                    0xE12FFF10,  // 04: bx r0
+                });
   append_thumb(c, {
-      0x1C4A,  // 08: adds r2, r1, #1
-      0x4643,  // 0a: mov r3, r8
-      0x4778,  // 0c: bx pc: ARM at 0x10
-      0x2701,  // 0e: (never reached) movs r7, #1
-  });
+                      0x1C4A,  // 08: adds r2, r1, #1
+                      0x4643,  // 0a: mov r3, r8
+                      0x4778,  // 0c: bx pc: ARM at 0x10
+                      0x2701,  // 0e: (never reached) movs r7, #1
+                  });
   c.code.roles.back() = HalfwordRole::SKIPPED;
   append_arm(c, {
-      0xE0924003,  // 10: adds r4, r2, r3
-      0xE10F5000,  // 14: mrs r5, cpsr
-  });
+                    0xE0924003,  // 10: adds r4, r2, r3
+                    0xE10F5000,  // 14: mrs r5, cpsr
+                });
   expect_same_as_reference(c);
 }
 
@@ -244,13 +246,13 @@ TEST(ThumbDirectedTest, ThumbToArmAndBackThroughHighRegisters) {
   });
   c.code.roles[3] = HalfwordRole::SKIPPED;
   append_arm(c, {
-      0xE28FB001,  // 08: add r11, pc, #1: Thumb code at 0x10
-      0xE12FFF1B,  // 0c: bx r11
-  });
+                    0xE28FB001,  // 08: add r11, pc, #1: Thumb code at 0x10
+                    0xE12FFF1B,  // 0c: bx r11
+                });
   append_thumb(c, {
-      0x465E,  // 10: mov r6, r11
-      0x3601,  // 12: adds r6, #1
-  });
+                      0x465E,  // 10: mov r6, r11
+                      0x3601,  // 12: adds r6, #1
+                  });
   expect_same_as_reference(c);
 }
 

@@ -116,8 +116,7 @@ class Builder : public CaseBuilder<ThumbCase> {
       const std::uint32_t offset = label_address(f.label) - (address + 4);
       if (f.kind == LONG) {
         code.halfwords[f.index] = static_cast<std::uint16_t>(0xF000 | ((offset >> 12) & 0x7FF));
-        code.halfwords[f.index + 1] =
-            static_cast<std::uint16_t>(0xF800 | ((offset >> 1) & 0x7FF));
+        code.halfwords[f.index + 1] = static_cast<std::uint16_t>(0xF800 | ((offset >> 1) & 0x7FF));
       } else if (f.kind == COND_AL) {
         code.halfwords[f.index] = static_cast<std::uint16_t>(0xE000 | ((offset >> 1) & 0x7FF));
       } else {
@@ -197,8 +196,8 @@ void emit_add_subtract(Builder& b, std::uint32_t reserved) {
   const unsigned rs = b.low_register(0);
   const unsigned operand = immediate ? (b.chance(20) ? 0 : b.below(8)) : b.low_register(0);
   const unsigned rd = b.low_register(reserved);
-  b.emit(static_cast<std::uint16_t>(0x1800 | (immediate ? 1u << 10 : 0) |
-                                    (subtract ? 1u << 9 : 0) | operand << 6 | rs << 3 | rd),
+  b.emit(static_cast<std::uint16_t>(0x1800 | (immediate ? 1u << 10 : 0) | (subtract ? 1u << 9 : 0) |
+                                    operand << 6 | rs << 3 | rd),
          bit(rs) | (immediate ? 0 : bit(operand)), bit(rd));
   b.carry_meaningless = false;
 }
@@ -244,13 +243,13 @@ void emit_alu(Builder& b, std::uint32_t reserved, bool multiply) {
 void emit_high_register(Builder& b, std::uint32_t reserved, bool pc_operands) {
   for (;;) {
     const unsigned op = b.below(3);
-    const unsigned rd = op == 1 ? (pc_operands && b.chance(5) ? PC : b.any_register(0))
-                                : b.any_register(reserved);
+    const unsigned rd =
+        op == 1 ? (pc_operands && b.chance(5) ? PC : b.any_register(0)) : b.any_register(reserved);
     const unsigned rm = pc_operands && b.chance(8) ? PC : b.any_register(0);
     if (rd == NO_REGISTER || (rd < 8 && rm < 8)) continue;
     const std::uint32_t reads = ((op == 2 ? 0 : bit(rd)) | bit(rm)) & GENERAL_REGISTERS;
-    b.emit(static_cast<std::uint16_t>(0x4400 | op << 8 | (rd & 8) << 4 | rm << 3 | (rd & 7)),
-           reads, op == 1 ? 0 : bit(rd));
+    b.emit(static_cast<std::uint16_t>(0x4400 | op << 8 | (rd & 8) << 4 | rm << 3 | (rd & 7)), reads,
+           op == 1 ? 0 : bit(rd));
     if (op == 1) b.carry_meaningless = false;
     return;
   }
@@ -326,7 +325,9 @@ bool emit_register_offset(Builder& b) {
   const Builder::Bookmark start = b.bookmark();
   for (int attempt = 0; attempt < MAX_ATTEMPTS; b.restore(start), ++attempt) {
     const unsigned kind = b.below(8);  // STR STRB LDR LDRB STRH LDSB LDRH LDSH
-    const std::uint32_t size = kind == 0 || kind == 2 ? 4 : (kind == 1 || kind == 3 || kind == 5) ? 1 : 2;
+    const std::uint32_t size = kind == 0 || kind == 2                  ? 4
+                               : (kind == 1 || kind == 3 || kind == 5) ? 1
+                                                                       : 2;
     const bool load = kind == 2 || kind == 3 || kind >= 5;
     const std::uint32_t target = window_address(b, size) + (b.below(0x400) & ~(size - 1));
 
@@ -371,8 +372,8 @@ bool emit_register_offset(Builder& b) {
     if (!size_alignment_fits(address, size)) continue;
     const unsigned rd = load ? load_destination(b, bit(rb) | bit(ro)) : b.low_register(0);
     if (rd == NO_REGISTER) continue;
-    const std::uint32_t opcode = kind < 4 ? 0x5000u | (load ? 1u << 11 : 0) | (kind & 1) << 10
-                                          : 0x5200u | (kind - 4) << 10;
+    const std::uint32_t opcode =
+        kind < 4 ? 0x5000u | (load ? 1u << 11 : 0) | (kind & 1) << 10 : 0x5200u | (kind - 4) << 10;
     b.emit(static_cast<std::uint16_t>(opcode | ro << 6 | rb << 3 | rd),
            bit(rb) | bit(ro) | (load ? 0 : bit(rd)), load ? bit(rd) : 0);
     if (!load) record_store(b, address, size);
@@ -416,8 +417,8 @@ bool emit_immediate_offset(Builder& b) {
 // PC-relative loads read the literal pool: pool word `index` is this many words past the
 // instruction's word-aligned PC.
 std::uint32_t literal_words(Builder& b, std::size_t index) {
-  return (b.c.literal_address() + 4 * static_cast<std::uint32_t>(index) -
-          ((b.here() + 4) & ~3u)) / 4;
+  return (b.c.literal_address() + 4 * static_cast<std::uint32_t>(index) - ((b.here() + 4) & ~3u)) /
+         4;
 }
 
 // A literal pool word: a new one, or one an earlier load already used.
@@ -906,8 +907,8 @@ void emit_subroutine(Builder& b, unsigned label, unsigned callee) {
 std::uint32_t far_code_address(Builder& b, std::uint32_t code) {
   const std::uint32_t region = code >> 24;
   if (region == 0x03) return 0x03006000 + 0x100 * b.below(16);
-  if (region == 0x02) return b.chance(50) ? 0x02008000 + 0x100 * b.below(0x100)
-                                          : 0x02030000 + 0x100 * b.below(0x100);
+  if (region == 0x02)
+    return b.chance(50) ? 0x02008000 + 0x100 * b.below(0x100) : 0x02030000 + 0x100 * b.below(0x100);
   // Forward or backward across the cartridge, more than a B can reach.
   if ((code & 0x00080000) != 0) return ROM_CODE_ADDRESS + 0x1000 * (5 + b.below(0x70));
   return ROM_CODE_ADDRESS + 0x10000 + 0x1000 * b.below(0x70);
@@ -1011,11 +1012,13 @@ void arm_to_thumb(Builder& b) {
     const std::uint32_t target = at + 8 + 4 * skip;
     b.emit_arm(0xE28F0000u | rx << 12 | (target - (at + 8) + 1), 0, bit(rx));  // add rx, pc, #k
     b.emit_arm(0xE12FFF10u | rx, bit(rx), 0);                                  // bx rx
-    for (unsigned i = 0; i < skip; ++i) b.emit_arm(0xE3A00000u | b.below(8) << 12 | b.below(256), 0, 0);
+    for (unsigned i = 0; i < skip; ++i)
+      b.emit_arm(0xE3A00000u | b.below(8) << 12 | b.below(256), 0, 0);
   } else {
     const std::uint32_t target = at + 8;
     b.c.literals.push_back(target | 1);
-    const std::uint32_t pool = b.c.literal_address() + 4 * static_cast<std::uint32_t>(b.c.literals.size() - 1);
+    const std::uint32_t pool =
+        b.c.literal_address() + 4 * static_cast<std::uint32_t>(b.c.literals.size() - 1);
     b.emit_arm(0xE59F0000u | rx << 12 | (pool - (at + 8)), 0, bit(rx));  // ldr rx, [pc, #k]
     b.emit_arm(0xE12FFF10u | rx, bit(rx), 0);
   }
@@ -1229,8 +1232,7 @@ std::string disassemble_thumb(std::uint16_t h, std::uint32_t address, std::uint1
           case 0: return format("add %s, %s", register_names[hd], register_names[hm]);
           case 1: return format("cmp %s, %s", register_names[hd], register_names[hm]);
           case 2: return format("mov %s, %s", register_names[hd], register_names[hm]);
-          default:
-            return format("%s %s", (h & 0x80) != 0 ? "blx" : "bx", register_names[hm]);
+          default: return format("%s %s", (h & 0x80) != 0 ? "blx" : "bx", register_names[hm]);
         }
       }
       if ((h & 0xF800) == 0x4800) {
@@ -1239,8 +1241,8 @@ std::string disassemble_thumb(std::uint16_t h, std::uint32_t address, std::uint1
                       target);
       }
       {
-        static const char* const names[8] = {"str",  "strh", "strb", "ldsb",
-                                             "ldr",  "ldrh", "ldrb", "ldsh"};
+        static const char* const names[8] = {"str", "strh", "strb", "ldsb",
+                                             "ldr", "ldrh", "ldrb", "ldsh"};
         return format("%s %s, [%s, %s]", names[(h >> 9) & 7], d, s, register_names[(h >> 6) & 7]);
       }
     case 3: {
@@ -1280,8 +1282,9 @@ std::string disassemble_thumb(std::uint16_t h, std::uint32_t address, std::uint1
       }
       if ((h & 0xFF00) == 0xDF00) return format("swi 0x%02x", h & 0xFFu);
       if ((h & 0xFF00) == 0xDE00) break;
-      return format("b%s 0x%08x", condition_names[(h >> 8) & 15],
-                    address + 4 + static_cast<std::uint32_t>(static_cast<std::int8_t>(h & 0xFF) * 2));
+      return format(
+          "b%s 0x%08x", condition_names[(h >> 8) & 15],
+          address + 4 + static_cast<std::uint32_t>(static_cast<std::int8_t>(h & 0xFF) * 2));
     default:
       if ((h & 0xF800) == 0xE000) {
         const std::int32_t offset = static_cast<std::int32_t>((h & 0x7FFu) << 21) >> 20;

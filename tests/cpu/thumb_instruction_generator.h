@@ -50,14 +50,22 @@ enum class ThumbCaseClass {
 };
 
 inline constexpr ThumbCaseClass ALL_THUMB_CASE_CLASSES[] = {
-    ThumbCaseClass::SHIFT_IMMEDIATE,    ThumbCaseClass::ADD_SUBTRACT,
-    ThumbCaseClass::IMMEDIATE,          ThumbCaseClass::ALU,
-    ThumbCaseClass::HIGH_REGISTER,      ThumbCaseClass::PC_RELATIVE_LOAD,
-    ThumbCaseClass::REGISTER_OFFSET,    ThumbCaseClass::IMMEDIATE_OFFSET,
-    ThumbCaseClass::SP_RELATIVE,        ThumbCaseClass::LOAD_ADDRESS,
-    ThumbCaseClass::PUSH_POP,           ThumbCaseClass::MULTIPLE_TRANSFER,
-    ThumbCaseClass::CONDITIONAL_BRANCH, ThumbCaseClass::BRANCH,
-    ThumbCaseClass::LONG_BRANCH,        ThumbCaseClass::INTERWORKING,
+    ThumbCaseClass::SHIFT_IMMEDIATE,
+    ThumbCaseClass::ADD_SUBTRACT,
+    ThumbCaseClass::IMMEDIATE,
+    ThumbCaseClass::ALU,
+    ThumbCaseClass::HIGH_REGISTER,
+    ThumbCaseClass::PC_RELATIVE_LOAD,
+    ThumbCaseClass::REGISTER_OFFSET,
+    ThumbCaseClass::IMMEDIATE_OFFSET,
+    ThumbCaseClass::SP_RELATIVE,
+    ThumbCaseClass::LOAD_ADDRESS,
+    ThumbCaseClass::PUSH_POP,
+    ThumbCaseClass::MULTIPLE_TRANSFER,
+    ThumbCaseClass::CONDITIONAL_BRANCH,
+    ThumbCaseClass::BRANCH,
+    ThumbCaseClass::LONG_BRANCH,
+    ThumbCaseClass::INTERWORKING,
     ThumbCaseClass::MIXED,
 };
 
@@ -67,8 +75,8 @@ const char* thumb_case_class_name(ThumbCaseClass case_class);
 // of an interworking case sits, and some halfwords are placed only to show if they ever run.
 enum class HalfwordRole : std::uint8_t {
   THUMB,
-  SKIPPED,    // Thumb code that no path reaches
-  ARM_LOW,    // the low half of an ARM instruction, whose high half follows
+  SKIPPED,  // Thumb code that no path reaches
+  ARM_LOW,  // the low half of an ARM instruction, whose high half follows
   ARM_HIGH,
 };
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
@@ -47,9 +47,9 @@ class ThumbTranslatorTest : public ::testing::Test {
     set_scheduler_hook(raise_interrupt_once);
     initial[0] = 3000;
     GuestState out = run(IWRAM + 0x400, {
-        0x3801,  // loop: subs r0, #1
-        0xD1FD,  //       bne loop
-    });
+                                            0x3801,  // loop: subs r0, #1
+                                            0xD1FD,  //       bne loop
+                                        });
     set_scheduler_hook(nullptr);
     return out;
   }
@@ -88,11 +88,11 @@ TEST_F(ThumbTranslatorTest, AluOperationsAndMultiply) {
   initial[2] = 0xF0F0;
   initial[3] = 0x0FF0;
   GuestState out = run(ROM, {
-      0x4348,  // muls r0, r1       42
-      0x401A,  // ands r2, r3       0x00F0
-      0x424C,  // negs r4, r1       -7
-      0x43DD,  // mvns r5, r3
-  });
+                                0x4348,  // muls r0, r1       42
+                                0x401A,  // ands r2, r3       0x00F0
+                                0x424C,  // negs r4, r1       -7
+                                0x43DD,  // mvns r5, r3
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 42u);
   EXPECT_EQ(out.r[2], 0x00F0u);
@@ -120,13 +120,13 @@ TEST_F(ThumbTranslatorTest, AConditionalBranchDoesNotEndTheBlock) {
 
 TEST_F(ThumbTranslatorTest, LongBranchWithLinkCallsAndReturns) {
   GuestState out = run(ROM, {
-      0xF000, 0xF802,  // 0: bl 8
-      0x3001,          // 4: adds r0, #1
-      0xE002,          // 6: b 14 (the stop)
-      0x200A,          // 8: movs r0, #10
-      0x4770,          // 10: bx lr
-      0x46C0,          // 12: nop
-  });
+                                0xF000, 0xF802,  // 0: bl 8
+                                0x3001,          // 4: adds r0, #1
+                                0xE002,          // 6: b 14 (the stop)
+                                0x200A,          // 8: movs r0, #10
+                                0x4770,          // 10: bx lr
+                                0x46C0,          // 12: nop
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 11u);
   EXPECT_EQ(out.r[14], (ROM + 4) | 1);
@@ -150,12 +150,12 @@ TEST_F(ThumbTranslatorTest, ALongBranchSplitAcrossBlocksTakesItsTargetFromLr) {
 
 TEST_F(ThumbTranslatorTest, AddToPcJumpsButTheBlockGoesOn) {
   GuestState out = run(ROM, {
-      0x2002,  // 0: movs r0, #2
-      0x4487,  // 2: add pc, r0: to 2 + 4 + 2 = 8
-      0x2101,  // 4: movs r1, #1 (skipped)
-      0x2102,  // 6: movs r1, #2 (skipped)
-      0x2203,  // 8: movs r2, #3
-  });
+                                0x2002,  // 0: movs r0, #2
+                                0x4487,  // 2: add pc, r0: to 2 + 4 + 2 = 8
+                                0x2101,  // 4: movs r1, #1 (skipped)
+                                0x2102,  // 6: movs r1, #2 (skipped)
+                                0x2203,  // 8: movs r2, #3
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[1], 0u);
   EXPECT_EQ(out.r[2], 3u);
@@ -167,13 +167,13 @@ TEST_F(ThumbTranslatorTest, LoadsStoresPushAndPop) {
   initial[5] = 6;
   initial[7] = 0xABCD;
   GuestState out = run(ROM, {
-      0x6041,  // str r1, [r0, #4]
-      0x6842,  // ldr r2, [r0, #4]
-      0x7943,  // ldrb r3, [r0, #5]
-      0x5F44,  // ldsh r4, [r0, r5]: the halfword 0x1234 at +6
-      0xB480,  // push {r7}
-      0xBC40,  // pop {r6}
-  });
+                                0x6041,  // str r1, [r0, #4]
+                                0x6842,  // ldr r2, [r0, #4]
+                                0x7943,  // ldrb r3, [r0, #5]
+                                0x5F44,  // ldsh r4, [r0, r5]: the halfword 0x1234 at +6
+                                0xB480,  // push {r7}
+                                0xBC40,  // pop {r6}
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(read_guest_word(IWRAM + 0x204), 0x12345678u);
   EXPECT_EQ(out.r[2], 0x12345678u);
@@ -200,11 +200,11 @@ TEST_F(ThumbTranslatorTest, StoreIntoThumbCodeInRamResumesAtTheNextInstruction) 
   initial[1] = 0x2207;  // movs r2, #7
   unsigned flushes = caches.ram_flush_count;
   GuestState out = run(IWRAM + 0x400, {
-      0x8001,  // strh r1, [r0]
-      0x3301,  // adds r3, #1
-      0x46C0,  // nop
-      0x2201,  // movs r2, #1: overwritten before it runs
-  });
+                                          0x8001,  // strh r1, [r0]
+                                          0x3301,  // adds r3, #1
+                                          0x46C0,  // nop
+                                          0x2201,  // movs r2, #1: overwritten before it runs
+                                      });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[2], 7u);
   EXPECT_EQ(out.r[3], 1u);
@@ -213,15 +213,16 @@ TEST_F(ThumbTranslatorTest, StoreIntoThumbCodeInRamResumesAtTheNextInstruction) 
 
 TEST_F(ThumbTranslatorTest, BxCarriesEveryRegisterBetweenArmAndThumb) {
   write_guest_words(ROM, {
-      0xE28F0005,  // 0: add r0, pc, #5: Thumb code at 0x0C
-      0xE28F200C,  // 4: add r2, pc, #12: ARM code at 0x18
-      0xE12FFF10,  // 8: bx r0
-  });
-  write_guest_halfwords(ROM + 0x0C, {
-      0x2105,  // C: movs r1, #5
-      0x3401,  // E: adds r4, #1  (r4 is cached in Thumb state only)
-      0x4710,  // 10: bx r2
-  });
+                             0xE28F0005,  // 0: add r0, pc, #5: Thumb code at 0x0C
+                             0xE28F200C,  // 4: add r2, pc, #12: ARM code at 0x18
+                             0xE12FFF10,  // 8: bx r0
+                         });
+  write_guest_halfwords(ROM + 0x0C,
+                        {
+                            0x2105,  // C: movs r1, #5
+                            0x3401,  // E: adds r4, #1  (r4 is cached in Thumb state only)
+                            0x4710,  // 10: bx r2
+                        });
   write_guest_words(ROM + 0x18, {0xE2813001});  // 18: add r3, r1, #1
   GuestState start{};
   for (unsigned n = 0; n < 13; ++n) start.r[n] = 0x100 + n;
@@ -242,9 +243,9 @@ TEST_F(ThumbTranslatorTest, ABiosCallFromThumbReturnsToThumb) {
   initial[0] = 144;
   initial[6] = 0x66;
   GuestState out = run(ROM, {
-      0xDF08,  // swi 8: square root, in the BIOS
-      0x1C41,  // adds r1, r0, #1
-  });
+                                0xDF08,  // swi 8: square root, in the BIOS
+                                0x1C41,  // adds r1, r0, #1
+                            });
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_EQ(out.r[0], 12u);
   EXPECT_EQ(out.r[1], 13u);
@@ -256,7 +257,7 @@ TEST_F(ThumbTranslatorTest, ABiosCallFromThumbReturnsToThumb) {
 TEST_F(ThumbTranslatorTest, LdmiaWithAnEmptyListLoadsPcAndAdds64) {
   write_guest_words(IWRAM + 0x100, {ROM + 0x20});
   write_guest_halfwords(ROM + 0x20, {0x2507});  // movs r5, #7
-  write_guest_halfwords(ROM, {0xC800});          // ldmia r0!, {}
+  write_guest_halfwords(ROM, {0xC800});         // ldmia r0!, {}
   GuestState start{};
   start.r[0] = IWRAM + 0x100;
   start.r[15] = ROM;
@@ -273,12 +274,12 @@ TEST_F(ThumbTranslatorTest, AnInterruptInThumbCodeReturnsToIt) {
   // The handler marks r7, switches IME off so the request does not come straight back, and
   // returns to the interrupted instruction.
   write_guest_words(handler, {
-      0xE3A07055,  // mov r7, #0x55
-      0xE3A08301,  // mov r8, #0x04000000
-      0xE3A09000,  // mov r9, #0
-      0xE5889208,  // str r9, [r8, #0x208]
-      0xE25EF004,  // subs pc, lr, #4
-  });
+                                 0xE3A07055,  // mov r7, #0x55
+                                 0xE3A08301,  // mov r8, #0x04000000
+                                 0xE3A09000,  // mov r9, #0
+                                 0xE5889208,  // str r9, [r8, #0x208]
+                                 0xE25EF004,  // subs pc, lr, #4
+                             });
   GuestState out = run_countdown_interrupted_once();
   ASSERT_EQ(result, RunResult::STOPPED);
   EXPECT_TRUE(interrupt_raised);
@@ -291,12 +292,12 @@ TEST_F(ThumbTranslatorTest, AnInterruptThroughTheBiosCallsTheUserHandlerAndComes
   std::uint32_t handler = ROM + 0x100;
   write_guest_words(0x03007FFC, {handler});
   write_guest_words(handler, {
-      0xE3A07055,  // mov r7, #0x55
-      0xE3A02301,  // mov r2, #0x04000000
-      0xE3A03000,  // mov r3, #0
-      0xE5823208,  // str r3, [r2, #0x208]: IME off
-      0xE12FFF1E,  // bx lr: back into the BIOS
-  });
+                                 0xE3A07055,  // mov r7, #0x55
+                                 0xE3A02301,  // mov r2, #0x04000000
+                                 0xE3A03000,  // mov r3, #0
+                                 0xE5823208,  // str r3, [r2, #0x208]: IME off
+                                 0xE12FFF1E,  // bx lr: back into the BIOS
+                             });
   initial[2] = 0x22;
   initial[3] = 0x33;
   GuestState out = run_countdown_interrupted_once();

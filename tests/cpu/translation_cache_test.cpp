@@ -419,9 +419,9 @@ TEST_F(CacheTest, BlockStartAloneCoversItsFirstHalfword) {
 
 struct RamFlushCase {
   const char* name;
-  std::vector<GuestSpan> blocks;               // translated and tagged since the last flush
-  std::vector<std::uint32_t> inside_range;     // other tags inside the range: cleared
-  std::vector<std::uint32_t> outside_range;    // tags outside it: left alone
+  std::vector<GuestSpan> blocks;             // translated and tagged since the last flush
+  std::vector<std::uint32_t> inside_range;   // other tags inside the range: cleared
+  std::vector<std::uint32_t> outside_range;  // tags outside it: left alone
 };
 
 class RamFlushTest : public CacheTest, public ::testing::WithParamInterface<RamFlushCase> {};
@@ -457,7 +457,8 @@ TEST_P(RamFlushTest, NoTagSurvivesBetweenLowestStartAndHighestEnd) {
     bool planted_outside = std::find(survivors.begin(), survivors.end(), tag) != survivors.end();
     ASSERT_EQ(*tag, planted_outside ? PLANTED : TAG_NO_CODE)
         << "tag byte at storage offset "
-        << reinterpret_cast<std::uint8_t*>(tag) - reinterpret_cast<std::uint8_t*>(&machine.ewram[0]);
+        << reinterpret_cast<std::uint8_t*>(tag) -
+               reinterpret_cast<std::uint8_t*>(&machine.ewram[0]);
   }
 }
 

@@ -151,10 +151,17 @@ TEST(Config, ReadersOfOutOfRangeValues) {
     bool key_matches_itself;
   };
   const Case cases[] = {
-      {INT32_MIN, 1, 1, 1, 0, false}, {-1, 1, 1, 1, 0, false}, {0, 1, 1, 1, 0, true},
-      {1, 1, 1, 1, 1, true},          {2, 2, 2, 2, 2, true},   {3, 1, 3, 3, 3, true},
-      {4, 4, 4, 4, 4, true},          {5, 1, 1, 5, 5, true},   {255, 1, 1, 255, 255, true},
-      {256, 1, 1, 256, 256, false},   {INT32_MAX, 1, 1, INT32_MAX, INT32_MAX, false},
+      {INT32_MIN, 1, 1, 1, 0, false},
+      {-1, 1, 1, 1, 0, false},
+      {0, 1, 1, 1, 0, true},
+      {1, 1, 1, 1, 1, true},
+      {2, 2, 2, 2, 2, true},
+      {3, 1, 3, 3, 3, true},
+      {4, 4, 4, 4, 4, true},
+      {5, 1, 1, 5, 5, true},
+      {255, 1, 1, 255, 255, true},
+      {256, 1, 1, 256, 256, false},
+      {INT32_MAX, 1, 1, INT32_MAX, INT32_MAX, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
@@ -266,8 +273,7 @@ TEST(Config, FailuresKeepWhatWasThere) {
   EXPECT_NE(report.find("Write file " + path + " error: No space left on device\r\n"),
             std::string::npos)
       << report;
-  EXPECT_NE(report.find("assertion fail \"file.OpenFile(fn,\"wb+\")\" at file="),
-            std::string::npos)
+  EXPECT_NE(report.find("assertion fail \"file.OpenFile(fn,\"wb+\")\" at file="), std::string::npos)
       << report;
   EXPECT_EQ(std::string(dir.path()).size() > 0 && exists(path + ".tmp-" + std::to_string(getpid())),
             false);

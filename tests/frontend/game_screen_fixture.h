@@ -2,7 +2,7 @@
 // A headless device screen of 240 x 320 with a main window, a cleared console whose interrupts
 // only set IF, and the settings at their defaults: what the game screen's pieces run against.
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "cpu/cpu_state.h"
 #include "frontend/buttons.h"

@@ -14,20 +14,8 @@
 #include <vector>
 
 #include "app/audio_wav.h"
-#include "core/cartridge.h"
-#include "core/io_registers.h"
-#include "core/memory.h"
-#include "core/save_file.h"
-#include "core/scheduler.h"
-#include "core/sound.h"
-#include "core/sound_output.h"
+#include "core/sound/sound_output.h"
 #include "core/state.h"
-#include "cpu/arm_translate.h"
-#include "cpu/code_memory.h"
-#include "cpu/cpu_state.h"
-#include "cpu/kest_port.h"
-#include "cpu/runtime.h"
-#include "cpu/translation_settings.h"
 #include "frontend/buttons.h"
 #include "frontend/frame_pacer.h"
 #include "frontend/game_frame.h"
@@ -38,6 +26,9 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/styles.h"
 #include "platform/window_system.h"
+#include "core/io/io_image.h"
+#include "core/sound/sound_output.h"
+#include "session/session.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -45,38 +36,26 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 std::uint32_t frames_wanted = 0;
-void stop_after_enough_frames() {
-  if (machine.frames_done >= frames_wanted) request_emulation_stop();
+void stop_after_enough_frames(std::uint32_t frames_done) {
+  if (frames_done >= frames_wanted) session_request_stop();
 }
 
-// A game start in the order the front end's loader uses.
+// A game start through the session, as the program's own.
 void start_cartridge(const char* path) {
   static bool host_ready = false;
   if (!host_ready) {
-    ASSERT_TRUE(alloc_rom_buffer());
-    ASSERT_TRUE(open_code_memory());
-    if (!icache_is_open()) {
-      ASSERT_TRUE(icache_open());
-    }
-    install_translators();
+    SessionHooks hooks;
+    hooks.frame_ended = stop_after_enough_frames;
+    ASSERT_TRUE(session_open(hooks));
     host_ready = true;
   }
-  copy_bios_image();
-  reset_scheduler();
-  reset_translation_settings();
-  CartridgeError error{};
-  ASSERT_TRUE(load_cartridge(path, &error));
-  erase_backup_memory();
-  cpu_reset();
-  reset_memory_map();
-  reset_sound();
+  std::string error;
+  ASSERT_TRUE(session_start_game(path, "", error)) << error;
 }
 
 void run_frames(std::uint32_t frames) {
   frames_wanted = frames;
-  scheduler_host.frame_hook = stop_after_enough_frames;
-  run_translated(machine.cycle_budget);
-  scheduler_host.frame_hook = nullptr;
+  session_run();
 }
 
 std::vector<std::uint8_t> read_file(const std::string& path) {
@@ -116,7 +95,9 @@ TEST_F(SdlSoundTest, PlaysTheGeneratedBlocksInOrderAtTheConsolesSpeed) {
   start_cartridge(SOUND_TONES_ROM);
   std::string wav = dir.file("reference.wav");
   ASSERT_TRUE(open_wav_audio(wav));
+  open_sound_output(wav_audio_device());
   run_frames(120);
+  close_sound_output();
   ASSERT_TRUE(close_wav_audio());
   std::vector<std::uint8_t> reference = read_file(wav);
   ASSERT_GT(reference.size(), 44u + 40 * SOUND_BUFFER_BYTES);
@@ -278,8 +259,8 @@ TEST(GameScreen, RunningGameIsShownAndPaced) {
   ASSERT_EQ(OpenDisplay(), 1);
   ASSERT_EQ(PrepareGameDisplay(main), 1);
   FakeClock clock;
+  start_cartridge(SPRITES_ROM);  // opens the session first, which installs its own hooks
   install_game_frame_hook(&clock);
-  start_cartridge(SPRITES_ROM);
   run_frames(31);
   remove_game_frame_hook();
   int differing = 0;

@@ -33,12 +33,14 @@ TEST(Streams, OneInterfaceThreeStreams) {
     std::function<std::unique_ptr<CFileBase>()> make;
   };
   const Kind kinds[] = {
-      {"CMem", [] {
+      {"CMem",
+       [] {
          auto mem = std::make_unique<CMem>();
          mem->Malloc(4096);
          return std::unique_ptr<CFileBase>(std::move(mem));
        }},
-      {"CFile", [&dir] {
+      {"CFile",
+       [&dir] {
          auto file = std::make_unique<CFile>();
          file->OpenFile(dir.file("stream.bin").c_str(), "wb+");
          return std::unique_ptr<CFileBase>(std::move(file));

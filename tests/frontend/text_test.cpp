@@ -123,10 +123,16 @@ TEST(TextHelpers, DecimalConversionStopsAtTheFirstNonDigit) {
     const char* text;
     std::int32_t value;
   };
-  const Case cases[] = {{"3 ; fast", 3},  {"  -1", -1},          {"+42x", 42},
-                        {"", 0},          {"abc", 0},            {"- 5", 0},
-                        {"2147483647", 2147483647}, {"-2147483648", INT32_MIN},
-                        {"99999999999", INT32_MAX},  {"-99999999999", INT32_MIN}};
+  const Case cases[] = {{"3 ; fast", 3},
+                        {"  -1", -1},
+                        {"+42x", 42},
+                        {"", 0},
+                        {"abc", 0},
+                        {"- 5", 0},
+                        {"2147483647", 2147483647},
+                        {"-2147483648", INT32_MIN},
+                        {"99999999999", INT32_MAX},
+                        {"-99999999999", INT32_MIN}};
   for (const Case& c : cases) EXPECT_EQ(DecimalToInt(c.text), c.value) << c.text;
 }
 
@@ -158,7 +164,9 @@ TEST(Encoder, Utf8AndUtf16BothWays) {
   };
   const Case cases[] = {
       {"game.gba", u"game.gba"},
-      {"\xE5\x8A\xA0\xE8\xBD\xBD""Rom", u"\u52A0\u8F7DRom"},  // 加载Rom
+      {"\xE5\x8A\xA0\xE8\xBD\xBD"
+       "Rom",
+       u"\u52A0\u8F7DRom"},  // 加载Rom
       {"\xE8\xAE\xBE\xE7\xBD\xAE \xC3\xA9", u"\u8BBE\u7F6E \u00E9"},
       {"\xF0\x9F\x8E\xAE!", u"\xD83C\xDFAE!"},  // a 4-byte character: a surrogate pair
       {"\xF4\x8F\xBF\xBF", u"\xDBFF\xDFFF"},    // the last code point
@@ -188,7 +196,10 @@ TEST(Encoder, MalformedInputBecomesReplacementCharacters) {
       {"overlong 4-byte form", "\xF0\x80\x80\xAF", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
       {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
       {"above U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
-      {"invalid byte", "\xFF" "a", u"\uFFFDa"},
+      {"invalid byte",
+       "\xFF"
+       "a",
+       u"\uFFFDa"},
   };
   for (const Case& c : cases) EXPECT_EQ(to_utf16(c.utf8), c.utf16) << c.name;
 
@@ -212,7 +223,10 @@ TEST(Encoder, MalformedInputBecomesReplacementCharacters) {
 TEST(Encoder, InPlaceConversionsAndUtf16Helpers) {
   for (std::size_t length : {std::size_t{5}, std::size_t{3000}}) {  // stack and heap copies
     std::string text;
-    while (text.size() < length) text += "\xE4\xB8\xAD" "a";  // 中a
+    while (text.size() < length)
+      text +=
+          "\xE4\xB8\xAD"
+          "a";  // 中a
     CMem mem;
     mem.Malloc(static_cast<fsize_t>(text.size() * 2 + 4));
     mem.Puts(text.c_str());

@@ -34,9 +34,9 @@ std::string TempDir::write_sparse(
   std::FILE* out = std::fopen(full.c_str(), "wb");
   if (out == nullptr) throw std::runtime_error("cannot create " + full);
   for (const auto& [offset, value] : words) {
-    std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                             static_cast<std::uint8_t>(value >> 16),
-                             static_cast<std::uint8_t>(value >> 24)};
+    std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
     fseeko(out, static_cast<off_t>(offset), SEEK_SET);
     std::fwrite(bytes, 1, 4, out);
   }

@@ -18,7 +18,8 @@ void mode2_bg2(std::uint32_t control, unsigned cells_per_row) {
   }
   for (unsigned row = 0; row < cells_per_row; ++row) {
     for (unsigned c = 0; c < cells_per_row; ++c) {
-      machine.vram_data[MAP + row * cells_per_row + c] = static_cast<std::uint8_t>(1 + (c + row * 16) % 200);
+      machine.vram_data[MAP + row * cells_per_row + c] =
+          static_cast<std::uint8_t>(1 + (c + row * 16) % 200);
     }
   }
 }
@@ -69,9 +70,9 @@ class BitmapTest : public VideoTest {
 
 TEST_F(BitmapTest, Mode3AtMinus10CopiesColumns0To229) {
   io_store16(IO_DISPCNT, 0x0403 | DISPCNT_FRAME_SELECT);  // mode 3 ignores the page bit
-  vram16(0, 0x001F);          // red
-  vram16(100 * 2, 0x03E0);    // green
-  vram16(229 * 2, 0x7C00);    // blue
+  vram16(0, 0x001F);                                      // red
+  vram16(100 * 2, 0x03E0);                                // green
+  vram16(229 * 2, 0x7C00);                                // blue
   vram16(230 * 2, 0x7FFF);
   machine.affine_ref_x[0] = -10 * 256;
   auto line = draw(0);

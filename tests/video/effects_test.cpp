@@ -1,5 +1,5 @@
-#include "tests/video/video_fixture.h"
 #include "video/effects.h"
+#include "tests/video/video_fixture.h"
 
 namespace {
 
@@ -34,16 +34,14 @@ struct AlphaCase {
 // Each channel: min(31 or 63, (top x EVA + bottom x EVB) / 16).
 const AlphaCase ALPHA_CASES[] = {
     {12, 8, 0xFFFF, 0xFFFF, 0xFFFF},  // every channel overflows and saturates
-    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},
-    {8, 8, 0xFFFF, 0x0000, 0x7BEF},   // 15, 31, 15
-    {12, 8, 0xF800, 0x001F, 0xB80F},  // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
-    {12, 8, 0xF800, 0xF800, 0xF800},  // red alone saturates, others stay 0
-    {12, 8, 0x07E0, 0x07E0, 0x07E0},  // green alone saturates
-    {12, 8, 0x001F, 0x001F, 0x001F},  // blue alone saturates
-    {16, 16, 0x0841, 0x0841, 0x1082}, // 1+1, 2+2, 1+1: no overflow on the saturating path
-    {31, 0, 0x1234, 0x7FFF, 0x1234},  // EVA is taken as 16
-    {4, 4, 0x001F, 0x001F, 0x000F},
-    {0, 16, 0x1234, 0xABCD, 0xABCD},
+    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},   {8, 8, 0xFFFF, 0x0000, 0x7BEF},  // 15, 31, 15
+    {12, 8, 0xF800, 0x001F, 0xB80F},   // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
+    {12, 8, 0xF800, 0xF800, 0xF800},   // red alone saturates, others stay 0
+    {12, 8, 0x07E0, 0x07E0, 0x07E0},   // green alone saturates
+    {12, 8, 0x001F, 0x001F, 0x001F},   // blue alone saturates
+    {16, 16, 0x0841, 0x0841, 0x1082},  // 1+1, 2+2, 1+1: no overflow on the saturating path
+    {31, 0, 0x1234, 0x7FFF, 0x1234},   // EVA is taken as 16
+    {4, 4, 0x001F, 0x001F, 0x000F},   {0, 16, 0x1234, 0xABCD, 0xABCD},
 };
 
 TEST_F(EffectsTest, AlphaBlendsEachChannelAndSaturatesOnlyAbove16) {
@@ -68,7 +66,7 @@ struct FadeCase {
   std::uint16_t colour, expected;
 };
 const FadeCase FADE_CASES[] = {
-    {true, 20, 0x0000, 0xFFFF}, {true, 16, 0x1234, 0xFFFF}, {true, 8, 0x0000, 0x7BEF},
+    {true, 20, 0x0000, 0xFFFF}, {true, 16, 0x1234, 0xFFFF},  {true, 8, 0x0000, 0x7BEF},
     {true, 8, 0xFFFF, 0xF7DE},  // each half truncates: 15 + 15 = 30, 31 + 31 = 62
     {true, 0, 0x1234, 0x1234},  {false, 20, 0xFFFF, 0x0000}, {false, 8, 0xFFFF, 0x7BEF},
     {false, 4, 0xF800, 0xB800},  // 31 x 12 / 16 = 23
@@ -79,7 +77,8 @@ TEST_F(EffectsTest, BrightenAndDarkenOnlyFirstTargets) {
     colours(c.colour, 0);
     set(IO_BLDY, c.evy);
     Pass16 pass = c.brighten ? brighten_pass : darken_pass;
-    EXPECT_EQ(run16(pass, static_cast<std::uint16_t>(TOP | TAG_FIRST)), c.expected) << c.evy << " " << c.colour;
+    EXPECT_EQ(run16(pass, static_cast<std::uint16_t>(TOP | TAG_FIRST)), c.expected)
+        << c.evy << " " << c.colour;
     EXPECT_EQ(run16(pass, static_cast<std::uint16_t>(TOP | TAG_SECOND)), c.colour);
   }
 }

@@ -24,7 +24,8 @@ TEST(Screenshot, ExpandsChannelsByBitReplication) {
       {0xF800, {255, 0, 0}},
       {0x07E0, {0, 255, 0}},
       {0x001F, {0, 0, 255}},
-      {0x8410, {0x84, 0x82, 0x84}},  // top bit of each channel: 10000 -> 10000100, 100000 -> 10000010
+      {0x8410,
+       {0x84, 0x82, 0x84}},  // top bit of each channel: 10000 -> 10000100, 100000 -> 10000010
       {0x0821, {0x08, 0x04, 0x08}},  // lowest bit of each: 00001 -> 00001000, 000001 -> 00000100
   };
   for (const Case& c : cases) {
@@ -75,7 +76,8 @@ TEST(Screenshot, AFullDiskKeepsTheOldFileAndLeavesNoOther) {
   EXPECT_FALSE(written);
   EXPECT_EQ(std::filesystem::file_size(path), 3u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                          std::filesystem::directory_iterator()), 1);
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST_F(TextBackgroundTest, WrapsA256WideMapAtHofs250) {
   set(IO_BG0HOFS, 250);
   auto line = draw(0);
   for (unsigned x = 0; x < 6; ++x) EXPECT_EQ(line[x], 32) << x;  // column 31
-  EXPECT_EQ(line[6], 1);   // column 0 of the same row
+  EXPECT_EQ(line[6], 1);                                         // column 0 of the same row
   EXPECT_EQ(line[13], 1);
   EXPECT_EQ(line[14], 2);
   EXPECT_EQ(line[239], 1 + (239 - 6) / 8);
@@ -47,8 +47,8 @@ TEST_F(TextBackgroundTest, Hofs3DrawsPartialFirstAndLastTiles) {
     unsigned x = p + 3;
     EXPECT_EQ(line[p], ((x / 8) & 15) * 16 + x % 8 + 1) << p;
   }
-  EXPECT_EQ(line[0], 4);               // pixel 3 of the first tile
-  EXPECT_EQ(line[239], 14 * 16 + 3);   // a three-pixel last tile of column 30
+  EXPECT_EQ(line[0], 4);              // pixel 3 of the first tile
+  EXPECT_EQ(line[239], 14 * 16 + 3);  // a three-pixel last tile of column 30
 }
 
 TEST_F(TextBackgroundTest, Map512x512AtY300ReadsTheLowerBlocks) {
@@ -63,10 +63,10 @@ TEST_F(TextBackgroundTest, Map512x512AtY300ReadsTheLowerBlocks) {
   }
   set(IO_BG0VOFS, 200);
   set(IO_BG0HOFS, 200);
-  auto line = draw(100);  // y = 300: row 5 of the lower half
-  EXPECT_EQ(line[0], 1 + 25 + 64);        // x = 200: block 2 (lower left), column 25
+  auto line = draw(100);            // y = 300: row 5 of the lower half
+  EXPECT_EQ(line[0], 1 + 25 + 64);  // x = 200: block 2 (lower left), column 25
   EXPECT_EQ(line[55], 1 + 31 + 64);
-  EXPECT_EQ(line[56], 1 + 0 + 96);        // x = 256: block 3 (lower right)
+  EXPECT_EQ(line[56], 1 + 0 + 96);  // x = 256: block 3 (lower right)
   EXPECT_EQ(line[239], 1 + 183 / 8 + 96);
 }
 
@@ -107,7 +107,7 @@ struct VariantCase {
 TEST_F(TextBackgroundTest, VariantsStoreTheirTaggedPixels) {
   io_store16(IO_BG0CNT + 2, 0x80 | SCREEN_BLOCK << 8);
   solid_tile(0, 1, 9);
-  vram16(MAP, 1);  // map column 0 opaque, column 1 empty
+  vram16(MAP, 1);                                   // map column 0 opaque, column 1 empty
   io_store16(IO_BLDCNT, 0x0002 | 0x0100 | 0x2000);  // BG1 first, BG0 and backdrop second
   constexpr std::uint32_t BELOW = 0x21 | TAG_SECOND;
   constexpr std::uint32_t BACK_TAG = TAG_SECOND;

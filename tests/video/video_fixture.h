@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/io_registers.h"
+#include "core/io/io_registers.h"
 #include "core/state.h"
 #include "video/dispatch.h"
 #include "video/renderer.h"

@@ -1,5 +1,5 @@
-#include "tests/video/video_fixture.h"
 #include "video/windows.h"
+#include "tests/video/video_fixture.h"
 
 namespace {
 
@@ -12,15 +12,16 @@ struct VerticalCase {
   bool active;
 };
 const VerticalCase VERTICAL_CASES[] = {
-    {10, 5, 0, true},    {10, 5, 5, true},     {10, 5, 6, false},    {10, 5, 10, false},
-    {10, 5, 11, true},   {10, 5, 159, true},   {100, 230, 0, true},  {100, 230, 99, true},
-    {100, 230, 159, true}, {228, 230, 100, false}, {228, 5, 3, false}, {20, 40, 19, false},
-    {20, 40, 20, true},  {20, 40, 39, true},   {20, 40, 40, false},  {20, 20, 20, false},
+    {10, 5, 0, true},      {10, 5, 5, true},       {10, 5, 6, false},   {10, 5, 10, false},
+    {10, 5, 11, true},     {10, 5, 159, true},     {100, 230, 0, true}, {100, 230, 99, true},
+    {100, 230, 159, true}, {228, 230, 100, false}, {228, 5, 3, false},  {20, 40, 19, false},
+    {20, 40, 20, true},    {20, 40, 39, true},     {20, 40, 40, false}, {20, 20, 20, false},
 };
 
 TEST(WindowRules, VerticalActivityWrapsAndHonoursTheLimitOf227) {
   for (const VerticalCase& c : VERTICAL_CASES) {
-    EXPECT_EQ(window_active(c.y1 << 8 | c.y2, c.line), c.active) << c.y1 << " " << c.y2 << " " << c.line;
+    EXPECT_EQ(window_active(c.y1 << 8 | c.y2, c.line), c.active)
+        << c.y1 << " " << c.y2 << " " << c.line;
   }
 }
 
@@ -55,8 +56,8 @@ struct HorizontalCase {
   unsigned first0, end0, first1, end1;  // covered pixels: [first0, end0) and [first1, end1)
 };
 const HorizontalCase HORIZONTAL_CASES[] = {
-    {200, 40, 0, 40, 200, 240}, {50, 50, 0, 0, 0, 0},     {250, 40, 0, 40, 240, 240},
-    {10, 250, 10, 240, 0, 0},   {0, 240, 0, 240, 0, 0},   {239, 0, 239, 240, 0, 0},
+    {200, 40, 0, 40, 200, 240}, {50, 50, 0, 0, 0, 0},   {250, 40, 0, 40, 240, 240},
+    {10, 250, 10, 240, 0, 0},   {0, 240, 0, 240, 0, 0}, {239, 0, 239, 240, 0, 0},
 };
 
 TEST_F(WindowsTest, HorizontalExtentsClampAndWrap) {
@@ -98,8 +99,8 @@ TEST_F(WindowsTest, EmptyWindowStillFadesTheBackdrop) {
   set(IO_DISPCNT, 0x100 | WIN0);
   set(IO_WIN0V, 0x00A0);
   set(IO_WIN0H, 100 << 8 | 120);
-  set(IO_WININ, 0x00);   // no layer and no effect bit
-  set(IO_WINOUT, 0x21);  // BG0 with effects
+  set(IO_WININ, 0x00);          // no layer and no effect bit
+  set(IO_WINOUT, 0x21);         // BG0 with effects
   set(IO_BLDCNT, 0x20 | 0x80);  // backdrop brightens; BG0 is not a target
   set(IO_BLDY, 16);
   auto row = draw(40);
@@ -145,7 +146,8 @@ TEST_F(WindowsTest, ObjectWindowCopiesOnlyOpaqueTexelsOfAnAffineObject) {
     for (unsigned c : {0u, 1u, 4u, 5u}) machine.vram_data[0x10000 + r * 8 + c] = 0x01;
   }
   std::uint8_t* a = machine.oam_data;
-  const std::uint8_t attributes[8] = {30, 0x2B, 100, 0, 0, 0, 0x00, 0x01};  // affine, double, OBJ window
+  const std::uint8_t attributes[8] = {30, 0x2B, 100,  0,
+                                      0,  0,    0x00, 0x01};  // affine, double, OBJ window
   std::memcpy(a, attributes, 8);
   for (unsigned i = 1; i < 4; ++i) machine.oam_data[i * 8 + 6] = machine.oam_data[i * 8 + 7] = 0;
   machine.oam_data[3 * 8 + 7] = 0x01;  // PD = 256
@@ -153,7 +155,8 @@ TEST_F(WindowsTest, ObjectWindowCopiesOnlyOpaqueTexelsOfAnAffineObject) {
   set(IO_DISPCNT, 0x100 | 0x1000 | OBJWIN);
   set(IO_WINOUT, 0x0100);  // outside: nothing; OBJ window: BG0
   auto row = draw(36);
-  for (unsigned x = 90; x < 130; ++x) EXPECT_EQ(row[x], (x >= 104 && x < 106) || (x >= 108 && x < 110) ? 3 : BACKDROP) << x;
+  for (unsigned x = 90; x < 130; ++x)
+    EXPECT_EQ(row[x], (x >= 104 && x < 106) || (x >= 108 && x < 110) ? 3 : BACKDROP) << x;
   EXPECT_EQ(draw(33)[105], BACKDROP);
 }
 

@@ -1,0 +1,5 @@
+#include "core/dma/dma_loop_templates.h"
+
+DmaLoop dma_loop16(unsigned source_step, unsigned dest_step, DmaClass source, DmaClass dest) {
+  return dma_loops::select_loop<std::uint16_t>(source_step, dest_step, source, dest);
+}
