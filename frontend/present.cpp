@@ -1,5 +1,7 @@
 #include "frontend/present.h"
 
+#include <algorithm>
+
 #include "core/report.h"
 #include "frontend/buttons.h"
 #include "frontend/gbaconfig.h"
@@ -29,6 +31,19 @@ void draw_pad(const SurfaceDescription& surface) {
   g_screen_pad.i_graph = nullptr;
 }
 
+// The game screen is the picture on black: whatever the window system last drew there (the main
+// window's panel, a closed menu) must not show around a smaller picture.
+void clear_screen(const ScreenView& view) {
+  for (int y = 0; y < view.height; ++y) {
+    std::uint16_t* row = view.pixels + static_cast<std::ptrdiff_t>(y) * view.row_pitch;
+    if (view.x_pitch == 1) {
+      std::fill_n(row, view.width, std::uint16_t{0});
+      continue;
+    }
+    for (int x = 0; x < view.width; ++x) row[static_cast<std::ptrdiff_t>(x) * view.x_pitch] = 0;
+  }
+}
+
 }  // namespace
 
 void set_frame_message_pump(MessagePump pump) { message_pump = pump != nullptr ? pump : plain_pump; }
@@ -40,6 +55,7 @@ int present_frame(const std::uint16_t* frame) {
   ScreenView view{surface.pixels, surface.width, surface.height, surface.x_pitch / 2,
                   surface.row_pitch / 2};
   PresentSettings settings{g_config.scale, g_config.screen_dir, g_config.use_2xsai != 0};
+  clear_screen(view);
   draw_frame(frame, view, settings, g_scale_table);
   if (g_config.show_screen_pad) draw_pad(surface);
   g_buttons.ApplyAutoFire();
