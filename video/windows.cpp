@@ -14,8 +14,6 @@ constexpr std::uint32_t IO_WIN0H = 0x040, IO_WIN0V = 0x044, IO_WININ = 0x048, IO
 constexpr unsigned OBJ_WINDOW_LIST = 4;
 enum Membership : std::uint8_t { IN_WIN0, IN_WIN1, OUTSIDE };
 
-using SpanRenderer = void (*)(std::uint16_t*, unsigned, unsigned, std::uint32_t, unsigned);
-
 void mark(std::uint8_t* member, const WindowExtent& e, Membership m) {
   std::fill(member + e.first0, member + e.end0, m);
   std::fill(member + e.first1, member + e.end1, m);
@@ -33,8 +31,7 @@ struct MaskSink {
   }
 };
 
-void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                        SpanRenderer render) {
+void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt) {
   unsigned y = vcount();
   std::uint32_t count = machine.object_line_count[OBJ_WINDOW_LIST][y];
   if (count == 0) return;
@@ -47,13 +44,15 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
   }
   if (low >= high) return;
   std::uint16_t scratch[SCREEN_WIDTH];
-  render(scratch, low, high, dispcnt, (reg16(IO_WINOUT) >> 8) & 0x3F);
+  render_span(scratch, low, high, dispcnt, (reg16(IO_WINOUT) >> 8) & 0x3F);
   for (unsigned x = low; x < high; ++x) {
     if (mask[x]) line[x] = scratch[x];
   }
 }
 
-void render_windowed(std::uint16_t* line, std::uint32_t dispcnt, SpanRenderer render) {
+}  // namespace
+
+void render_line_windowed(std::uint16_t* line, std::uint32_t dispcnt) {
   unsigned y = vcount();
   std::uint8_t member[SCREEN_WIDTH];
   std::fill(member, member + SCREEN_WIDTH, OUTSIDE);
@@ -69,13 +68,11 @@ void render_windowed(std::uint16_t* line, std::uint32_t dispcnt, SpanRenderer re
   for (unsigned start = 0; start < SCREEN_WIDTH;) {
     unsigned end = start + 1;
     while (end < SCREEN_WIDTH && member[end] == member[start]) ++end;
-    render(line, start, end, dispcnt, flags[member[start]]);
-    if (object_window && member[start] == OUTSIDE) object_window_pass(line, start, end, dispcnt, render);
+    render_span(line, start, end, dispcnt, flags[member[start]]);
+    if (object_window && member[start] == OUTSIDE) object_window_pass(line, start, end, dispcnt);
     start = end;
   }
 }
-
-}  // namespace
 
 bool window_active(std::uint32_t v, unsigned y) {
   unsigned y1 = (v >> 8) & 0xFF, y2 = v & 0xFF;
@@ -88,12 +85,4 @@ WindowExtent window_extent(std::uint32_t h) {
   unsigned x1 = std::min((h >> 8) & 0xFFu, SCREEN_WIDTH), x2 = std::min(h & 0xFFu, SCREEN_WIDTH);
   if (x1 <= x2) return {x1, x2, 0, 0};
   return {0, x2, x1, SCREEN_WIDTH};
-}
-
-void render_line_windowed(std::uint16_t* line, std::uint32_t dispcnt) {
-  render_windowed(line, dispcnt, render_span_tiled);
-}
-
-void render_line_windowed_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
-  render_windowed(line, dispcnt, render_span_bitmap);
 }

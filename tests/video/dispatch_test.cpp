@@ -20,12 +20,14 @@ void fake32(const char* name, const std::uint32_t* source, std::uint16_t* dest) 
   pass_log = {name, source[0]};
   fill16(dest, 0, 240, 0xEEEE);
 }
+using Palette = const std::uint16_t*;
 const EffectPasses FAKE_PASSES = {
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("alpha", s, d); },
-    [](unsigned, unsigned, std::uint16_t* l) { fake16("brighten", l); },
-    [](unsigned, unsigned, std::uint16_t* l) { fake16("darken", l); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("brighten_alpha", s, d); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d) { fake32("darken_alpha", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("alpha", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("semi", s, d); },
+    [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("brighten", l); },
+    [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("darken", l); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("brighten_alpha", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("darken_alpha", s, d); },
 };
 
 class DispatchTest : public VideoTest {
@@ -164,9 +166,11 @@ TEST_F(DispatchTest, EffectChoosesTheLinePath) {
       {0x0081, 0, 8, false, "brighten", 4 | TAG_FIRST},
       {0x00C1, 0, 8, false, "darken", 4 | TAG_FIRST},
       {0x0081, 0, 0, false, "none", 0},              // EVY 0
-      {0x0000, 0, 0, true, "alpha", 4},              // semi-transparent objects: index32
+      {0x0000, 0, 0, true, "semi", 4},               // semi-transparent objects: index32
       {0x0081, 0, 8, true, "brighten_alpha", 4 | TAG_FIRST},
       {0x00C1, 0, 8, true, "darken_alpha", 4 | TAG_FIRST},
+      {0x0080, 0, 8, true, "brighten_alpha", 4},     // the objects are first targets themselves
+      {0x0080, 0, 8, false, "none", 0},              // no first target at all
   };
   for (const Case& c : cases) {
     pass_log = {};
@@ -180,6 +184,37 @@ TEST_F(DispatchTest, EffectChoosesTheLinePath) {
       EXPECT_EQ(line[0], 4);
     } else {
       EXPECT_EQ(pass_log.first_input, c.first_input) << c.pass;
+    }
+  }
+}
+
+// Objects at the bottom of the line lie over the backdrop with its target flags (BLDCNT bits 5 and
+// 13), in every tagged path.
+TEST_F(DispatchTest, ObjectsOverTheBackdropSeeItsTargetFlags) {
+  object(0, 100, 0, 0, 0);
+  machine.oam_dirty = 1;
+  io_store16(IO_DISPCNT, 0x1000);
+  struct Case {
+    std::uint32_t bldcnt, bldy;
+    const char* pass;
+    std::uint32_t first_input;
+  } cases[] = {
+      {0x2050, 0, "alpha", TAG_SECOND},
+      {0x0050, 0, "none", 0},
+      {0x00B0, 8, "brighten", TAG_FIRST},
+      {0x20F0, 8, "darken", TAG_FIRST | TAG_SECOND},
+  };
+  io_store16(IO_BLDALPHA, 0x0808);
+  for (const Case& c : cases) {
+    pass_log = {};
+    io_store16(IO_BLDCNT, c.bldcnt);
+    io_store16(IO_BLDY, c.bldy);
+    auto line = draw(0);
+    EXPECT_STREQ(pass_log.last, c.pass) << std::hex << c.bldcnt;
+    if (std::string(c.pass) == "none") {
+      EXPECT_EQ(line[0], BACKDROP);
+    } else {
+      EXPECT_EQ(pass_log.first_input, c.first_input) << std::hex << c.bldcnt;
     }
   }
 }

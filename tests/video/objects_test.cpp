@@ -145,16 +145,17 @@ TEST_F(ObjectsTest, ReadsPastTheTileAreaWrapToItsStart) {
   EXPECT_EQ(row[28], 256 + 0x44);
 }
 
-TEST_F(ObjectsTest, SemiTransparentObjectInBitmapModeIsOpaque) {
+TEST_F(ObjectsTest, SemiTransparentObjectInBitmapModeBlends) {
   set(IO_DISPCNT, 3 | 0x400 | SHOW_OBJ);
-  set(IO_BLDCNT, 0x0400 | 0x40);
+  set(IO_BLDCNT, 0x0400);
   set(IO_BLDALPHA, 0x0808);
   for (unsigned i = 0; i < 240 * 160; ++i) vram16(i * 2, 0x001F);  // red, shown as 5-6-5 0xF800
+  machine.native_palette[256 + 5] = 0x001F;                          // blue
   std::memset(machine.vram_data + OBJ_TILES + 512 * 32, 0x05, 64);
   put(0, {0x2400 | 20, 30, 512});
   auto row = draw(20);
   EXPECT_EQ(row[29], 0xF800);
-  EXPECT_EQ(row[30], 256 + 5);
+  EXPECT_EQ(row[30], 0x780F);  // 31 x 8 / 16 = 15 red and 15 blue
 }
 
 struct StoreCase {
@@ -162,17 +163,15 @@ struct StoreCase {
   std::uint32_t before, after;
 };
 // Object index 0x105 (palette 256 + 5) over: a background pixel 0x403 (second target), or an
-// object pixel 0x109 | first-target bit that kept background 0x403 beneath it.
+// object pixel 0x109 (semi-transparent: 0xB09) that kept background 0x403 beneath it. Either way
+// the background stays beneath; a semi-transparent object is a first target (0x200) and marked
+// 0x800.
 const StoreCase STORE_CASES[] = {
-    {false, false, false, 0x403, 0x105},
-    {false, false, true, 0x403, 0x305},
-    {false, true, false, 0x403, 0x04030305},
-    {false, true, false, 0x04030309, 0x04030305},
-    {true, false, true, 0x403, 0x04030305},
-    {true, false, true, 0x04030309, 0x04030305},
-    {true, true, true, 0x403, 0x04030305},
-    {true, false, false, 0x403, 0x105},
-    {true, true, false, 0x403, 0x04030305},
+    {false, false, false, 0x403, 0x04030105},      {false, false, true, 0x403, 0x04030305},
+    {false, true, false, 0x403, 0x04030B05},       {false, true, false, 0x04030309, 0x04030B05},
+    {false, false, false, 0x04030B09, 0x04030105}, {true, false, true, 0x403, 0x04030305},
+    {true, false, true, 0x04030309, 0x04030305},   {true, true, true, 0x403, 0x04030B05},
+    {true, false, false, 0x403, 0x04030105},       {true, true, false, 0x04030109, 0x04030B05},
 };
 
 TEST_F(ObjectsTest, TaggedStoresFollowTheVariantAndObjectMode) {
