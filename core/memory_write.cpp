@@ -1,6 +1,6 @@
 // Slow-path writes. Region rules follow the console's bus: palette and background VRAM double
-// bytes, object VRAM and OAM drop them, the cartridge bus reaches the clock port, the EEPROM and the
-// save memory.
+// bytes, object VRAM and OAM drop them, the cartridge bus reaches the clock port, the EEPROM and
+// the save memory.
 
 #include <cstring>
 

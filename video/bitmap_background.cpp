@@ -84,15 +84,16 @@ void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, co
   unsigned i = start;
   for (; i < end && !inside(); ++i) x += pa, y += pc;
   for (; i < end && inside(); ++i, x += pa, y += pc) {
-    put_colour(store, line[i], i,
-               pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y))));
+    auto px = static_cast<std::uint32_t>(whole(x)), py = static_cast<std::uint32_t>(whole(y));
+    put_colour(store, line[i], i, pixel<Mode>(b, px, py));
   }
 }
 
 template <unsigned Mode>
 struct BitmapWalker {
   template <class Store, Form F>
-  static void walk(unsigned, unsigned start, unsigned end, typename Store::Pixel* line, const Store& store) {
+  static void walk(unsigned, unsigned start, unsigned end, typename Store::Pixel* line,
+                   const Store& store) {
     clear_span<F>(store, line, start, end);
     render_bitmap<Mode>(start, end, line, store);
   }

@@ -37,7 +37,8 @@ void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
       }
       (object_set.*objects)(layer & 3, start, end, line);
     } else {
-      (background_renderers[mode][layer]->*variant)[first ? BASE : OVERLAY](layer, start, end, line);
+      const LayerRenderers& set = *background_renderers[mode][layer];
+      (set.*variant)[first ? BASE : OVERLAY](layer, start, end, line);
     }
     first = false;
   }
@@ -102,15 +103,15 @@ void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
     return fill_palette(line, start, end, 0);
   }
   fill16(line, start, end, static_cast<std::uint16_t>(TAG_FIRST));
-  (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line,
-                                                                             machine.native_palette);
+  Pass16 fade = effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken;
+  fade(start, end, line, machine.native_palette);
 }
 
 namespace {
 
 // The palette the effect passes read: the console's, or in the bitmap modes the line's own with
 // the backdrop and the object colours brought up to date.
-const std::uint16_t* effect_palette(unsigned mode) {
+Palette effect_palette(unsigned mode) {
   if (mode < 3) return machine.native_palette;
   bitmap_line_palette[0] = machine.native_palette[0];
   std::copy(machine.native_palette + 256, machine.native_palette + 512, bitmap_line_palette + 256);
@@ -119,7 +120,8 @@ const std::uint16_t* effect_palette(unsigned mode) {
 
 }  // namespace
 
-void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt, unsigned flags) {
+void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                 unsigned flags) {
   if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
   unsigned mode = dispcnt & 7;
   std::uint32_t bldcnt = reg16(IO_BLDCNT);
@@ -130,8 +132,8 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
                some_first && (bldcnt & 0x3F00) != 0;
   // Semi-transparent objects are first targets whatever BLDCNT selects, so they fade on a line
   // that has no other first target.
-  bool fading = allowed && (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) && (reg16(IO_BLDY) & 0x1F) != 0;
-  Pass16 fade = effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken;
+  bool brighten = effect == EFFECT_BRIGHTEN;
+  bool fading = allowed && (brighten || effect == EFFECT_DARKEN) && (reg16(IO_BLDY) & 0x1F) != 0;
   std::uint16_t backdrop = static_cast<std::uint16_t>(backdrop_tag());
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
@@ -142,12 +144,13 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
     // Semi-transparent objects blend even where the window forbids effects.
     draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32, dispcnt,
                 std::uint32_t{backdrop}, flags);
-    Pass32 pass = !fading ? effect_passes.semi_transparent
-                          : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
+    Pass32 pass = effect_passes.semi_transparent;
+    if (fading) pass = brighten ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
     pass(start, end, wide, line, effect_palette(mode));
   } else if (fading && some_first) {
     draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16, dispcnt,
                 backdrop, flags);
+    Pass16 fade = brighten ? effect_passes.brighten : effect_passes.darken;
     fade(start, end, line, effect_palette(mode));
   } else {
     draw_layers(line, start, end, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
@@ -155,7 +158,9 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
   }
 }
 
-void render_line(std::uint16_t* line, std::uint32_t dispcnt) { render_span(line, 0, SCREEN_WIDTH, dispcnt, 0x3F); }
+void render_line(std::uint16_t* line, std::uint32_t dispcnt) {
+  render_span(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
+}
 
 void video_scanline() {
   std::uint32_t dispcnt = reg16(IO_DISPCNT);

@@ -31,18 +31,18 @@ Coefficients coefficients() {
   return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u), std::min(reg16(IO_BLDY) & 0x1F, 16u)};
 }
 
-std::uint16_t colour(const std::uint16_t* palette, std::uint32_t index) { return palette[index & 0x1FF]; }
+std::uint16_t colour(Palette palette, std::uint32_t index) { return palette[index & 0x1FF]; }
 
-std::uint32_t weighted_sum(std::uint32_t e, const Coefficients& k, const std::uint16_t* palette) {
+std::uint32_t weighted_sum(std::uint32_t e, const Coefficients& k, Palette palette) {
   return k.evb * spread(colour(palette, e >> 16)) + k.eva * spread(colour(palette, e));
 }
 
-std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k, const std::uint16_t* palette) {
+std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k, Palette palette) {
   return pack(weighted_sum(e, k, palette) >> 4);
 }
 
 // Only reachable when EVA + EVB exceeds 16: a field that overflowed is clamped to its maximum.
-std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, const std::uint16_t* palette) {
+std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, Palette palette) {
   std::uint32_t s = weighted_sum(e, k, palette);
   std::uint32_t v = s >> 4;
   if (v & 0x08010020) {
@@ -53,7 +53,7 @@ std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, const std
   return static_cast<std::uint16_t>(((v & SPREAD_MASK) >> 16) | (v & 0xF81F));
 }
 
-std::uint16_t blend(std::uint32_t e, const Coefficients& k, const std::uint16_t* palette) {
+std::uint16_t blend(std::uint32_t e, const Coefficients& k, Palette palette) {
   return k.eva + k.evb > 16 ? blend_saturating(e, k, palette) : blend_plain(e, k, palette);
 }
 
@@ -71,7 +71,7 @@ std::uint16_t darken(std::uint16_t c, std::uint32_t evy) {
 // Blends the entries that have every bit of `Pair`; the others show their top colour.
 template <std::uint32_t Pair, bool Saturating>
 void alpha_loop(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                const Coefficients& k, const std::uint16_t* palette) {
+                const Coefficients& k, Palette palette) {
   for (unsigned x = start; x < end; ++x) {
     std::uint32_t e = source[x];
     if ((e & Pair) != Pair) {
@@ -84,7 +84,7 @@ void alpha_loop(unsigned start, unsigned end, const std::uint32_t* source, std::
 
 template <std::uint32_t Pair>
 void alpha_pair_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                     const std::uint16_t* palette) {
+                     Palette palette) {
   Coefficients k = coefficients();
   if (k.eva + k.evb > 16) {
     alpha_loop<Pair, true>(start, end, source, dest, k, palette);
@@ -94,7 +94,7 @@ void alpha_pair_pass(unsigned start, unsigned end, const std::uint32_t* source, 
 }
 
 template <std::uint16_t (*Fade)(std::uint16_t, std::uint32_t)>
-void fade16(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette) {
+void fade16(unsigned start, unsigned end, std::uint16_t* line, Palette palette) {
   std::uint32_t evy = coefficients().evy;
   for (unsigned x = start; x < end; ++x) {
     std::uint16_t c = colour(palette, line[x]);
@@ -105,7 +105,7 @@ void fade16(unsigned start, unsigned end, std::uint16_t* line, const std::uint16
 // Semi-transparency takes priority over the fade where its second target lies beneath.
 template <std::uint16_t (*Fade)(std::uint16_t, std::uint32_t)>
 void fade32(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-            const std::uint16_t* palette) {
+            Palette palette) {
   Coefficients k = coefficients();
   for (unsigned x = start; x < end; ++x) {
     std::uint32_t e = source[x];
@@ -122,25 +122,25 @@ void fade32(unsigned start, unsigned end, const std::uint32_t* source, std::uint
 }  // namespace
 
 void alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                const std::uint16_t* palette) {
+                Palette palette) {
   alpha_pair_pass<BOTH_TARGETS>(start, end, source, dest, palette);
 }
-void semi_transparent_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                           const std::uint16_t* palette) {
+void semi_transparent_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                           std::uint16_t* dest, Palette palette) {
   alpha_pair_pass<SEMI_OVER_SECOND>(start, end, source, dest, palette);
 }
-void brighten_pass(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette) {
+void brighten_pass(unsigned start, unsigned end, std::uint16_t* line, Palette palette) {
   fade16<brighten>(start, end, line, palette);
 }
-void darken_pass(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette) {
+void darken_pass(unsigned start, unsigned end, std::uint16_t* line, Palette palette) {
   fade16<darken>(start, end, line, palette);
 }
-void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                         const std::uint16_t* palette) {
+void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                         std::uint16_t* dest, Palette palette) {
   fade32<brighten>(start, end, source, dest, palette);
 }
-void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                       const std::uint16_t* palette) {
+void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                       std::uint16_t* dest, Palette palette) {
   fade32<darken>(start, end, source, dest, palette);
 }
 

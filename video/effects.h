@@ -5,23 +5,24 @@
 
 #include <cstdint>
 
-using Pass16 = void (*)(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette);
-using Pass32 = void (*)(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                        const std::uint16_t* palette);
+using Palette = const std::uint16_t*;
+using Pass16 = void (*)(unsigned start, unsigned end, std::uint16_t* line, Palette palette);
+using Pass32 = void (*)(unsigned start, unsigned end, const std::uint32_t* source,
+                        std::uint16_t* dest, Palette palette);
 
 // Blends every first target over a second target (the alpha effect).
 void alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                const std::uint16_t* palette);
+                Palette palette);
 // Blends only semi-transparent objects over a second target; every other pixel shows its colour.
-void semi_transparent_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                           const std::uint16_t* palette);
-void brighten_pass(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette);
-void darken_pass(unsigned start, unsigned end, std::uint16_t* line, const std::uint16_t* palette);
+void semi_transparent_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                           std::uint16_t* dest, Palette palette);
+void brighten_pass(unsigned start, unsigned end, std::uint16_t* line, Palette palette);
+void darken_pass(unsigned start, unsigned end, std::uint16_t* line, Palette palette);
 // Semi-transparent objects over a second target blend; other first targets brighten or darken.
-void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                         const std::uint16_t* palette);
-void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
-                       const std::uint16_t* palette);
+void brighten_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                         std::uint16_t* dest, Palette palette);
+void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source,
+                       std::uint16_t* dest, Palette palette);
 
 struct EffectPasses {
   Pass32 alpha;

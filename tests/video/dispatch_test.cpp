@@ -20,7 +20,7 @@ void fake32(const char* name, const std::uint32_t* source, std::uint16_t* dest) 
   pass_log = {name, source[0]};
   fill16(dest, 0, 240, 0xEEEE);
 }
-using Palette = const std::uint16_t*;
+
 const EffectPasses FAKE_PASSES = {
     [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("alpha", s, d); },
     [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("semi", s, d); },
