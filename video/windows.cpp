@@ -14,9 +14,21 @@ constexpr std::uint32_t IO_WIN0H = 0x040, IO_WIN0V = 0x044, IO_WININ = 0x048, IO
 constexpr unsigned OBJ_WINDOW_LIST = 4;
 enum Membership : std::uint8_t { IN_WIN0, IN_WIN1, OUTSIDE };
 
-void mark(std::uint8_t* member, const WindowExtent& e, Membership m) {
+// The places where membership can change, kept in order.
+struct Edges {
+  unsigned at[9] = {SCREEN_WIDTH};
+  unsigned count = 1;
+  void add(unsigned edge) {
+    unsigned i = count++;
+    for (; i > 0 && at[i - 1] > edge; --i) at[i] = at[i - 1];
+    at[i] = edge;
+  }
+};
+
+void mark(std::uint8_t* member, const WindowExtent& e, Membership m, Edges& edges) {
   std::fill(member + e.first0, member + e.end0, m);
   std::fill(member + e.first1, member + e.end1, m);
+  for (unsigned edge : {e.first0, e.end0, e.first1, e.end1}) edges.add(edge);
 }
 
 // Pixels of OBJ-window objects with an opaque texel, within [start, end).
@@ -54,20 +66,23 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
 
 void render_line_windowed(std::uint16_t* line, std::uint32_t dispcnt) {
   unsigned y = vcount();
-  std::uint8_t member[SCREEN_WIDTH];
+  std::uint8_t member[SCREEN_WIDTH + 1];
   std::fill(member, member + SCREEN_WIDTH, OUTSIDE);
+  member[SCREEN_WIDTH] = 0xFF;  // differs from every membership: the last run ends there
+  Edges edges;
   // Window 1 first so that window 0 overwrites it where both cover a pixel.
   for (unsigned w = 2; w-- > 0;) {
     if ((dispcnt >> (13 + w)) & 1 && window_active(reg16(IO_WIN0V + 2 * w), y)) {
-      mark(member, window_extent(reg16(IO_WIN0H + 2 * w)), w == 0 ? IN_WIN0 : IN_WIN1);
+      mark(member, window_extent(reg16(IO_WIN0H + 2 * w)), w == 0 ? IN_WIN0 : IN_WIN1, edges);
     }
   }
   std::uint32_t winin = reg16(IO_WININ), winout = reg16(IO_WINOUT);
   const unsigned flags[3] = {winin & 0x3F, (winin >> 8) & 0x3F, winout & 0x3F};
   bool object_window = (dispcnt & 0x8000) != 0;
-  for (unsigned start = 0; start < SCREEN_WIDTH;) {
-    unsigned end = start + 1;
-    while (end < SCREEN_WIDTH && member[end] == member[start]) ++end;
+  unsigned start = 0;
+  for (unsigned i = 0; i < edges.count; ++i) {
+    unsigned end = edges.at[i];
+    if (end <= start || member[end] == member[start]) continue;
     render_span(line, start, end, dispcnt, flags[member[start]]);
     if (object_window && member[start] == OUTSIDE) object_window_pass(line, start, end, dispcnt);
     start = end;
