@@ -1,11 +1,25 @@
 // The bitmap backgrounds of modes 3, 4 and 5, sampled along BG2's running reference point. Pixels
-// outside the bitmap are left alone: the line already holds the backdrop.
+// outside the bitmap show the backdrop in the base form and are left alone in an overlay.
 
 #include <algorithm>
+#include <type_traits>
 
 #include "video/pixel_store.h"
 
+std::uint16_t bitmap_line_palette[512];
+
 namespace {
+
+// The plain variant stores the colour itself; the tagged ones store an index into the line palette.
+template <class Store>
+void put_colour(const Store& store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
+  if constexpr (std::is_same_v<Store, PlainStore>) {
+    p = colour;
+  } else {
+    bitmap_line_palette[1 + x] = colour;
+    store.put(p, 1 + x);
+  }
+}
 
 struct Bitmap {
   std::uint32_t width, height;
@@ -35,9 +49,9 @@ Bitmap bitmap() {
 }
 
 // PA exactly 1: the source row is copied, shifted right by the part left of the bitmap.
-template <unsigned Mode>
+template <unsigned Mode, class Store>
 void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned start, unsigned end,
-              std::uint16_t* line) {
+              typename Store::Pixel* line, const Store& store) {
   unsigned x = start;
   if (sx < 0) {
     std::uint32_t skip = 0u - static_cast<std::uint32_t>(sx);
@@ -48,12 +62,11 @@ void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned start
   auto column = static_cast<std::uint32_t>(sx);
   if (column >= b.width) return;
   unsigned stop = static_cast<unsigned>(std::min<std::uint32_t>(end, x + (b.width - column)));
-  for (; x < stop; ++x, ++column) line[x] = pixel<Mode>(b, column, py);
+  for (; x < stop; ++x, ++column) put_colour(store, line[x], x, pixel<Mode>(b, column, py));
 }
 
-template <unsigned Mode>
-void render_bitmap(unsigned start, unsigned end, std::uint16_t* line) {
-  if (start >= end) return;
+template <unsigned Mode, class Store>
+void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, const Store& store) {
   Bitmap b = bitmap<Mode>();
   auto pa = static_cast<std::uint32_t>(reg16_signed(IO_BG2PA));
   auto pc = static_cast<std::uint32_t>(reg16_signed(IO_BG2PC));
@@ -63,20 +76,31 @@ void render_bitmap(unsigned start, unsigned end, std::uint16_t* line) {
   if (pc == 0) {
     auto py = static_cast<std::uint32_t>(whole(y));
     if (py >= b.height) return;
-    if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line);
+    if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line, store);
   }
   auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width &&
-           static_cast<std::uint32_t>(whole(y)) < b.height;
+    return static_cast<std::uint32_t>(whole(x)) < b.width && static_cast<std::uint32_t>(whole(y)) < b.height;
   };
   unsigned i = start;
   for (; i < end && !inside(); ++i) x += pa, y += pc;
   for (; i < end && inside(); ++i, x += pa, y += pc) {
-    line[i] =
-        pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y)));
+    auto px = static_cast<std::uint32_t>(whole(x)), py = static_cast<std::uint32_t>(whole(y));
+    put_colour(store, line[i], i, pixel<Mode>(b, px, py));
   }
 }
 
+template <unsigned Mode>
+struct BitmapWalker {
+  template <class Store, Form F>
+  static void walk(unsigned, unsigned start, unsigned end, typename Store::Pixel* line,
+                   const Store& store) {
+    clear_span<F>(store, line, start, end);
+    render_bitmap<Mode>(start, end, line, store);
+  }
+};
+
 }  // namespace
 
-const RenderBitmap bitmap_renderers[3] = {render_bitmap<3>, render_bitmap<4>, render_bitmap<5>};
+const LayerRenderers bitmap_renderers[3] = {RendererSet<BitmapWalker<3>>::table,
+                                            RendererSet<BitmapWalker<4>>::table,
+                                            RendererSet<BitmapWalker<5>>::table};

@@ -3,6 +3,8 @@
 
 #include "video/dispatch.h"
 
+#include <algorithm>
+
 #include "video/effects.h"
 #include "video/video.h"
 #include "video/windows.h"
@@ -18,7 +20,8 @@ unsigned effect_of(std::uint32_t bldcnt) { return (bldcnt >> 6) & 3; }
 
 // Draws the layers of `layer_order` that `shown` allows (window flag bits: 0-3 backgrounds, 4
 // objects) over [start, end): the bottom drawn one in the base form, the rest as overlays; object
-// groups at the bottom go over a filled backdrop, as does a span where nothing is drawable.
+// groups at the bottom go over a filled backdrop, as does a span where nothing is drawable. The
+// backdrop keeps its target flags, so that objects and fades see it as any other layer.
 template <class Pixel, class Render>
 void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
                  Render (LayerRenderers::*variant)[2], Render ObjectRenderers::*objects,
@@ -34,7 +37,8 @@ void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
       }
       (object_set.*objects)(layer & 3, start, end, line);
     } else {
-      (tiled_renderers[mode][layer]->*variant)[first ? BASE : OVERLAY](layer, start, end, line);
+      const LayerRenderers& set = *background_renderers[mode][layer];
+      (set.*variant)[first ? BASE : OVERLAY](layer, start, end, line);
     }
     first = false;
   }
@@ -46,21 +50,26 @@ void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
 void advance_reference_points() {
   for (unsigned bg = 0; bg < 2; ++bg) {
     // Unsigned sums wrap as the hardware's adders do.
-    machine.affine_ref_x[bg] =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
-                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
-    machine.affine_ref_y[bg] =
-        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
-                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
+    machine.affine_ref_x[bg] = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
+        static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
+    machine.affine_ref_y[bg] = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
+        static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
   }
 }
 
 }  // namespace
 
-const LayerRenderers* const tiled_renderers[3][4] = {
+const LayerRenderers* const background_renderers[8][4] = {
     {&text_renderers, &text_renderers, &text_renderers, &text_renderers},
     {&text_renderers, &text_renderers, &affine_renderers, &text_renderers},
     {&text_renderers, &text_renderers, &affine_renderers, &affine_renderers},
+    {nullptr, nullptr, &bitmap_renderers[0], nullptr},
+    {nullptr, nullptr, &bitmap_renderers[1], nullptr},
+    {nullptr, nullptr, &bitmap_renderers[2], nullptr},
+    {},
+    {},
 };
 
 void fill_palette(std::uint16_t* line, unsigned start, unsigned end, unsigned index) {
@@ -78,8 +87,7 @@ void build_layer_order(unsigned mask) {
   std::uint32_t count = 0;
   for (unsigned priority = 4; priority-- > 0;) {
     for (unsigned bg = 4; bg-- > 0;) {
-      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority)
-        machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
+      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority) machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
     }
     if ((mask & 0x10) && machine.object_line_count[priority][line] != 0) {
       machine.layer_order[count++] = static_cast<std::uint8_t>(4 + priority);
@@ -95,11 +103,25 @@ void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
     return fill_palette(line, start, end, 0);
   }
   fill16(line, start, end, static_cast<std::uint16_t>(TAG_FIRST));
-  (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
+  Pass16 fade = effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken;
+  fade(start, end, line, machine.native_palette);
 }
 
-void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                       unsigned flags) {
+namespace {
+
+// The palette the effect passes read: the console's, or in the bitmap modes the line's own with
+// the backdrop and the object colours brought up to date.
+Palette effect_palette(unsigned mode) {
+  if (mode < 3) return machine.native_palette;
+  bitmap_line_palette[0] = machine.native_palette[0];
+  std::copy(machine.native_palette + 256, machine.native_palette + 512, bitmap_line_palette + 256);
+  return bitmap_line_palette;
+}
+
+}  // namespace
+
+void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                 unsigned flags) {
   if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
   unsigned mode = dispcnt & 7;
   std::uint32_t bldcnt = io_read16(IO_BLDCNT);
@@ -108,52 +130,36 @@ void render_span_tiled(std::uint16_t* line, unsigned start, unsigned end, std::u
   bool some_first = (bldcnt & 0x3F) != 0;
   bool alpha = allowed && effect == EFFECT_ALPHA && (io_read16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
                some_first && (bldcnt & 0x3F00) != 0;
-  bool fade = allowed && (effect == EFFECT_BRIGHTEN || effect == EFFECT_DARKEN) &&
-              (io_read16(IO_BLDY) & 0x1F) != 0 && some_first;
+  // Semi-transparent objects are first targets whatever BLDCNT selects, so they fade on a line
+  // that has no other first target.
+  bool brighten = effect == EFFECT_BRIGHTEN;
+  bool fading = allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
+  std::uint16_t backdrop = static_cast<std::uint16_t>(backdrop_tag());
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
     draw_layers(wide, start, end, mode, &LayerRenderers::blend, &ObjectRenderers::blend, dispcnt,
-                std::uint32_t{0}, flags);
-    effect_passes.alpha(start, end, wide, line);
+                std::uint32_t{backdrop}, flags);
+    effect_passes.alpha(start, end, wide, line, effect_palette(mode));
   } else if (machine.semi_transparent_count[vcount()] != 0) {
     // Semi-transparent objects blend even where the window forbids effects.
-    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32,
-                dispcnt, std::uint32_t{0}, flags);
-    Pass32 pass = !fade                       ? effect_passes.alpha
-                  : effect == EFFECT_BRIGHTEN ? effect_passes.brighten_alpha
-                                              : effect_passes.darken_alpha;
-    pass(start, end, wide, line);
-  } else if (fade) {
-    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
-                dispcnt, std::uint16_t{0}, flags);
-    (effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken)(start, end, line);
+    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32, dispcnt,
+                std::uint32_t{backdrop}, flags);
+    Pass32 pass = effect_passes.semi_transparent;
+    if (fading) pass = brighten ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
+    pass(start, end, wide, line, effect_palette(mode));
+  } else if (fading && some_first) {
+    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16, dispcnt,
+                backdrop, flags);
+    Pass16 fade = brighten ? effect_passes.brighten : effect_passes.darken;
+    fade(start, end, line, effect_palette(mode));
   } else {
     draw_layers(line, start, end, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
                 machine.native_palette[0], flags);
   }
 }
 
-void render_span_bitmap(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                        unsigned flags) {
-  fill_palette(line, start, end, 0);
-  unsigned mode = dispcnt & 7;
-  const ObjectRenderers& objects = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
-  for (unsigned i = 0; i < machine.layer_count; ++i) {
-    unsigned layer = machine.layer_order[i];
-    if (layer & 4) {
-      if (flags & 0x10) objects.plain(layer & 3, start, end, line);
-    } else if (mode >= 3 && mode <= 5 && (flags & 0x04)) {
-      bitmap_renderers[mode - 3](start, end, line);
-    }
-  }
-}
-
-void render_line_tiled(std::uint16_t* line, std::uint32_t dispcnt) {
-  render_span_tiled(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
-}
-
-void render_line_bitmap(std::uint16_t* line, std::uint32_t dispcnt) {
-  render_span_bitmap(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
+void render_line(std::uint16_t* line, std::uint32_t dispcnt) {
+  render_span(line, 0, SCREEN_WIDTH, dispcnt, 0x3F);
 }
 
 void video_scanline() {
@@ -171,10 +177,8 @@ void video_scanline() {
   bool windows = (dispcnt & DISPCNT_WINDOWS) != 0;
   if (dispcnt & DISPCNT_FORCED_BLANK) {
     fill16(line, 0, SCREEN_WIDTH, 0xFFFF);
-  } else if (mode <= 2) {
-    (windows ? render_line_windowed : render_line_tiled)(line, dispcnt);
   } else {
-    (windows ? render_line_windowed_bitmap : render_line_bitmap)(line, dispcnt);
+    (windows ? render_line_windowed : render_line)(line, dispcnt);
   }
   advance_reference_points();
 }
@@ -182,6 +186,5 @@ void video_scanline() {
 void (*present_frame_hook)(const std::uint16_t* pixels) = nullptr;
 
 void video_frame_end() {
-  if (!machine.skip_frame && present_frame_hook != nullptr)
-    present_frame_hook(machine.frame_pixels);
+  if (!machine.skip_frame && present_frame_hook != nullptr) present_frame_hook(machine.frame_pixels);
 }

@@ -15,9 +15,11 @@ constexpr std::uint32_t DISPCNT_OBJ_1D = 1u << 6;
 constexpr std::uint32_t DISPCNT_FORCED_BLANK = 1u << 7;
 constexpr std::uint32_t DISPCNT_WINDOWS = 7u << 13;
 
-// A tagged pixel: palette index in bits 0-8, first target bit 9, second target bit 10.
+// A tagged pixel: palette index in bits 0-8, first target bit 9, second target bit 10, and bit 11
+// for a semi-transparent object's pixel, which blends whatever the effect.
 constexpr std::uint32_t TAG_FIRST = 1u << 9;
 constexpr std::uint32_t TAG_SECOND = 1u << 10;
+constexpr std::uint32_t TAG_SEMI = 1u << 11;
 constexpr std::uint32_t OBJECT_PALETTE = 0x100;
 
 inline std::int32_t reg16_signed(std::uint32_t offset) {
@@ -38,7 +40,6 @@ inline bool first_target(unsigned layer) { return (io_read16(IO_BLDCNT) >> layer
 // Layer renderers draw pixels [start, end) of the current line.
 using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint16_t* line);
 using Render32 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint32_t* line);
-using RenderBitmap = void (*)(unsigned start, unsigned end, std::uint16_t* line);
 
 enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 
@@ -52,7 +53,12 @@ struct LayerRenderers {
 
 extern const LayerRenderers text_renderers;
 extern const LayerRenderers affine_renderers;
-extern const RenderBitmap bitmap_renderers[3];  // modes 3, 4, 5
+extern const LayerRenderers bitmap_renderers[3];  // BG2 of modes 3, 4, 5
+
+// The bitmap modes' pixels are colours, not palette indices: in the tagged variants BG2's pixel at
+// x names entry 1 + x of this palette, which takes the colour drawn there. The dispatch copies the
+// backdrop (entry 0) and the object palette (256-511) in before a colour-effect pass reads it.
+extern std::uint16_t bitmap_line_palette[512];
 
 // Object renderers take the priority in place of the layer; one per variant and tile mapping.
 struct ObjectRenderers {

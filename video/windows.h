@@ -4,7 +4,6 @@
 #include <cstdint>
 
 void render_line_windowed(std::uint16_t* line, std::uint32_t dispcnt);
-void render_line_windowed_bitmap(std::uint16_t* line, std::uint32_t dispcnt);
 
 // Whether a window with vertical register `v` covers line `y`; horizontal register `h` gives
 // [first, end) pieces: the second piece is empty unless the window wraps.

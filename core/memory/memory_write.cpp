@@ -1,5 +1,6 @@
-// Slow-path writes. Region rules follow the console's bus: palette ignores bytes, VRAM doubles
-// them, the cartridge bus reaches the clock port, the EEPROM and the save memory.
+// Slow-path writes. Region rules follow the console's bus: palette and background VRAM double
+// bytes, object VRAM and OAM drop them, the cartridge bus reaches the clock port, the EEPROM and
+// the save memory.
 
 #include <cstring>
 
@@ -36,24 +37,37 @@ std::uint8_t* ram_byte(std::uint32_t address) {
   return machine.iwram.data + (address & 0x7FFF);
 }
 
+// Video memory takes bytes only where backgrounds live, as both halves of the halfword; object
+// tiles start higher in the bitmap modes (3 and up), whose pictures reach into the tile area.
+void store_vram_byte(std::uint32_t address, std::uint32_t value) {
+  std::uint32_t offset = vram_offset(address);
+  std::uint32_t object_tiles = (io_read16(IO_DISPCNT) & 7) >= 3 ? 0x14000 : 0x10000;
+  if (offset < object_tiles) store_le<2>(machine.vram_data + (offset & ~1u), value * 0x0101);
+}
+
 }  // namespace
 
 std::uint32_t mem_write8(std::uint32_t address, std::uint32_t value) {
   value &= 0xFF;
   switch (address >> 24) {
     case REGION_EWRAM:
-    case REGION_IWRAM: return store_ram<1>(ram_byte(address), value);
-    case REGION_IO: return io_write8(address & 0x3FF, value);
+    case REGION_IWRAM:
+      return store_ram<1>(ram_byte(address), value);
+    case REGION_IO:
+      return io_write8(address & 0x3FF, value);
+    case REGION_PALETTE:
+      store_palette16(address & 0x3FF, value * 0x0101);
+      return ALERT_NONE;
     case REGION_VRAM:
-      store_le<2>(machine.vram_data + (vram_offset(address) & ~1u), value * 0x0101);
+      store_vram_byte(address, value);
       return ALERT_NONE;
-    case REGION_OAM:
-      machine.oam_data[address & 0x3FF] = static_cast<std::uint8_t>(value);
-      machine.oam_dirty = 1;
+    case REGION_EEPROM:
+      eeprom_write_bit(value);
       return ALERT_NONE;
-    case REGION_EEPROM: eeprom_write_bit(value); return ALERT_NONE;
-    case REGION_SRAM: backup_write8(address & 0xFFFF, value); return ALERT_NONE;
-    default:  // BIOS, palette bytes, ROM, unmapped: the bus drops them
+    case REGION_SRAM:
+      backup_write8(address & 0xFFFF, value);
+      return ALERT_NONE;
+    default:  // BIOS, OAM bytes, ROM, unmapped: the bus drops them
       return ALERT_NONE;
   }
 }

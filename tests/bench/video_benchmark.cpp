@@ -1,7 +1,8 @@
 // Cost of one drawn line: mode 0 with four 16-colour text backgrounds, and mode 2 with two
 // rotated affine backgrounds. Every tile row is opaque so that no zero-word skip shortens the work.
 // Then objects, windows and blending: 32 objects on one line, a windowed line with alpha blending,
-// and a whole frame of the sprite cartridge's scene.
+// and a whole frame of the sprite cartridge's scene. Last, the fades: a brightened text line and
+// bitmap lines with and without one.
 
 #include <benchmark/benchmark.h>
 
@@ -29,7 +30,7 @@ void draw_lines(benchmark::State& state) {
   benchmark::DoNotOptimize(machine.frame_pixels[0]);
 }
 
-void text_mode_four_backgrounds(benchmark::State& state) {
+void set_up_text_mode() {
   clear_machine_state();
   fill_vram_with_patterns();
   for (unsigned n = 0; n < 4; ++n) {
@@ -39,6 +40,10 @@ void text_mode_four_backgrounds(benchmark::State& state) {
     io_store16(0x012 + 4 * n, 7 * n);
   }
   io_store16(IO_DISPCNT, 0x0F00);
+}
+
+void text_mode_four_backgrounds(benchmark::State& state) {
+  set_up_text_mode();
   draw_lines(state);
 }
 
@@ -143,6 +148,29 @@ void sprite_cartridge_frame(benchmark::State& state) {
   benchmark::DoNotOptimize(machine.frame_pixels[0]);
 }
 
+// Mode 0 as above with BG0 and BG1 brightened by 6/16.
+void text_mode_brightened(benchmark::State& state) {
+  set_up_text_mode();
+  io_store16(0x050, 0x0083);
+  io_store16(0x054, 6);
+  draw_lines(state);
+}
+
+// Mode 3 unscaled, the whole bitmap filled; `fade` darkens BG2 by 6/16.
+void bitmap_mode_three(benchmark::State& state, bool fade) {
+  clear_machine_state();
+  fill_vram_with_patterns();
+  for (unsigned i = 0x10000; i < 0x14000; ++i) machine.vram_data[i] = static_cast<std::uint8_t>(i * 13);
+  io_store16(IO_DISPCNT, 0x0403);
+  if (fade) {
+    io_store16(0x050, 0x00C4);
+    io_store16(0x054, 6);
+  }
+  draw_lines(state);
+}
+void bitmap_mode_three_plain(benchmark::State& state) { bitmap_mode_three(state, false); }
+void bitmap_mode_three_darkened(benchmark::State& state) { bitmap_mode_three(state, true); }
+
 }  // namespace
 
 BENCHMARK(thirty_two_objects);
@@ -150,4 +178,7 @@ BENCHMARK(windowed_line_with_blending);
 BENCHMARK(sprite_cartridge_frame);
 BENCHMARK(text_mode_four_backgrounds);
 BENCHMARK(affine_mode_two_rotated);
+BENCHMARK(text_mode_brightened);
+BENCHMARK(bitmap_mode_three_plain);
+BENCHMARK(bitmap_mode_three_darkened);
 BENCHMARK_MAIN();

@@ -1,10 +1,14 @@
-#include "video/effects.h"
+#include <algorithm>
+
+#include "core/memory/palette.h"
 #include "tests/video/video_fixture.h"
+#include "video/effects.h"
 
 namespace {
 
 constexpr std::uint32_t TOP = 1, BOTTOM = 2;
 constexpr std::uint32_t BOTH = TOP | TAG_FIRST | (BOTTOM | TAG_SECOND) << 16;
+constexpr std::uint32_t SEMI = BOTH | TAG_SEMI;
 
 class EffectsTest : public VideoTest {
  protected:
@@ -16,13 +20,13 @@ class EffectsTest : public VideoTest {
     std::uint32_t source[240] = {};
     std::uint16_t dest[240] = {};
     source[7] = entry;
-    pass(7, 8, source, dest);
+    pass(7, 8, source, dest, machine.native_palette);
     return dest[7];
   }
   static std::uint16_t run16(Pass16 pass, std::uint16_t pixel) {
     std::uint16_t line[240] = {};
     line[7] = pixel;
-    pass(7, 8, line);
+    pass(7, 8, line, machine.native_palette);
     return line[7];
   }
 };
@@ -34,14 +38,16 @@ struct AlphaCase {
 // Each channel: min(31 or 63, (top x EVA + bottom x EVB) / 16).
 const AlphaCase ALPHA_CASES[] = {
     {12, 8, 0xFFFF, 0xFFFF, 0xFFFF},  // every channel overflows and saturates
-    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},   {8, 8, 0xFFFF, 0x0000, 0x7BEF},  // 15, 31, 15
-    {12, 8, 0xF800, 0x001F, 0xB80F},   // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
-    {12, 8, 0xF800, 0xF800, 0xF800},   // red alone saturates, others stay 0
-    {12, 8, 0x07E0, 0x07E0, 0x07E0},   // green alone saturates
-    {12, 8, 0x001F, 0x001F, 0x001F},   // blue alone saturates
-    {16, 16, 0x0841, 0x0841, 0x1082},  // 1+1, 2+2, 1+1: no overflow on the saturating path
-    {31, 0, 0x1234, 0x7FFF, 0x1234},   // EVA is taken as 16
-    {4, 4, 0x001F, 0x001F, 0x000F},   {0, 16, 0x1234, 0xABCD, 0xABCD},
+    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},
+    {8, 8, 0xFFFF, 0x0000, 0x7BEF},   // 15, 31, 15
+    {12, 8, 0xF800, 0x001F, 0xB80F},  // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
+    {12, 8, 0xF800, 0xF800, 0xF800},  // red alone saturates, others stay 0
+    {12, 8, 0x07E0, 0x07E0, 0x07E0},  // green alone saturates
+    {12, 8, 0x001F, 0x001F, 0x001F},  // blue alone saturates
+    {16, 16, 0x0841, 0x0841, 0x1082}, // 1+1, 2+2, 1+1: no overflow on the saturating path
+    {31, 0, 0x1234, 0x7FFF, 0x1234},  // EVA is taken as 16
+    {4, 4, 0x001F, 0x001F, 0x000F},
+    {0, 16, 0x1234, 0xABCD, 0xABCD},
 };
 
 TEST_F(EffectsTest, AlphaBlendsEachChannelAndSaturatesOnlyAbove16) {
@@ -60,41 +66,57 @@ TEST_F(EffectsTest, AlphaNeedsBothTargets) {
   EXPECT_EQ(run32(alpha_pass, BOTTOM | TAG_SECOND), 0x4321);
 }
 
-struct FadeCase {
-  bool brighten;
-  unsigned evy;
-  std::uint16_t colour, expected;
-};
-const FadeCase FADE_CASES[] = {
-    {true, 20, 0x0000, 0xFFFF}, {true, 16, 0x1234, 0xFFFF},  {true, 8, 0x0000, 0x7BEF},
-    {true, 8, 0xFFFF, 0xF7DE},  // each half truncates: 15 + 15 = 30, 31 + 31 = 62
-    {true, 0, 0x1234, 0x1234},  {false, 20, 0xFFFF, 0x0000}, {false, 8, 0xFFFF, 0x7BEF},
-    {false, 4, 0xF800, 0xB800},  // 31 x 12 / 16 = 23
-};
+TEST_F(EffectsTest, SemiTransparentPassBlendsOnlySemiTransparentObjects) {
+  colours(0xF800, 0x001F);
+  set(IO_BLDALPHA, 0x080C);  // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
+  EXPECT_EQ(run32(semi_transparent_pass, SEMI), 0xB80F);
+  EXPECT_EQ(run32(semi_transparent_pass, BOTH), 0xF800);  // a first target alone does not blend
+  EXPECT_EQ(run32(semi_transparent_pass, TOP | TAG_FIRST | TAG_SEMI | BOTTOM << 16), 0xF800);
+}
 
-TEST_F(EffectsTest, BrightenAndDarkenOnlyFirstTargets) {
-  for (const FadeCase& c : FADE_CASES) {
-    colours(c.colour, 0);
-    set(IO_BLDY, c.evy);
-    Pass16 pass = c.brighten ? brighten_pass : darken_pass;
-    EXPECT_EQ(run16(pass, static_cast<std::uint16_t>(TOP | TAG_FIRST)), c.expected)
-        << c.evy << " " << c.colour;
-    EXPECT_EQ(run16(pass, static_cast<std::uint16_t>(TOP | TAG_SECOND)), c.colour);
+// The hardware reference's formulas per 5-bit channel: I + (31 - I) x EVY / 16 and
+// I - I x EVY / 16, EVY above 16 taken as 16.
+unsigned brightened(unsigned i, unsigned evy) { return i + (31 - i) * std::min(evy, 16u) / 16; }
+unsigned darkened(unsigned i, unsigned evy) { return i - i * std::min(evy, 16u) / 16; }
+std::uint16_t console_colour(unsigned r, unsigned g, unsigned b) {
+  return static_cast<std::uint16_t>(r | g << 5 | b << 10);
+}
+
+TEST_F(EffectsTest, BrightenAndDarkenFollowTheReferenceFormulaOnFirstTargetsOnly) {
+  for (unsigned v = 0; v < 32; ++v) {
+    unsigned r = v, g = 31 - v, b = v * 7 % 32;
+    std::uint16_t colour = native_colour(console_colour(r, g, b));
+    colours(colour, 0);
+    for (unsigned evy = 0; evy <= 20; ++evy) {
+      set(IO_BLDY, evy);
+      std::uint16_t first = static_cast<std::uint16_t>(TOP | TAG_FIRST);
+      std::uint16_t up = native_colour(console_colour(brightened(r, evy), brightened(g, evy), brightened(b, evy)));
+      std::uint16_t down = native_colour(console_colour(darkened(r, evy), darkened(g, evy), darkened(b, evy)));
+      ASSERT_EQ(run16(brighten_pass, first), up) << r << "," << g << "," << b << " EVY " << evy;
+      ASSERT_EQ(run16(darken_pass, first), down) << r << "," << g << "," << b << " EVY " << evy;
+      ASSERT_EQ(run32(brighten_alpha_pass, TOP | TAG_FIRST), up);
+      ASSERT_EQ(run32(darken_alpha_pass, TOP | TAG_FIRST), down);
+      ASSERT_EQ(run16(brighten_pass, static_cast<std::uint16_t>(TOP | TAG_SECOND)), colour);
+      ASSERT_EQ(run32(darken_alpha_pass, TOP | TAG_SECOND), colour);
+    }
   }
 }
 
-TEST_F(EffectsTest, FadeWithAlphaBlendsPairsAndFadesLoneFirstTargets) {
-  colours(0xFFFF, 0x0000);
+// Semi-transparency takes priority over the fade where a second target lies beneath; an ordinary
+// first target over a second target fades.
+TEST_F(EffectsTest, FadeWithAlphaBlendsSemiTransparentPairsAndFadesTheRest) {
+  colours(0xF800, 0x001F);
   set(IO_BLDALPHA, 0x0808);
   set(IO_BLDY, 16);
-  EXPECT_EQ(run32(brighten_alpha_pass, BOTH), 0x7BEF);
-  EXPECT_EQ(run32(darken_alpha_pass, BOTH), 0x7BEF);
-  EXPECT_EQ(run32(brighten_alpha_pass, BOTTOM | TAG_FIRST), 0xFFFF);
-  EXPECT_EQ(run32(darken_alpha_pass, TOP | TAG_FIRST), 0x0000);
-  EXPECT_EQ(run32(darken_alpha_pass, TOP | TAG_SECOND), 0xFFFF);
+  EXPECT_EQ(run32(brighten_alpha_pass, SEMI), 0x780F);  // 31 x 8 / 16 = 15 red, 15 blue
+  EXPECT_EQ(run32(darken_alpha_pass, SEMI), 0x780F);
+  EXPECT_EQ(run32(brighten_alpha_pass, BOTH), 0xFFDF);  // fully white
+  EXPECT_EQ(run32(darken_alpha_pass, BOTH), 0x0000);
+  EXPECT_EQ(run32(brighten_alpha_pass, TOP | TAG_FIRST | TAG_SEMI), 0xFFDF);  // nothing beneath
+  EXPECT_EQ(run32(darken_alpha_pass, TOP | TAG_SECOND), 0xF800);
   set(IO_BLDALPHA, 0x080C);
   colours(0xF800, 0xF800);
-  EXPECT_EQ(run32(darken_alpha_pass, BOTH), 0xF800);  // the saturating form here too
+  EXPECT_EQ(run32(darken_alpha_pass, SEMI), 0xF800);  // the saturating form here too
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/alerts.h"
+#include "core/io/io_registers.h"
 #include "core/memory/palette.h"
 #include "tests/core/memory/memory_fixture.h"
 
@@ -13,12 +14,7 @@ std::uint16_t vram16(std::uint32_t offset) {
   return static_cast<std::uint16_t>(machine.vram_data[offset] | machine.vram_data[offset + 1] << 8);
 }
 
-TEST_F(MemoryTest, PaletteIgnoresBytesAndConvertsHalfwordsAndWords) {
-  EXPECT_EQ(mem_write8(0x05000001, 0xAB), ALERT_NONE);
-  EXPECT_EQ(machine.palette_data[0], 0);
-  EXPECT_EQ(machine.palette_data[1], 0);
-  EXPECT_EQ(machine.native_palette[0], 0);
-
+TEST_F(MemoryTest, PaletteConvertsHalfwordsAndWords) {
   mem_write16(0x05000002, 0x7C1F);
   EXPECT_EQ(machine.palette_data[2], 0x1F);
   EXPECT_EQ(machine.palette_data[3], 0x7C);
@@ -53,11 +49,42 @@ INSTANTIATE_TEST_SUITE_P(Channels, NativeColourTest,
                            return std::string(name);
                          });
 
-TEST_F(MemoryTest, VramByteWritesFillTheWholeHalfword) {
-  mem_write8(0x06000101, 0xAB);
-  EXPECT_EQ(vram16(0x100), 0xABAB);
-  mem_write8(0x06018002, 0xCD);  // the mirror folds onto the object tiles
-  EXPECT_EQ(vram16(0x10002), 0xCDCD);
+// The hardware reference's "Writing 8bit Data to Video Memory": background VRAM and palette RAM
+// store the byte into both halves of the halfword; object tiles (from 0x10000, from 0x14000 in
+// the bitmap modes) and OAM keep what they held.
+struct ByteWriteCase {
+  unsigned mode;
+  std::uint32_t address;
+  bool stored;
+};
+const ByteWriteCase BYTE_WRITE_CASES[] = {
+    {0, 0x05000001, true},  {0, 0x050003FE, true},  {0, 0x06000101, true},
+    {0, 0x0600FFFF, true},  {0, 0x06010000, false}, {0, 0x06017FFF, false},
+    {0, 0x06018002, false},  // the mirror folds onto the object tiles
+    {3, 0x06010001, true},  {3, 0x06013FFE, true},  {3, 0x06014000, false},
+    {4, 0x0601C001, false}, {5, 0x06012000, true},  {0, 0x07000010, false},
+    {3, 0x070003FF, false},
+};
+
+TEST_F(MemoryTest, ByteWritesToVideoMemoryDoubleOrDrop) {
+  for (const ByteWriteCase& c : BYTE_WRITE_CASES) {
+    io_store16(IO_DISPCNT, c.mode);
+    std::uint32_t halfword = c.address & ~1u;
+    mem_write16(halfword, 0x1234);
+    machine.oam_dirty = 0;
+    EXPECT_EQ(mem_write8(c.address, 0xAB), ALERT_NONE);
+    std::uint32_t expected = c.stored ? 0xABAB : 0x1234;
+    EXPECT_EQ(mem_read16(halfword), expected) << std::hex << c.address << " mode " << c.mode;
+    if ((c.address >> 24) == 0x05) {
+      EXPECT_EQ(machine.native_palette[(c.address & 0x3FF) / 2], native_colour(expected));
+    }
+    if ((c.address >> 24) == 0x07) {
+      EXPECT_EQ(machine.oam_dirty, 0);
+    }
+  }
+}
+
+TEST_F(MemoryTest, VramWritesFoldTheMirrors) {
   mem_write16(0x0601FFFE, 0x1234);
   EXPECT_EQ(vram16(0x17FFE), 0x1234);
   mem_write32(0x06020010, 0xDEADBEEF);
@@ -75,9 +102,8 @@ TEST_F(MemoryTest, WidthsAreAlignedDownAsTheBusDoes) {
 }
 
 TEST_F(MemoryTest, OamWritesMarkTheObjectListDirty) {
-  for (auto write :
-       {+[] { return mem_write8(0x07000010, 1); }, +[] { return mem_write16(0x07000010, 1); },
-        +[] { return mem_write32(0x07000010, 1); }}) {
+  for (auto write : {+[] { return mem_write16(0x07000010, 1); },
+                     +[] { return mem_write32(0x07000010, 1); }}) {
     machine.oam_dirty = 0;
     write();
     EXPECT_EQ(machine.oam_dirty, 1);
