@@ -171,7 +171,8 @@ struct Parser {
   // The program a person uses: the main window, with the cartridge started at once when one is
   // given; driven by a script (headless when asked) with --ui-script.
   bool ui_run() {
-    if (options.command == Command::INFO) return fail("--info shows a cartridge; it opens no window");
+    if (options.command == Command::INFO)
+      return fail("--info shows a cartridge; it opens no window");
     options.ui_headless = options.command == Command::HEADLESS;
     options.command = Command::UI;
     return true;

@@ -16,10 +16,10 @@ constexpr int RIGHT_DOWN = BUTTON_RIGHT | BUTTON_DOWN;
 constexpr int HIGHEST_KEY = 255;
 
 // The order in which a touch looks for its button: the menu button is the stylus handler's.
-constexpr int TOUCH_ORDER[] = {SCREEN_BTN_START,  SCREEN_BTN_SELECT,     SCREEN_BTN_A,
-                               SCREEN_BTN_B,      SCREEN_BTN_L,          SCREEN_BTN_R,
-                               SCREEN_BTN_UP,     SCREEN_BTN_DOWN,       SCREEN_BTN_LEFT,
-                               SCREEN_BTN_RIGHT,  SCREEN_BTN_LEFT_UP,    SCREEN_BTN_RIGHT_UP,
+constexpr int TOUCH_ORDER[] = {SCREEN_BTN_START,     SCREEN_BTN_SELECT,    SCREEN_BTN_A,
+                               SCREEN_BTN_B,         SCREEN_BTN_L,         SCREEN_BTN_R,
+                               SCREEN_BTN_UP,        SCREEN_BTN_DOWN,      SCREEN_BTN_LEFT,
+                               SCREEN_BTN_RIGHT,     SCREEN_BTN_LEFT_UP,   SCREEN_BTN_RIGHT_UP,
                                SCREEN_BTN_LEFT_DOWN, SCREEN_BTN_RIGHT_DOWN};
 
 bool key_held(std::int32_t bound_key) {
@@ -68,9 +68,10 @@ void CConsoleButtons::PollKeyboard() {
 
   // The first held diagonal wins; the arms it sets are not released by their own keys below.
   int by_diagonal = 0;
-  const std::pair<std::int32_t, int> diagonals[] = {
-      {c.vk_left_up, LEFT_UP}, {c.vk_right_up, RIGHT_UP},
-      {c.vk_left_down, LEFT_DOWN}, {c.vk_right_down, RIGHT_DOWN}};
+  const std::pair<std::int32_t, int> diagonals[] = {{c.vk_left_up, LEFT_UP},
+                                                    {c.vk_right_up, RIGHT_UP},
+                                                    {c.vk_left_down, LEFT_DOWN},
+                                                    {c.vk_right_down, RIGHT_DOWN}};
   for (const auto& [key, mask] : diagonals) {
     if (key_held(key)) {
       PressButtons(mask);
@@ -82,8 +83,10 @@ void CConsoleButtons::PollKeyboard() {
 
   PressOrRelease(Held(c.vk_l, BUTTON_L), BUTTON_L);
   PressOrRelease(Held(c.vk_r, BUTTON_R), BUTTON_R);
-  const std::pair<std::int32_t, int> arms[] = {
-      {c.vk_left, BUTTON_LEFT}, {c.vk_right, BUTTON_RIGHT}, {c.vk_up, BUTTON_UP}, {c.vk_down, BUTTON_DOWN}};
+  const std::pair<std::int32_t, int> arms[] = {{c.vk_left, BUTTON_LEFT},
+                                               {c.vk_right, BUTTON_RIGHT},
+                                               {c.vk_up, BUTTON_UP},
+                                               {c.vk_down, BUTTON_DOWN}};
   for (const auto& [key, mask] : arms) {
     if ((by_diagonal & mask) == 0) PressOrRelease(Held(key, mask), mask);
   }

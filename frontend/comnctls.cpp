@@ -66,7 +66,8 @@ int CCombBox::CreateControl() {
 int CCombBox::AddString(const char16_t* text) {
   ORVANE_CHECK(text, -1);
   ORVANE_CHECK(this->hwnd, -1);
-  return static_cast<int>(send_message(hwnd, msg::COMBO_ADD_STRING, 0, reinterpret_cast<LParam>(text)));
+  return static_cast<int>(
+      send_message(hwnd, msg::COMBO_ADD_STRING, 0, reinterpret_cast<LParam>(text)));
 }
 
 int CCombBox::GetCurSel() const {
@@ -76,7 +77,8 @@ int CCombBox::GetCurSel() const {
 
 int CCombBox::SetCurSel(int index) {
   ORVANE_CHECK(this->hwnd, -1);
-  return static_cast<int>(send_message(hwnd, msg::COMBO_SET_SELECTION, static_cast<WParam>(index), 0));
+  return static_cast<int>(
+      send_message(hwnd, msg::COMBO_SET_SELECTION, static_cast<WParam>(index), 0));
 }
 
 int CCombBox::GetCount() const {
@@ -135,7 +137,9 @@ int CMenu::AppendSeparator() {
   return append_menu_separator(hmenu) ? 1 : 0;
 }
 
-int CMenu::IsMyCommand(WParam wparam) const { return low_word(wparam) == (number & 0xFFFF) ? 1 : 0; }
+int CMenu::IsMyCommand(WParam wparam) const {
+  return low_word(wparam) == (number & 0xFFFF) ? 1 : 0;
+}
 
 int CPopupMenu::Create() {
   ORVANE_CHECK(this->hmenu == NO_MENU, 0);

@@ -78,8 +78,9 @@ int SaveConfigurationIfChanged(const char* config_option) {
   if (!g_config.Differs(&g_saved_config)) return 1;
   char path[CONFIG_PATH_MAX];
   if (!GetConfigPath(config_option, path, sizeof path)) {
-    debug_output("No place for the configuration file: neither XDG_CONFIG_HOME nor HOME is "
-                 "set\r\n");
+    debug_output(
+        "No place for the configuration file: neither XDG_CONFIG_HOME nor HOME is "
+        "set\r\n");
     return 0;
   }
   if (!g_config.SaveToFile(path)) return 0;

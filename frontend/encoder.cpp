@@ -23,7 +23,7 @@ std::int32_t decode_utf8(CFileBase* file) {
   if (lead < 0x80) return lead;
   int count = 0;
   char32_t value = 0;
-  int low = 0x80;  // the first continuation byte's range, narrowed against overlong forms,
+  int low = 0x80;   // the first continuation byte's range, narrowed against overlong forms,
   int high = 0xBF;  // encoded surrogates and values above U+10FFFF
   if (lead >= 0xC2 && lead <= 0xDF) {
     count = 1;

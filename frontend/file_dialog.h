@@ -18,7 +18,8 @@ struct FileEntry {
 // ".." unless `folder` is the root, then the subfolders, then the files whose names end with one
 // of `extensions` (lower case, with their dot; compared without regard to letter case). Hidden
 // entries (names starting with a dot) are left out. An unreadable folder lists only "..".
-std::vector<FileEntry> ListFolder(const std::string& folder, const std::vector<std::string>& extensions);
+std::vector<FileEntry> ListFolder(const std::string& folder,
+                                  const std::vector<std::string>& extensions);
 // The extensions of a filter's patterns: pairs of zero-terminated texts (a name, then patterns
 // such as "*.gba" separated by ';') ending with an empty text.
 std::vector<std::string> FilterExtensions(const char16_t* filter);

@@ -129,9 +129,7 @@ bool CFileBase::IsBlank(char c) {
   return c == '\0' || c == '\t' || c == '\n' || c == '\r' || c == ' ';
 }
 
-bool CFileBase::IsSplitter(char c) {
-  return c == '\0' || std::strchr(split_set, c) != nullptr;
-}
+bool CFileBase::IsSplitter(char c) { return c == '\0' || std::strchr(split_set, c) != nullptr; }
 
 void CFileBase::SetSplitChars(const char* chars) {
   if (scratch != nullptr) {
@@ -272,8 +270,7 @@ bool CFileBase::InList(const char* text, const char* list, bool ignore_case) {
 
 // ---- key and value
 
-int CFileBase::ReadKeyValue(CFileBase* file_key, const char* split_chars,
-                            CFileBase* file_value) {
+int CFileBase::ReadKeyValue(CFileBase* file_key, const char* split_chars, CFileBase* file_value) {
   ORVANE_CHECK(file_key && file_value && split_chars, 0);
   CMemStack key;
   key.CopyAll(file_key);
@@ -281,8 +278,7 @@ int CFileBase::ReadKeyValue(CFileBase* file_key, const char* split_chars,
   return ReadKeyValue(key.CStr(), split_chars, file_value);
 }
 
-int CFileBase::ReadKeyValue(const char* key, const char* split_chars,
-                            CFileBase* file_value) {
+int CFileBase::ReadKeyValue(const char* key, const char* split_chars, CFileBase* file_value) {
   ORVANE_CHECK(key && file_value, 0);
   ORVANE_CHECK(split_chars, 0);
   CMemStack line;

@@ -35,9 +35,9 @@ class CFileBase {
 
   // Bytes.
   int IsEnd();
-  char Getc();         // 0 at the end of the stream
-  int Putc(char c);    // 1 when written
-  char UnGetc();       // steps back one byte and returns it (0 at position 0)
+  char Getc();             // 0 at the end of the stream
+  int Putc(char c);        // 1 when written
+  char UnGetc();           // steps back one byte and returns it (0 at position 0)
   char CharAt(fsize_t i);  // the byte at i without moving (0 outside the stream)
 
   // Formatted output.
@@ -76,17 +76,17 @@ class CFileBase {
   // Copies.
   int CopyFrom(CFileBase* file, fsize_t offset, fsize_t n);  // at this stream's position
   int CopyAll(CFileBase* file);                              // empties this stream first
-  fsize_t TrimmedLength();                 // the size without trailing zero bytes
+  fsize_t TrimmedLength();                                   // the size without trailing zero bytes
   int AppendTrimmed(CFileBase* file_str);  // writes file_str's trimmed bytes at the position
   int LoadFromDisk(std::FILE* fp);         // the whole file from its start, replacing the stream
 
   // UTF-16.
-  fsize_t StrLenW();                        // units before the first zero unit
-  fsize_t PutsW(const char16_t* text);      // without the terminating zero; the units written
+  fsize_t StrLenW();                    // units before the first zero unit
+  fsize_t PutsW(const char16_t* text);  // without the terminating zero; the units written
   // Formats like Printf (the format and %s arguments in UTF-8) and writes the result as UTF-16.
   fsize_t PrintfW(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  int StrCatW(const char16_t* text);        // appends at the text's end and re-terminates
-  int TerminateW();                         // a zero unit, as Terminate does
+  int StrCatW(const char16_t* text);  // appends at the text's end and re-terminates
+  int TerminateW();                   // a zero unit, as Terminate does
   static int StrICmpW(const char16_t* a, const char16_t* b);  // folds A-Z only
   static fsize_t StrLenW(const char16_t* text);
 

@@ -9,18 +9,19 @@
 #include "frontend/mem.h"
 #include "frontend/memfile.h"
 
-#define FIELD(name, value) ConfigField{#name, &CGbaConfig::name, value}
+#define FIELD(name, value) \
+  ConfigField { #name, &CGbaConfig::name, value }
 
 const ConfigField CONFIG_FIELDS[CGbaConfig::FIELD_COUNT] = {
-    FIELD(screen_dir, 1),       FIELD(show_screen_pad, 1), FIELD(vk_up, 87),
-    FIELD(vk_down, 83),         FIELD(vk_left, 65),        FIELD(vk_right, 68),
-    FIELD(vk_a, 79),            FIELD(vk_b, 73),           FIELD(vk_l, 75),
-    FIELD(vk_r, 76),            FIELD(vk_select, 8),       FIELD(vk_start, 13),
-    FIELD(vk_save1, 66),        FIELD(vk_load1, 78),       FIELD(auto_a, 0),
-    FIELD(auto_b, 0),           FIELD(frame_skip, 0),      FIELD(vk_switch, 32),
-    FIELD(scale, 1),            FIELD(delay_per_frame, 0), FIELD(use_2xsai, 0),
-    FIELD(use_kb_hook, 0),      FIELD(sound_on, 0),        FIELD(vk_left_up, 81),
-    FIELD(vk_right_up, 69),     FIELD(vk_left_down, 90),   FIELD(vk_right_down, 88),
+    FIELD(screen_dir, 1),   FIELD(show_screen_pad, 1), FIELD(vk_up, 87),
+    FIELD(vk_down, 83),     FIELD(vk_left, 65),        FIELD(vk_right, 68),
+    FIELD(vk_a, 79),        FIELD(vk_b, 73),           FIELD(vk_l, 75),
+    FIELD(vk_r, 76),        FIELD(vk_select, 8),       FIELD(vk_start, 13),
+    FIELD(vk_save1, 66),    FIELD(vk_load1, 78),       FIELD(auto_a, 0),
+    FIELD(auto_b, 0),       FIELD(frame_skip, 0),      FIELD(vk_switch, 32),
+    FIELD(scale, 1),        FIELD(delay_per_frame, 0), FIELD(use_2xsai, 0),
+    FIELD(use_kb_hook, 0),  FIELD(sound_on, 0),        FIELD(vk_left_up, 81),
+    FIELD(vk_right_up, 69), FIELD(vk_left_down, 90),   FIELD(vk_right_down, 88),
 };
 
 // screen_dir .. vk_start, auto_a, auto_b, frame_skip, vk_switch, scale, delay_per_frame,

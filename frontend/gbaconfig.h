@@ -19,10 +19,10 @@ class CGbaConfig {
   CGbaConfig(const CGbaConfig&) = default;
   CGbaConfig& operator=(const CGbaConfig&) = default;
 
-  void Reset();                         // every field to its default
-  int CopyFrom(const CGbaConfig* p);    // "p" and 0 for null
+  void Reset();                            // every field to its default
+  int CopyFrom(const CGbaConfig* p);       // "p" and 0 for null
   int Differs(const CGbaConfig* p) const;  // 1 when any field differs; "p" and 0 for null
-  int WriteTo(CFileBase* file) const;   // empties the stream, writes the 27 lines
+  int WriteTo(CFileBase* file) const;      // empties the stream, writes the 27 lines
   // Looks every key up in the stream's text (see ReadKeyValue). A key the text lacks gets its
   // default.
   int ReadFrom(CFileBase* file);

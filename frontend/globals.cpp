@@ -73,6 +73,8 @@ void FrameHook() {
   for (int i = 0; i < pumps; ++i) PumpMessages();
 }
 
-void SetSleepFunction(SleepFunction sleep) { sleep_function = sleep != nullptr ? sleep : sleep_for; }
+void SetSleepFunction(SleepFunction sleep) {
+  sleep_function = sleep != nullptr ? sleep : sleep_for;
+}
 
 void ShellSleep(unsigned milliseconds) { sleep_function(milliseconds); }

@@ -111,8 +111,7 @@ Language LanguageFromLocale(const char* lc_all, const char* lc_messages, const c
 }
 
 Language LanguageFromEnvironment() {
-  return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
-                            std::getenv("LANG"));
+  return LanguageFromLocale(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
 }
 
 bool ParseLanguage(const char* text, Language& language) {

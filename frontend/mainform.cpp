@@ -91,14 +91,22 @@ int CMainForm::BuildMenus() {
     std::unique_ptr<CMenu>* entry;
     UiText text;
   } entries[] = {
-      {&mitem_loadrom, UiText::LOAD_ROM},        {&mitem_resume, UiText::RESUME},
-      {&mitem_exit, UiText::EXIT},               {&mitem_help, UiText::HELP},
-      {&mitem_about, UiText::ABOUT},             {&mitem_dir1, UiText::DIR_1},
-      {&mitem_dir2, UiText::DIR_2},              {&mitem_dir3, UiText::DIR_3},
-      {&mitem_save1, UiText::SAVE_1},            {&mitem_save2, UiText::SAVE_2},
-      {&mitem_save3, UiText::SAVE_3},            {&mitem_load1, UiText::LOAD_1},
-      {&mitem_load2, UiText::LOAD_2},            {&mitem_load3, UiText::LOAD_3},
-      {&mitem_kb_setting, UiText::KEY_SETUP},    {&mitem_video_setting, UiText::VIDEO_SETUP},
+      {&mitem_loadrom, UiText::LOAD_ROM},
+      {&mitem_resume, UiText::RESUME},
+      {&mitem_exit, UiText::EXIT},
+      {&mitem_help, UiText::HELP},
+      {&mitem_about, UiText::ABOUT},
+      {&mitem_dir1, UiText::DIR_1},
+      {&mitem_dir2, UiText::DIR_2},
+      {&mitem_dir3, UiText::DIR_3},
+      {&mitem_save1, UiText::SAVE_1},
+      {&mitem_save2, UiText::SAVE_2},
+      {&mitem_save3, UiText::SAVE_3},
+      {&mitem_load1, UiText::LOAD_1},
+      {&mitem_load2, UiText::LOAD_2},
+      {&mitem_load3, UiText::LOAD_3},
+      {&mitem_kb_setting, UiText::KEY_SETUP},
+      {&mitem_video_setting, UiText::VIDEO_SETUP},
       {&mitem_sound_setting, UiText::SOUND_SETUP},
   };
   for (const auto& e : entries) {
@@ -110,11 +118,14 @@ int CMainForm::BuildMenus() {
     UiText text;
     CMenu* items[3];
   } submenus[] = {
-      {&menu_setting, UiText::SETTINGS,
+      {&menu_setting,
+       UiText::SETTINGS,
        {mitem_kb_setting.get(), mitem_video_setting.get(), mitem_sound_setting.get()}},
-      {&menu_loadstate, UiText::LOAD_STATE,
+      {&menu_loadstate,
+       UiText::LOAD_STATE,
        {mitem_load1.get(), mitem_load2.get(), mitem_load3.get()}},
-      {&menu_savestate, UiText::SAVE_STATE,
+      {&menu_savestate,
+       UiText::SAVE_STATE,
        {mitem_save1.get(), mitem_save2.get(), mitem_save3.get()}},
       {&menu_dir, UiText::SCREEN_DIR, {mitem_dir1.get(), mitem_dir2.get(), mitem_dir3.get()}},
   };
@@ -438,10 +449,10 @@ int CMainForm::LeaveGameScreen() {
     CreateMenuBar(menu_bar.get());
   } else {
     int caption = system_metric(Metric::CAPTION_HEIGHT);
-    move_window(hwnd, 0, caption, system_metric(Metric::SCREEN_WIDTH),
-                system_metric(Metric::SCREEN_HEIGHT) - system_metric(Metric::MENU_BAR_HEIGHT) -
-                    caption,
-                true);
+    move_window(
+        hwnd, 0, caption, system_metric(Metric::SCREEN_WIDTH),
+        system_metric(Metric::SCREEN_HEIGHT) - system_metric(Metric::MENU_BAR_HEIGHT) - caption,
+        true);
     show_window(menu_bar_window, true);
   }
   invalidate_window(hwnd);

@@ -22,7 +22,8 @@ std::u16string to_utf16(const std::string& text) {
   if (!target.Malloc(static_cast<fsize_t>((copy.size() + 1) * 2 + 2))) return out;
   if (!GbToUnicode(&source, &target)) return out;
   const auto* units = reinterpret_cast<const char16_t*>(target.GetP());
-  for (fsize_t i = 0; units[i] != 0 && (i + 1) * 2 <= target.GetSize(); ++i) out.push_back(units[i]);
+  for (fsize_t i = 0; units[i] != 0 && (i + 1) * 2 <= target.GetSize(); ++i)
+    out.push_back(units[i]);
   return out;
 }
 

@@ -46,7 +46,9 @@ void clear_screen(const ScreenView& view) {
 
 }  // namespace
 
-void set_frame_message_pump(MessagePump pump) { message_pump = pump != nullptr ? pump : plain_pump; }
+void set_frame_message_pump(MessagePump pump) {
+  message_pump = pump != nullptr ? pump : plain_pump;
+}
 
 int present_frame(const std::uint16_t* frame) {
   SurfaceDescription surface;

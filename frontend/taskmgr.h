@@ -27,11 +27,11 @@ class CTask {
     last_time = 0;
   }
 
-  std::int32_t id = 0;           // the key by which messages find the task
+  std::int32_t id = 0;  // the key by which messages find the task
   std::int32_t state = TASK_LIVE;
-  std::uint32_t last_time = 0;   // milliseconds of the clock at the last timer message
-  std::int32_t period = 0;       // milliseconds; 0: every run; negative: never timed
-  std::int32_t is_active = 0;    // non-zero: receives timer and ordinary messages
+  std::uint32_t last_time = 0;  // milliseconds of the clock at the last timer message
+  std::int32_t period = 0;      // milliseconds; 0: every run; negative: never timed
+  std::int32_t is_active = 0;   // non-zero: receives timer and ordinary messages
 };
 
 class CTaskMgr {
@@ -49,9 +49,9 @@ class CTaskMgr {
   // Puts a heap task (the manager owns it from now on) in the first free slot; 0 when full.
   int Add(CTask* task);
   int Count() const { return top; }
-  CTask* Item(int i) const;  // null outside 0..Count() - 1
+  CTask* Item(int i) const;         // null outside 0..Count() - 1
   int Find(std::int32_t id) const;  // the first slot holding task `id`, or -1
-  int Remove(int i);  // deletes the task in slot i and closes the gap
+  int Remove(int i);                // deletes the task in slot i and closes the gap
   // Queues a message for task `id`: 0 when there is no such task or the queue is full.
   int Post(std::int32_t id, std::int32_t type, std::int32_t param1, std::int32_t param2);
   // One pump cycle: timers, then the messages waiting when it began. Returns 1 when all of them

@@ -34,7 +34,8 @@ int OpenFileDialog(WindowHandle owner, CFileBase* file, const char16_t* filter,
   std::u16string title(filter);  // the filter's first name, "GBA Rom"
   std::string chosen;
   (void)owner;  // the dialog covers the whole screen; it needs no owner to stay above
-  int chosen_one = dialog.Run(title, DialogStartFolder(last_file), FilterExtensions(filter), chosen);
+  int chosen_one =
+      dialog.Run(title, DialogStartFolder(last_file), FilterExtensions(filter), chosen);
   if (chosen_one) {
     CMem source;
     source.SetStr(chosen.data());

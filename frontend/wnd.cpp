@@ -6,8 +6,8 @@
 #include "frontend/assertion.h"
 #include "frontend/comnctls.h"
 #include "frontend/wndmap.h"
-#include "platform/menus.h"
 #include "platform/keys.h"
+#include "platform/menus.h"
 #include "platform/messages.h"
 
 // Reports a condition that cannot be written as the C++ test it stands for.
@@ -136,9 +136,9 @@ int CWnd::Create() {
   }
   ORVANE_CHECK(this->params, 0);
   wnd_map.temp_ptr = this;
-  WindowHandle created = create_window({params->class_name, params->title, params->style,
-                                        params->ex_style, params->x, params->y, params->width,
-                                        params->height, NO_WINDOW, 0, params->instance});
+  WindowHandle created =
+      create_window({params->class_name, params->title, params->style, params->ex_style, params->x,
+                     params->y, params->width, params->height, NO_WINDOW, 0, params->instance});
   if (wnd_map.temp_ptr == this) wnd_map.temp_ptr = nullptr;  // never left for another window
   hwnd = created;
   ORVANE_CHECK(this->hwnd, 0);

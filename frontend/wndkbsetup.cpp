@@ -73,11 +73,11 @@ int CWndKbSetup::BuildControls() {
   ORVANE_CHECK(this->ckb_use_all_key->CreateControl(), 0);
   tmp_config = ORVANE_NEW(CGbaConfig);
   ORVANE_CHECK(this->tmp_config, 0);
-  for (CWnd* control : {static_cast<CWnd*>(st_1.get()), static_cast<CWnd*>(st_2.get()),
-                        static_cast<CWnd*>(st_cur_value.get()), static_cast<CWnd*>(pb_reset.get()),
-                        static_cast<CWnd*>(ckb_auto.get()),
-                        static_cast<CWnd*>(ckb_show_screenkb.get()),
-                        static_cast<CWnd*>(ckb_use_all_key.get())}) {
+  for (CWnd* control :
+       {static_cast<CWnd*>(st_1.get()), static_cast<CWnd*>(st_2.get()),
+        static_cast<CWnd*>(st_cur_value.get()), static_cast<CWnd*>(pb_reset.get()),
+        static_cast<CWnd*>(ckb_auto.get()), static_cast<CWnd*>(ckb_show_screenkb.get()),
+        static_cast<CWnd*>(ckb_use_all_key.get())}) {
     control->SetSystemFont();
   }
 

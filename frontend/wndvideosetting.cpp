@@ -121,6 +121,5 @@ void CWndVideoSetting::ReleaseControls() {
 }
 
 std::vector<CWnd*> CWndVideoSetting::TabOrder() const {
-  return {cb_frame_skip.get(), cb_scale.get(), ckb_use_2xsai.get(), eb_delay.get(),
-          pb_clear.get()};
+  return {cb_frame_skip.get(), cb_scale.get(), ckb_use_2xsai.get(), eb_delay.get(), pb_clear.get()};
 }

@@ -79,9 +79,9 @@ struct Desktop {
   WindowHandle focus = NO_WINDOW;
   WindowHandle active = NO_WINDOW;
   WindowHandle main = NO_WINDOW;
-  WindowHandle capture = NO_WINDOW;  // the window the stylus went down on
+  WindowHandle capture = NO_WINDOW;   // the window the stylus went down on
   WindowHandle key_grab = NO_WINDOW;  // the window that takes every key
-  WindowHandle overlay = NO_WINDOW;  // a control drawn over everything (an open list)
+  WindowHandle overlay = NO_WINDOW;   // a control drawn over everything (an open list)
   Rect overlay_rect;                  // screen coordinates
   std::bitset<256> keys_held;
   std::bitset<256> keys_taken_by_menu;

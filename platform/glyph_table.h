@@ -6,8 +6,8 @@
 
 struct GlyphEntry {
   std::uint32_t code;
-  std::uint8_t width;     // 8 or 16 pixels; every glyph is 16 rows high
-  std::uint32_t offset;   // into glyph_bits: 16 rows of width / 8 bytes, leftmost pixel in bit 7
+  std::uint8_t width;    // 8 or 16 pixels; every glyph is 16 rows high
+  std::uint32_t offset;  // into glyph_bits: 16 rows of width / 8 bytes, leftmost pixel in bit 7
 };
 
 // Sorted by code.

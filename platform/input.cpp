@@ -24,7 +24,8 @@ WindowHandle hit_within(WindowHandle window, Point p) {
     if (hit != NO_WINDOW) return hit;
   }
   if (w->parent != NO_WINDOW &&
-      send_message(window, msg::HIT_TEST, 0, make_point_param(p.x - origin.x, p.y - origin.y)) == 0) {
+      send_message(window, msg::HIT_TEST, 0, make_point_param(p.x - origin.x, p.y - origin.y)) ==
+          0) {
     return NO_WINDOW;
   }
   return window;

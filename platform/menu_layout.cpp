@@ -46,7 +46,8 @@ Rect menu_bar_rect(const Desktop& d) {
 Rect soft_key_rect(const Desktop& d, int key) {
   Rect bar = menu_bar_rect(d);
   int middle = bar.width() / 2;
-  return key == 0 ? Rect{0, bar.top, middle, bar.bottom} : Rect{middle, bar.top, bar.right, bar.bottom};
+  return key == 0 ? Rect{0, bar.top, middle, bar.bottom}
+                  : Rect{middle, bar.top, bar.right, bar.bottom};
 }
 
 Rect popup_entry_rect(const Desktop& d, const OpenPopup& popup, int index) {
@@ -56,7 +57,8 @@ Rect popup_entry_rect(const Desktop& d, const OpenPopup& popup, int index) {
   }
   int top = popup.rect.top + 1;
   for (int i = 0; i < index; ++i) top += entry_height(it->second.items[i]);
-  return {popup.rect.left + 1, top, popup.rect.right - 1, top + entry_height(it->second.items[index])};
+  return {popup.rect.left + 1, top, popup.rect.right - 1,
+          top + entry_height(it->second.items[index])};
 }
 
 int popup_entry_at(const Desktop& d, const OpenPopup& popup, Point p) {

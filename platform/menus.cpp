@@ -173,8 +173,8 @@ WindowHandle create_menu_bar(WindowHandle owner, MenuHandle menu) {
     return NO_WINDOW;
   }
   Rect r = menu_bar_rect(*d);
-  WindowHandle bar = create_window({MENU_BAR_CLASS, u"", 0, 0, r.left, r.top, r.width(),
-                                    r.height(), NO_WINDOW, 0, nullptr});
+  WindowHandle bar = create_window(
+      {MENU_BAR_CLASS, u"", 0, 0, r.left, r.top, r.width(), r.height(), NO_WINDOW, 0, nullptr});
   if (bar == NO_WINDOW) return NO_WINDOW;
   find_window(bar)->is_menu_bar = true;
   d->menu_bars[bar] = {owner, menu};
@@ -228,7 +228,8 @@ bool press_soft_key(int key, bool by_keyboard) {
     return true;
   }
   if (item->kind != MenuItem::Kind::SUBMENU) return false;
-  bool opened = open_popup(*d, item->submenu, soft_key_popup_rect(*d, item->submenu, key), by_keyboard);
+  bool opened =
+      open_popup(*d, item->submenu, soft_key_popup_rect(*d, item->submenu, key), by_keyboard);
   d->popup_key = opened ? key : -1;
   if (!opened) d->popup_owner = NO_WINDOW;
   return opened;

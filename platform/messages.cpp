@@ -13,11 +13,11 @@ char16_t punctuation(unsigned key, bool shift) {
     char16_t plain, shifted;
   };
   static constexpr Pair table[] = {
-      {vk::SEMICOLON, u';', u':'},    {vk::EQUALS, u'=', u'+'},        {vk::COMMA, u',', u'<'},
-      {vk::MINUS, u'-', u'_'},        {vk::PERIOD, u'.', u'>'},        {vk::SLASH, u'/', u'?'},
-      {vk::GRAVE, u'`', u'~'},        {vk::LEFT_BRACKET, u'[', u'{'},  {vk::BACKSLASH, u'\\', u'|'},
-      {vk::RIGHT_BRACKET, u']', u'}'}, {vk::APOSTROPHE, u'\'', u'"'}, {vk::MULTIPLY, u'*', u'*'},
-      {vk::ADD, u'+', u'+'},          {vk::SUBTRACT, u'-', u'-'},      {vk::DECIMAL, u'.', u'.'},
+      {vk::SEMICOLON, u';', u':'},     {vk::EQUALS, u'=', u'+'},       {vk::COMMA, u',', u'<'},
+      {vk::MINUS, u'-', u'_'},         {vk::PERIOD, u'.', u'>'},       {vk::SLASH, u'/', u'?'},
+      {vk::GRAVE, u'`', u'~'},         {vk::LEFT_BRACKET, u'[', u'{'}, {vk::BACKSLASH, u'\\', u'|'},
+      {vk::RIGHT_BRACKET, u']', u'}'}, {vk::APOSTROPHE, u'\'', u'"'},  {vk::MULTIPLY, u'*', u'*'},
+      {vk::ADD, u'+', u'+'},           {vk::SUBTRACT, u'-', u'-'},     {vk::DECIMAL, u'.', u'.'},
       {vk::DIVIDE, u'/', u'/'},
   };
   for (const Pair& p : table) {
@@ -30,8 +30,10 @@ char16_t punctuation(unsigned key, bool shift) {
 char16_t character_for_key(unsigned key, bool shift) {
   static constexpr char16_t shifted_digits[] = u")!@#$%^&*(";
   if (key >= 'A' && key <= 'Z') return static_cast<char16_t>(shift ? key : key + 32);
-  if (key >= '0' && key <= '9') return shift ? shifted_digits[key - '0'] : static_cast<char16_t>(key);
-  if (key >= vk::NUMPAD0 && key <= vk::NUMPAD0 + 9) return static_cast<char16_t>(u'0' + key - vk::NUMPAD0);
+  if (key >= '0' && key <= '9')
+    return shift ? shifted_digits[key - '0'] : static_cast<char16_t>(key);
+  if (key >= vk::NUMPAD0 && key <= vk::NUMPAD0 + 9)
+    return static_cast<char16_t>(u'0' + key - vk::NUMPAD0);
   switch (key) {
     case vk::SPACE: return u' ';
     case vk::BACK: return 8;
@@ -94,7 +96,8 @@ LResult default_window_procedure(WindowHandle window, unsigned message, WParam w
     case msg::CLOSE: destroy_window(window); return 0;
     case msg::SET_TEXT: {
       auto* text = reinterpret_cast<const char16_t*>(lparam);
-      std::u16string_view view = text != nullptr ? std::u16string_view(text) : std::u16string_view();
+      std::u16string_view view =
+          text != nullptr ? std::u16string_view(text) : std::u16string_view();
       w->text.assign(view.substr(0, std::min(view.size(), MAX_WINDOW_TEXT)));
       invalidate_window(window);
       return 1;

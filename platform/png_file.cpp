@@ -61,7 +61,8 @@ bool encode_png_565(const std::uint16_t* pixels, int width, int height, int pitc
 
 bool write_png(const char* path, const Surface& surface) {
   std::vector<std::uint8_t> encoded;
-  if (!encode_png_565(surface.pixels(), surface.width(), surface.height(), surface.width(), encoded)) {
+  if (!encode_png_565(surface.pixels(), surface.width(), surface.height(), surface.width(),
+                      encoded)) {
     return false;
   }
   std::FILE* file = std::fopen(path, "wb");

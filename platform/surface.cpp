@@ -10,7 +10,8 @@ Rect Rect::intersect(const Rect& o) const {
 }
 
 Surface::Surface(int width, int height)
-    : width_(width), height_(height),
+    : width_(width),
+      height_(height),
       pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), color::BLACK) {}
 
 Canvas::Canvas(Surface& surface, Point origin, Rect clip)

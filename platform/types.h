@@ -43,7 +43,8 @@ inline LParam make_point_param(int x, int y) {
                              static_cast<std::uint32_t>(x & 0xFFFF));
 }
 inline Point point_from_param(LParam lparam) {
-  return {static_cast<std::int16_t>(lparam & 0xFFFF), static_cast<std::int16_t>((lparam >> 16) & 0xFFFF)};
+  return {static_cast<std::int16_t>(lparam & 0xFFFF),
+          static_cast<std::int16_t>((lparam >> 16) & 0xFFFF)};
 }
 
 // A command's first parameter: the sender's number in the low word, its notification above.

@@ -1,6 +1,7 @@
 #pragma once
 // The window system: window classes and windows, the message queue, focus, activation, the
-// asynchronous key state and the screen's metrics. One instance per process, opened over a back end.
+// asynchronous key state and the screen's metrics. One instance per process, opened over a back
+// end.
 
 #include <cstdint>
 #include <functional>
@@ -47,8 +48,8 @@ struct CreateWindowRequest {
   std::uint32_t style = 0;
   std::uint32_t ex_style = 0;
   int x = 0, y = 0, width = 0, height = 0;  // USE_DEFAULT lets the system choose
-  WindowHandle parent = NO_WINDOW;           // required with the child style
-  unsigned number = 0;                       // a child's command number
+  WindowHandle parent = NO_WINDOW;          // required with the child style
+  unsigned number = 0;                      // a child's command number
   void* instance = nullptr;
 };
 
@@ -75,8 +76,8 @@ WindowHandle top_level_of(WindowHandle window);
 
 // Top-level windows are placed in screen coordinates, children in their parent's client area.
 bool move_window(WindowHandle window, int x, int y, int width, int height, bool repaint);
-Rect window_rect(WindowHandle window);  // in screen coordinates
-Rect client_rect(WindowHandle window);  // (0, 0, client width, client height)
+Rect window_rect(WindowHandle window);     // in screen coordinates
+Rect client_rect(WindowHandle window);     // (0, 0, client width, client height)
 Point client_origin(WindowHandle window);  // the client area's top left on the screen
 bool show_window(WindowHandle window, bool show);
 bool is_visible(WindowHandle window);  // the window and all its ancestors

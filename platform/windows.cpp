@@ -13,9 +13,8 @@ char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_
 
 bool same_name(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-           return lower(x) == lower(y);
-         });
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
 const ClassRecord* find_class(std::u16string_view name) {
@@ -255,9 +254,8 @@ Point client_origin(WindowHandle window) {
   WindowRecord* w = find_window(window);
   if (w == nullptr) return {};
   Point base = w->parent != NO_WINDOW ? client_origin(w->parent) : Point{};
-  int caption = w->parent == NO_WINDOW && (w->style & style::CAPTION) == style::CAPTION
-                    ? CAPTION_HEIGHT
-                    : 0;
+  int caption =
+      w->parent == NO_WINDOW && (w->style & style::CAPTION) == style::CAPTION ? CAPTION_HEIGHT : 0;
   return {base.x + w->rect.left, base.y + w->rect.top + caption};
 }
 

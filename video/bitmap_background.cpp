@@ -79,7 +79,8 @@ void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, co
     if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line, store);
   }
   auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width && static_cast<std::uint32_t>(whole(y)) < b.height;
+    return static_cast<std::uint32_t>(whole(x)) < b.width &&
+           static_cast<std::uint32_t>(whole(y)) < b.height;
   };
   unsigned i = start;
   for (; i < end && !inside(); ++i) x += pa, y += pc;

@@ -119,7 +119,8 @@ void CDirectDraw::Unlock() {
 }
 
 void CDirectDraw::ClearBackBuffer() {
-  if (back_buffer != nullptr) std::memset(back_buffer, 0, static_cast<std::size_t>(back_buffer_bytes));
+  if (back_buffer != nullptr)
+    std::memset(back_buffer, 0, static_cast<std::size_t>(back_buffer_bytes));
 }
 
 int CDirectDraw::ShowBackBuffer() {
@@ -138,7 +139,8 @@ int CDirectDraw::ShowBackBuffer() {
     int xp = (description.x_pitch & ~1) / 2, yp = (description.row_pitch & ~1) / 2;
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        description.pixels[static_cast<std::ptrdiff_t>(y) * yp + static_cast<std::ptrdiff_t>(x) * xp] =
+        description
+            .pixels[static_cast<std::ptrdiff_t>(y) * yp + static_cast<std::ptrdiff_t>(x) * xp] =
             back_buffer[static_cast<std::size_t>(y) * width + x];
       }
     }

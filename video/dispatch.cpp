@@ -50,12 +50,12 @@ void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
 void advance_reference_points() {
   for (unsigned bg = 0; bg < 2; ++bg) {
     // Unsigned sums wrap as the hardware's adders do.
-    machine.affine_ref_x[bg] = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
-        static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
-    machine.affine_ref_y[bg] = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
-        static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
+    machine.affine_ref_x[bg] =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_x[bg]) +
+                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PB + 0x10 * bg)));
+    machine.affine_ref_y[bg] =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.affine_ref_y[bg]) +
+                                  static_cast<std::uint32_t>(reg16_signed(IO_BG2PD + 0x10 * bg)));
   }
 }
 
@@ -87,7 +87,8 @@ void build_layer_order(unsigned mask) {
   std::uint32_t count = 0;
   for (unsigned priority = 4; priority-- > 0;) {
     for (unsigned bg = 4; bg-- > 0;) {
-      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority) machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
+      if ((mask >> bg) & 1 && (bgcnt(bg) & 3) == priority)
+        machine.layer_order[count++] = static_cast<std::uint8_t>(bg);
     }
     if ((mask & 0x10) && machine.object_line_count[priority][line] != 0) {
       machine.layer_order[count++] = static_cast<std::uint8_t>(4 + priority);
@@ -133,7 +134,8 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
   // Semi-transparent objects are first targets whatever BLDCNT selects, so they fade on a line
   // that has no other first target.
   bool brighten = effect == EFFECT_BRIGHTEN;
-  bool fading = allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
+  bool fading =
+      allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
   std::uint16_t backdrop = static_cast<std::uint16_t>(backdrop_tag());
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
@@ -142,14 +144,14 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
     effect_passes.alpha(start, end, wide, line, effect_palette(mode));
   } else if (machine.semi_transparent_count[vcount()] != 0) {
     // Semi-transparent objects blend even where the window forbids effects.
-    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32, dispcnt,
-                std::uint32_t{backdrop}, flags);
+    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32,
+                dispcnt, std::uint32_t{backdrop}, flags);
     Pass32 pass = effect_passes.semi_transparent;
     if (fading) pass = brighten ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
     pass(start, end, wide, line, effect_palette(mode));
   } else if (fading && some_first) {
-    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16, dispcnt,
-                backdrop, flags);
+    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
+                dispcnt, backdrop, flags);
     Pass16 fade = brighten ? effect_passes.brighten : effect_passes.darken;
     fade(start, end, line, effect_palette(mode));
   } else {
@@ -186,5 +188,6 @@ void video_scanline() {
 void (*present_frame_hook)(const std::uint16_t* pixels) = nullptr;
 
 void video_frame_end() {
-  if (!machine.skip_frame && present_frame_hook != nullptr) present_frame_hook(machine.frame_pixels);
+  if (!machine.skip_frame && present_frame_hook != nullptr)
+    present_frame_hook(machine.frame_pixels);
 }

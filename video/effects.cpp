@@ -28,7 +28,8 @@ struct Coefficients {
 };
 Coefficients coefficients() {
   std::uint32_t alpha = io_read16(IO_BLDALPHA);
-  return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u), std::min(io_read16(IO_BLDY) & 0x1F, 16u)};
+  return {std::min(alpha & 0x1F, 16u), std::min((alpha >> 8) & 0x1F, 16u),
+          std::min(io_read16(IO_BLDY) & 0x1F, 16u)};
 }
 
 std::uint16_t colour(Palette palette, std::uint32_t index) { return palette[index & 0x1FF]; }
@@ -144,5 +145,5 @@ void darken_alpha_pass(unsigned start, unsigned end, const std::uint32_t* source
   fade32<darken>(start, end, source, dest, palette);
 }
 
-EffectPasses effect_passes = {alpha_pass,         semi_transparent_pass, brighten_pass,
-                              darken_pass,        brighten_alpha_pass,   darken_alpha_pass};
+EffectPasses effect_passes = {alpha_pass,  semi_transparent_pass, brighten_pass,
+                              darken_pass, brighten_alpha_pass,   darken_alpha_pass};

@@ -36,5 +36,7 @@ class CGraphics {
   int clip_x1 = 0, clip_y1 = 0, clip_x2 = 0, clip_y2 = 0;
 
  private:
-  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < screen_width && y < screen_height; }
+  bool Inside(int x, int y) const {
+    return x >= 0 && y >= 0 && x < screen_width && y < screen_height;
+  }
 };

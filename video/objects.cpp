@@ -18,9 +18,7 @@ std::int32_t parameter(unsigned group, unsigned i) {
   return static_cast<std::int16_t>(attribute(group * 4 + i, 3));
 }
 
-std::uint32_t object_tag() {
-  return OBJECT_PALETTE | layer_tag(4);
-}
+std::uint32_t object_tag() { return OBJECT_PALETTE | layer_tag(4); }
 
 // Only the top-most object pixel takes part in the effects: an object pixel over another object
 // pixel replaces it and keeps what lay beneath the first one, for the effect passes that read it.
@@ -42,7 +40,9 @@ struct PlainSink {
 struct Index16Sink {
   std::uint16_t* line;
   std::uint32_t tag;
-  void operator()(unsigned x, unsigned index) const { line[x] = static_cast<std::uint16_t>(index | tag); }
+  void operator()(unsigned x, unsigned index) const {
+    line[x] = static_cast<std::uint16_t>(index | tag);
+  }
 };
 
 template <bool OneD, class MakeSink>
@@ -60,12 +60,15 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
 
 template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
-  for_each_object<OneD>(priority, start, end, [line](const ObjectLine&) { return PlainSink{line}; });
+  for_each_object<OneD>(priority, start, end,
+                        [line](const ObjectLine&) { return PlainSink{line}; });
 }
 template <bool OneD>
 void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
   std::uint32_t tag = object_tag();
-  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) { return Index16Sink{line, tag}; });
+  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) {
+    return Index16Sink{line, tag};
+  });
 }
 // The `index32` and `blend` variants: a semi-transparent object is always a first target.
 template <bool OneD>
@@ -113,7 +116,8 @@ ObjectLine read_object(unsigned n, bool one_dimensional) {
 std::uint64_t texel_row(const ObjectLine& o, unsigned tile_column, unsigned row) {
   unsigned tile_bytes = o.colour256 ? 64 : 32, row_bytes = o.colour256 ? 8 : 4;
   unsigned row_stride = o.one_dimensional ? (o.width / 8) * tile_bytes : 1024;
-  std::uint32_t address = o.tile * 32 + (row / 8) * row_stride + tile_column * tile_bytes + (row % 8) * row_bytes;
+  std::uint32_t address =
+      o.tile * 32 + (row / 8) * row_stride + tile_column * tile_bytes + (row % 8) * row_bytes;
   // Rows are aligned to their size, so a row never straddles the end of the area.
   const std::uint8_t* p = machine.vram_data + OBJECT_AREA + (address & OBJECT_AREA_MASK);
   return o.colour256 ? load64(p) : load32(p);

@@ -25,7 +25,8 @@ void build_scale_table(ScaleTable& table, OutputSize out) {
   for (int i = 0; i < out.height; ++i) {
     int source_row = static_cast<int>(static_cast<float>(i) * row_factor);
     for (int j = 0; j < out.width; ++j) {
-      int index = source_row * FRAME_WIDTH + static_cast<int>(static_cast<float>(j) * column_factor);
+      int index =
+          source_row * FRAME_WIDTH + static_cast<int>(static_cast<float>(j) * column_factor);
       table[n++] = index > LAST_FRAME_PIXEL ? 0 : static_cast<std::uint16_t>(index);
     }
   }
@@ -78,8 +79,9 @@ std::uint16_t lerp(std::uint16_t p, std::uint16_t q, std::uint32_t weight) {
 std::uint16_t bilinear4(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d,
                         std::uint32_t x, std::uint32_t y) {
   std::uint32_t l = (x >> 11) & 0x1F, m = (y >> 11) & 0x1F, o = (l * m) >> 5;
-  return unspread((spread(a) * (32 - l - m + o) + spread(b) * (l - o) + spread(c) * (m - o) +
-                   spread(d) * o) >> 5);
+  return unspread(
+      (spread(a) * (32 - l - m + o) + spread(b) * (l - o) + spread(c) * (m - o) + spread(d) * o) >>
+      5);
 }
 
 // The source pixel and its ring of twelve neighbours; outside the frame the nearest edge pixel.
@@ -93,11 +95,11 @@ Neighbourhood read_neighbourhood(const std::uint16_t* src, int src_pitch, int sr
     x = std::clamp(x, 0, src_w - 1);
     y = std::clamp(y, 0, src_h - 1);
     return *reinterpret_cast<const std::uint16_t*>(reinterpret_cast<const std::uint8_t*>(src) +
-                                                    static_cast<std::ptrdiff_t>(y) * src_pitch +
-                                                    2 * x);
+                                                   static_cast<std::ptrdiff_t>(y) * src_pitch +
+                                                   2 * x);
   };
-  return {at(cx, cy),     at(cx + 1, cy),     at(cx, cy + 1),     at(cx + 1, cy + 1),
-          at(cx, cy - 1), at(cx + 1, cy - 1), at(cx - 1, cy),     at(cx + 2, cy),
+  return {at(cx, cy),         at(cx + 1, cy),     at(cx, cy + 1), at(cx + 1, cy + 1),
+          at(cx, cy - 1),     at(cx + 1, cy - 1), at(cx - 1, cy), at(cx + 2, cy),
           at(cx - 1, cy + 1), at(cx + 2, cy + 1), at(cx, cy + 2), at(cx + 1, cy + 2)};
 }
 

@@ -17,7 +17,11 @@ enum ScaleMode : int { SCALE_1X = 1, SCALE_2X = 2, SCALE_STRETCH = 3, SCALE_FIT 
 
 // The `screen_dir` setting. 2: the picture's top edge runs along the screen's left side; 4: along
 // its right side. Any other value is treated as 1.
-enum ScreenDirection : int { DIRECTION_UPRIGHT = 1, DIRECTION_TOP_LEFT = 2, DIRECTION_TOP_RIGHT = 4 };
+enum ScreenDirection : int {
+  DIRECTION_UPRIGHT = 1,
+  DIRECTION_TOP_LEFT = 2,
+  DIRECTION_TOP_RIGHT = 4
+};
 
 // Locked screen memory: pitches in pixels, as the lock gives them in bytes halved.
 struct ScreenView {
@@ -29,7 +33,7 @@ struct ScreenView {
 };
 
 struct OutputSize {
-  int width;   // along the picture's rows, whatever the direction
+  int width;  // along the picture's rows, whatever the direction
   int height;
 };
 
@@ -52,7 +56,8 @@ OutputSize fit_size(int w, int h);
 
 // The picture's size on a W x H screen. A mode whose picture would not fit on the screen in the
 // given direction falls back to the fitted size rather than draw outside the screen.
-OutputSize output_size(ScaleMode mode, ScreenDirection direction, int screen_width, int screen_height);
+OutputSize output_size(ScaleMode mode, ScreenDirection direction, int screen_width,
+                       int screen_height);
 
 Placement place_output(OutputSize out, ScreenDirection direction, const ScreenView& screen);
 

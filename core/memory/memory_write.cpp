@@ -51,22 +51,12 @@ std::uint32_t mem_write8(std::uint32_t address, std::uint32_t value) {
   value &= 0xFF;
   switch (address >> 24) {
     case REGION_EWRAM:
-    case REGION_IWRAM:
-      return store_ram<1>(ram_byte(address), value);
-    case REGION_IO:
-      return io_write8(address & 0x3FF, value);
-    case REGION_PALETTE:
-      store_palette16(address & 0x3FF, value * 0x0101);
-      return ALERT_NONE;
-    case REGION_VRAM:
-      store_vram_byte(address, value);
-      return ALERT_NONE;
-    case REGION_EEPROM:
-      eeprom_write_bit(value);
-      return ALERT_NONE;
-    case REGION_SRAM:
-      backup_write8(address & 0xFFFF, value);
-      return ALERT_NONE;
+    case REGION_IWRAM: return store_ram<1>(ram_byte(address), value);
+    case REGION_IO: return io_write8(address & 0x3FF, value);
+    case REGION_PALETTE: store_palette16(address & 0x3FF, value * 0x0101); return ALERT_NONE;
+    case REGION_VRAM: store_vram_byte(address, value); return ALERT_NONE;
+    case REGION_EEPROM: eeprom_write_bit(value); return ALERT_NONE;
+    case REGION_SRAM: backup_write8(address & 0xFFFF, value); return ALERT_NONE;
     default:  // BIOS, OAM bytes, ROM, unmapped: the bus drops them
       return ALERT_NONE;
   }

@@ -22,7 +22,9 @@ ButtonState& state_of(WindowHandle window) {
   return *extra_of<ButtonState>(window);
 }
 
-std::uint32_t kind_of(WindowHandle window) { return window_style(window) & style::BUTTON_KIND_MASK; }
+std::uint32_t kind_of(WindowHandle window) {
+  return window_style(window) & style::BUTTON_KIND_MASK;
+}
 bool is_check_box(WindowHandle window) {
   std::uint32_t kind = kind_of(window);
   return kind == style::CHECK_BOX || kind == style::AUTO_CHECK_BOX;
@@ -65,8 +67,9 @@ void paint_check_box(WindowHandle window, Canvas& canvas, const ButtonState& sta
   if (has_focus(window)) {
     int width = std::min(text_width(window_text(window)) + 4, label.width());
     int text_top = (r.height() - FONT_HEIGHT) / 2 - 1;
-    canvas.dotted_frame({label.left - 2, text_top, label.left - 2 + width, text_top + FONT_HEIGHT + 2},
-                        color::BLACK);
+    canvas.dotted_frame(
+        {label.left - 2, text_top, label.left - 2 + width, text_top + FONT_HEIGHT + 2},
+        color::BLACK);
   }
 }
 

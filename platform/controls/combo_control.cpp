@@ -23,7 +23,8 @@ struct ComboState : WindowExtra {
 };
 
 ComboState& state_of(WindowHandle window) {
-  if (extra_of<ComboState>(window) == nullptr) set_window_extra(window, std::make_unique<ComboState>());
+  if (extra_of<ComboState>(window) == nullptr)
+    set_window_extra(window, std::make_unique<ComboState>());
   return *extra_of<ComboState>(window);
 }
 

@@ -3,8 +3,8 @@
 #include "platform/font.h"
 
 void notify_parent(WindowHandle control, unsigned code) {
-  send_message(parent_window(control), msg::COMMAND, make_command_param(window_number(control), code),
-               static_cast<LParam>(control));
+  send_message(parent_window(control), msg::COMMAND,
+               make_command_param(window_number(control), code), static_cast<LParam>(control));
 }
 
 Color ink_of(WindowHandle control) {

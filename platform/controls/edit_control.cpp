@@ -18,7 +18,8 @@ struct EditState : WindowExtra {
 };
 
 EditState& state_of(WindowHandle window) {
-  if (extra_of<EditState>(window) == nullptr) set_window_extra(window, std::make_unique<EditState>());
+  if (extra_of<EditState>(window) == nullptr)
+    set_window_extra(window, std::make_unique<EditState>());
   return *extra_of<EditState>(window);
 }
 
@@ -94,7 +95,8 @@ void paint(WindowHandle window) {
   const EditState& state = state_of(window);
   Rect r = client_rect(window);
   canvas.fill(r, is_enabled(window) ? color::WHITE : color::FACE);
-  if (window_style(window) & style::BORDER) canvas.frame(r, has_focus(window) ? color::FOCUS : color::BLACK);
+  if (window_style(window) & style::BORDER)
+    canvas.frame(r, has_focus(window) ? color::FOCUS : color::BLACK);
   Rect inner{INSET, 1, r.right - INSET, r.bottom - 1};
   Canvas text_area = canvas.clipped(inner);
   int y = (r.height() - FONT_HEIGHT) / 2;

@@ -28,8 +28,9 @@ SdlBackend::~SdlBackend() {
 
 bool SdlBackend::open(int width, int height, int zoom, std::string& error) {
   if (!has_display_variable()) {
-    error = "no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
-            "run with --headless";
+    error =
+        "no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+        "run with --headless";
     return false;
   }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {

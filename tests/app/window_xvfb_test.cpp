@@ -45,7 +45,8 @@ exit 0
 
 TEST(WindowXvfbTest, TheGameFillsTheScreenAndTheSwitchKeyShowsTheMenu) {
   for (const char* tool : {"xvfb-run", "xauth", "xdotool", "import"}) {
-    if (!have(tool)) GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
+    if (!have(tool))
+      GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
   }
   int width = 0;
   std::vector<std::uint32_t> rows;

@@ -12,7 +12,8 @@ namespace {
 
 void present(benchmark::State& state, int scale, bool smooth, int width, int height) {
   std::vector<std::uint16_t> frame(FRAME_WIDTH * FRAME_HEIGHT);
-  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
+  for (std::size_t i = 0; i < frame.size(); ++i)
+    frame[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
   std::vector<std::uint16_t> screen(static_cast<std::size_t>(width) * height);
   ScreenView view{screen.data(), width, height, 1, width};
   PresentSettings settings{scale, 1, smooth};

@@ -29,8 +29,8 @@ void present(benchmark::State& state, int scale, bool smooth, int width, int hei
     return;
   }
   register_window_class({u"game", plain_procedure, NO_BACKGROUND});
-  WindowHandle main = create_window({u"game", u"game", style::VISIBLE, 0, 0, 0, width, height,
-                                     NO_WINDOW, 0, nullptr});
+  WindowHandle main = create_window(
+      {u"game", u"game", style::VISIBLE, 0, 0, 0, width, height, NO_WINDOW, 0, nullptr});
   g_config.Reset();
   g_config.scale = scale;
   g_config.use_2xsai = smooth ? 1 : 0;
@@ -39,7 +39,8 @@ void present(benchmark::State& state, int scale, bool smooth, int width, int hei
   OpenDisplay();
   if (!PrepareGameDisplay(main)) state.SkipWithError("no display surface");
   std::vector<std::uint16_t> frame(240 * 160);
-  for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
+  for (std::size_t i = 0; i < frame.size(); ++i)
+    frame[i] = static_cast<std::uint16_t>(i * 2654435761u >> 7);
   for (auto _ : state) {
     benchmark::DoNotOptimize(present_frame(frame.data()));
     benchmark::ClobberMemory();

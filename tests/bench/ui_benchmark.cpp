@@ -27,10 +27,13 @@ void BM_RedrawDialogScreen(benchmark::State& state) {
       const char16_t* text;
       int x, y, w, h;
     } entries[] = {
-        {&st_1, u"跳帧:", 15, 20, 191, 31},         {&cb_frame_skip, u"", 15, 55, 126, 120},
-        {&st_3, u"屏幕拉伸方式:", 15, 85, 191, 21}, {&cb_scale, u"", 15, 120, 191, 120},
+        {&st_1, u"跳帧:", 15, 20, 191, 31},
+        {&cb_frame_skip, u"", 15, 55, 126, 120},
+        {&st_3, u"屏幕拉伸方式:", 15, 85, 191, 21},
+        {&cb_scale, u"", 15, 120, 191, 120},
         {&ckb_use_2xsai, u"启用2xSai(慢)", 15, 160, 186, 26},
-        {&st_2, u"每帧延时的周期数:", 15, 200, 191, 21}, {&eb_delay, u"0", 15, 225, 126, 26},
+        {&st_2, u"每帧延时的周期数:", 15, 200, 191, 21},
+        {&eb_delay, u"0", 15, 225, 126, 26},
         {&pb_clear, u"清除", 150, 225, 86, 26},
     };
     for (Entry& e : entries) {
@@ -46,7 +49,8 @@ void BM_RedrawDialogScreen(benchmark::State& state) {
     eb_delay.CreateControl();
     pb_clear.CreateControl();
     for (Entry& e : entries) dialog.Place(e.control, e.x, e.y, e.w, e.h);
-    for (const char16_t* item : {u"没有拉伸", u"2倍屏幕大小(VGA以上)", u"全屏拉伸", u"全屏等比拉伸"}) {
+    for (const char16_t* item :
+         {u"没有拉伸", u"2倍屏幕大小(VGA以上)", u"全屏拉伸", u"全屏等比拉伸"}) {
       cb_scale.AddString(item);
     }
     cb_scale.SetCurSel(1);

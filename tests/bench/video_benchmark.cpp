@@ -160,7 +160,8 @@ void text_mode_brightened(benchmark::State& state) {
 void bitmap_mode_three(benchmark::State& state, bool fade) {
   clear_machine_state();
   fill_vram_with_patterns();
-  for (unsigned i = 0x10000; i < 0x14000; ++i) machine.vram_data[i] = static_cast<std::uint8_t>(i * 13);
+  for (unsigned i = 0x10000; i < 0x14000; ++i)
+    machine.vram_data[i] = static_cast<std::uint8_t>(i * 13);
   io_store16(IO_DISPCNT, 0x0403);
   if (fade) {
     io_store16(0x050, 0x00C4);

@@ -37,9 +37,9 @@ TEST_F(DialogsTest, KeySetupShowsEachItemsBindingAndOffersAutoFireOnlyForAAndB) 
     const char16_t* code;
     bool auto_fire;
   } items[KB_SETUP_ITEM_COUNT] = {
-      {u"上", u"0x57", false},   {u"下", u"0x53", false},    {u"左", u"0x41", false},
-      {u"右", u"0x44", false},   {u"A", u"0x4f", true},      {u"B", u"0x49", true},
-      {u"L", u"0x4b", false},    {u"R", u"0x4c", false},     {u"选择键", u"0x8", false},
+      {u"上", u"0x57", false},    {u"下", u"0x53", false},     {u"左", u"0x41", false},
+      {u"右", u"0x44", false},    {u"A", u"0x4f", true},       {u"B", u"0x49", true},
+      {u"L", u"0x4b", false},     {u"R", u"0x4c", false},      {u"选择键", u"0x8", false},
       {u"开始键", u"0xd", false}, {u"切换键", u"0x20", false}, {u"存档1", u"0x42", false},
       {u"读档1", u"0x4e", false}, {u"左上", u"0x51", false},   {u"右上", u"0x45", false},
       {u"左下", u"0x5a", false},  {u"右下", u"0x58", false},
@@ -67,8 +67,8 @@ TEST_F(DialogsTest, AutoFireForAIsStoredOnConfirmAndOtherItemsLeaveItAlone) {
   CWndKbSetup dialog;
   ASSERT_EQ(dialog.Open(NO_WINDOW), 1);
   for (int i = 0; i < 4; ++i) press(vk::DOWN, &dialog);  // "A"
-  press(vk::TAB, &dialog);                                 // pb_reset
-  press(vk::TAB, &dialog);                                 // ckb_auto
+  press(vk::TAB, &dialog);                               // pb_reset
+  press(vk::TAB, &dialog);                               // ckb_auto
   ASSERT_EQ(focus_window(), dialog.ckb_auto->hwnd);
   press(vk::SPACE, &dialog);
   EXPECT_EQ(dialog.ckb_auto->GetCheck(), 1);
@@ -92,7 +92,10 @@ TEST_F(DialogsTest, ACapturedKeyIsKeptOnlyOnConfirmAndTheGrabOnlyWhileAskedFor) 
     unsigned confirm_key;  // F1 confirms, F2 cancels
     int expected_switch;
   } cases[] = {
-      {false, vk::F2, 32}, {false, vk::F1, 'P'}, {true, vk::F2, 32}, {true, vk::F1, 'P'},
+      {false, vk::F2, 32},
+      {false, vk::F1, 'P'},
+      {true, vk::F2, 32},
+      {true, vk::F1, 'P'},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.confirm_key == vk::F1 ? "confirm" : "cancel");
@@ -177,17 +180,18 @@ TEST_F(DialogsTest, VideoSettingsReadBackFrameSkipSmoothingAndDelay) {
   ASSERT_EQ(dialog.cb_frame_skip->GetCount(), 11);
   for (int i = 0; i <= 10; ++i) {
     std::string digits = std::to_string(i);
-    EXPECT_EQ(combo_item(dialog.cb_frame_skip.get(), i), std::u16string(digits.begin(), digits.end()));
+    EXPECT_EQ(combo_item(dialog.cb_frame_skip.get(), i),
+              std::u16string(digits.begin(), digits.end()));
   }
   EXPECT_EQ(dialog.cb_frame_skip->GetCurSel(), 3);
   EXPECT_EQ(text_of(dialog.eb_delay.get()), u"7");
   EXPECT_EQ(focus_window(), dialog.cb_frame_skip->hwnd);
-  press(vk::DOWN, &dialog);        // frame skip 4
-  press(vk::TAB, &dialog);         // cb_scale
-  press(vk::TAB, &dialog);         // ckb_use_2xsai
-  press(vk::SPACE, &dialog);       // smoothing on
-  press(vk::TAB, &dialog);         // eb_delay
-  press(vk::TAB, &dialog);         // pb_clear
+  press(vk::DOWN, &dialog);   // frame skip 4
+  press(vk::TAB, &dialog);    // cb_scale
+  press(vk::TAB, &dialog);    // ckb_use_2xsai
+  press(vk::SPACE, &dialog);  // smoothing on
+  press(vk::TAB, &dialog);    // eb_delay
+  press(vk::TAB, &dialog);    // pb_clear
   ASSERT_EQ(focus_window(), dialog.pb_clear->hwnd);
   press(vk::SPACE, &dialog);
   EXPECT_EQ(text_of(dialog.eb_delay.get()), u"0");
@@ -206,8 +210,14 @@ TEST_F(DialogsTest, TheDelayTextReadsAsADecimalNumberAndNoDigitsGiveZero) {
     const char16_t* text;
     int expected;
   } cases[] = {
-      {u"", 0},       {u"abc", 0},   {u"12", 12},           {u"  12x", 12},
-      {u"-1", -1},    {u"+3", 3},    {u"９", 0},            {u"99999999999", INT_MAX},
+      {u"", 0},
+      {u"abc", 0},
+      {u"12", 12},
+      {u"  12x", 12},
+      {u"-1", -1},
+      {u"+3", 3},
+      {u"９", 0},
+      {u"99999999999", INT_MAX},
       {u"-99999999999", INT_MIN},
   };
   for (const auto& c : cases) {

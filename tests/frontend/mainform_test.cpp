@@ -98,11 +98,16 @@ TEST_F(MainFormTest, TheMenusHoldTheirEntriesInOrderInBothLanguages) {
     start();
     auto t = [language](UiText id) { return std::u16string(TextIn(language, id)); };
     std::vector<std::pair<K, std::u16string>> left = {
-        {K::ENTRY, t(UiText::LOAD_ROM)},   {K::SEPARATOR, u""},
-        {K::SUBMENU, t(UiText::SETTINGS)}, {K::SUBMENU, t(UiText::LOAD_STATE)},
-        {K::SUBMENU, t(UiText::SAVE_STATE)}, {K::SUBMENU, t(UiText::SCREEN_DIR)},
-        {K::SEPARATOR, u""},               {K::ENTRY, t(UiText::RESUME)},
-        {K::SEPARATOR, u""},               {K::ENTRY, t(UiText::EXIT)},
+        {K::ENTRY, t(UiText::LOAD_ROM)},
+        {K::SEPARATOR, u""},
+        {K::SUBMENU, t(UiText::SETTINGS)},
+        {K::SUBMENU, t(UiText::LOAD_STATE)},
+        {K::SUBMENU, t(UiText::SAVE_STATE)},
+        {K::SUBMENU, t(UiText::SCREEN_DIR)},
+        {K::SEPARATOR, u""},
+        {K::ENTRY, t(UiText::RESUME)},
+        {K::SEPARATOR, u""},
+        {K::ENTRY, t(UiText::EXIT)},
     };
     auto got = entries_of(form->menu_left->hmenu);
     ASSERT_EQ(got.size(), left.size());
@@ -245,9 +250,9 @@ TEST_F(MainFormTest, TheSaveKeyInTheMenuSavesAndResumesAndAMissingSlotStillResum
   driver.log.clear();
   command(form->mitem_load2);  // no such file: the core ignores it
   pump();
-  EXPECT_EQ(driver.calls(), (std::vector<std::string>{"load_snapshot /saves/game_2.sna",
-                                                      "open_sound", "enter_screen",
-                                                      "snapshot_loaded"}));
+  EXPECT_EQ(driver.calls(),
+            (std::vector<std::string>{"load_snapshot /saves/game_2.sna", "open_sound",
+                                      "enter_screen", "snapshot_loaded"}));
 }
 
 TEST_F(MainFormTest, ASecondCartridgeWritesTheFirstGamesSaveBeforeItStarts) {
@@ -257,10 +262,10 @@ TEST_F(MainFormTest, ASecondCartridgeWritesTheFirstGamesSaveBeforeItStarts) {
   driver.next_choice = "/roms/b.gba";
   command(form->mitem_loadrom);
   pump();
-  EXPECT_EQ(driver.calls({"write_save", "start_game"}),
-            (std::vector<std::string>{"start_game /roms/a.gba /roms/a.sav",
-                                      "write_save /roms/a.sav",
-                                      "start_game /roms/b.gba /roms/b.sav"}));
+  EXPECT_EQ(
+      driver.calls({"write_save", "start_game"}),
+      (std::vector<std::string>{"start_game /roms/a.gba /roms/a.sav", "write_save /roms/a.sav",
+                                "start_game /roms/b.gba /roms/b.sav"}));
 }
 
 // Chosen while a frame is still on the stack, the new game starts only after the old run ended:
@@ -417,8 +422,8 @@ TEST(PeriodicSaveTest, WritesTwoSecondsAfterTheLastWriteOutsideASequence) {
     unsigned frame, count;
     int busy, due;
   } steps[] = {
-      {1, 0, 0, 0},   {200, 0, 0, 0},   {201, 1, 0, 0},  {250, 2, 1, 0},  {369, 2, 0, 0},
-      {370, 2, 1, 0}, {371, 2, 0, 1},   {372, 2, 0, 1},
+      {1, 0, 0, 0},   {200, 0, 0, 0}, {201, 1, 0, 0}, {250, 2, 1, 0},
+      {369, 2, 0, 0}, {370, 2, 1, 0}, {371, 2, 0, 1}, {372, 2, 0, 1},
   };
   CPeriodicSave save;
   save.Reset(0);

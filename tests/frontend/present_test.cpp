@@ -74,9 +74,7 @@ TEST_F(PresentTest, PadOverlayAutoFireAndPumpsFollowTheSettings) {
   g_config.auto_a = 1;
   g_buttons.a_held = 1;
   ASSERT_EQ(PrepareGameDisplay(main), 1);
-  const struct {
-    int delay, pumps;
-  } cases[] = {{0, 1}, {1, 1}, {5, 5}, {-3, 1}};
+  const struct { int delay, pumps; } cases[] = {{0, 1}, {1, 1}, {5, 5}, {-3, 1}};
   int a_before = g_buttons.key_state & BUTTON_A;
   for (const auto& c : cases) {
     g_config.delay_per_frame = c.delay;
@@ -86,7 +84,7 @@ TEST_F(PresentTest, PadOverlayAutoFireAndPumpsFollowTheSettings) {
     EXPECT_NE(g_buttons.key_state & BUTTON_A, a_before);  // toggled once per frame
     a_before = g_buttons.key_state & BUTTON_A;
   }
-  EXPECT_EQ(screen().at(5, 5), 0xF800);   // the menu button's corner, above the picture
+  EXPECT_EQ(screen().at(5, 5), 0xF800);     // the menu button's corner, above the picture
   EXPECT_EQ(screen().at(40, 210), 0x001F);  // Up's corner, over the picture
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/audio_wav.h"
+#include "core/io/io_image.h"
 #include "core/sound/sound_output.h"
 #include "core/state.h"
 #include "frontend/buttons.h"
@@ -26,8 +27,6 @@
 #include "platform/headless/headless_backend.h"
 #include "platform/styles.h"
 #include "platform/window_system.h"
-#include "core/io/io_image.h"
-#include "core/sound/sound_output.h"
 #include "session/session.h"
 #include "tests/support/temp_dir.h"
 
@@ -129,7 +128,8 @@ TEST_F(SdlSoundTest, PlaysTheGeneratedBlocksInOrderAtTheConsolesSpeed) {
     }
   }
   EXPECT_TRUE(found) << played.size() << " bytes played, " << reference.size() << " generated";
-  std::printf("ran %.3f s, heard %.3f s, %zu bytes played, %zu generated, %zu silent first\n", ran, heard, played.size(), reference.size(), silence);
+  std::printf("ran %.3f s, heard %.3f s, %zu bytes played, %zu generated, %zu silent first\n", ran,
+              heard, played.size(), reference.size(), silence);
   EXPECT_GE(heard, 1.9);
   // The game runs ahead of what is heard by at most the eight queued buffers (0.37 s).
   EXPECT_GE(ran, 1.9 - 8 * 0.0465);
@@ -252,8 +252,8 @@ TEST(GameScreen, RunningGameIsShownAndPaced) {
   HeadlessBackend backend;
   ASSERT_TRUE(open_window_system(backend, 240, 320));
   register_window_class({u"game", plain_procedure, NO_BACKGROUND});
-  WindowHandle main = create_window({u"game", u"game", style::VISIBLE, 0, 0, 0, 240, 320,
-                                     NO_WINDOW, 0, nullptr});
+  WindowHandle main =
+      create_window({u"game", u"game", style::VISIBLE, 0, 0, 0, 240, 320, NO_WINDOW, 0, nullptr});
   g_config.Reset();
   g_config.show_screen_pad = 0;
   ASSERT_EQ(OpenDisplay(), 1);

@@ -80,8 +80,9 @@ class FileDialogTest : public GameScreenTest {
 
 // Letter case does not decide the order: "alpha" before "Beta".
 TEST_F(FileDialogTest, FoldersFirstThenCartridgesEachSorted) {
-  std::vector<FileEntry> expected = {{"..", true},         {"Games", true},     {"saves", true},
-                                     {"alpha.GBA", false}, {"Beta.gba", false}, {"zeta.gba", false}};
+  std::vector<FileEntry> expected = {{"..", true},        {"Games", true},
+                                     {"saves", true},     {"alpha.GBA", false},
+                                     {"Beta.gba", false}, {"zeta.gba", false}};
   EXPECT_EQ(ListFolder(dir.path(), {".gba"}), expected);
   EXPECT_EQ(ListFolder("/", {".gba"}).front().name == "..", false);  // no way up from the root
   EXPECT_EQ(FilterExtensions(u"GBA Rom\0*.gba\0\0"), (std::vector<std::string>{".gba"}));

@@ -52,10 +52,10 @@ TEST_F(ControlsTest, EditBoxTypesErasesAndMovesTheCaret) {
     char16_t character;  // a typed character, or 0
     const char16_t* expected;
   } steps[] = {
-      {0, u'a', u"a"},        {0, u'b', u"ab"},       {0, 8, u"a"},           {0, u'c', u"ac"},
-      {vk::LEFT, 0, u"ac"},   {0, u'x', u"axc"},      {vk::HOME, 0, u"axc"},  {vk::DELETE_KEY, 0, u"xc"},
-      {vk::END, 0, u"xc"},    {0, u'!', u"xc!"},      {0, 13, u"xc!"},        {0, 8, u"xc"},
-      {vk::LEFT, 0, u"xc"},   {vk::LEFT, 0, u"xc"},   {vk::LEFT, 0, u"xc"},   {0, 8, u"xc"},
+      {0, u'a', u"a"},      {0, u'b', u"ab"},     {0, 8, u"a"},          {0, u'c', u"ac"},
+      {vk::LEFT, 0, u"ac"}, {0, u'x', u"axc"},    {vk::HOME, 0, u"axc"}, {vk::DELETE_KEY, 0, u"xc"},
+      {vk::END, 0, u"xc"},  {0, u'!', u"xc!"},    {0, 13, u"xc!"},       {0, 8, u"xc"},
+      {vk::LEFT, 0, u"xc"}, {vk::LEFT, 0, u"xc"}, {vk::LEFT, 0, u"xc"},  {0, 8, u"xc"},
   };
   for (const auto& step : steps) {
     if (step.key != 0) send_message(edit, msg::KEY_DOWN, step.key, 0);
@@ -80,7 +80,8 @@ TEST_F(ControlsTest, EditBoxKeepsItsLimit) {
 }
 
 TEST_F(ControlsTest, CheckBoxTogglesOnTapAndSpaceButNotWhenDisabled) {
-  WindowHandle box = child(dialog, u"BUTTON", style::AUTO_CHECK_BOX, {10, 10, 150, 30}, 9, u"连射开启");
+  WindowHandle box =
+      child(dialog, u"BUTTON", style::AUTO_CHECK_BOX, {10, 10, 150, 30}, 9, u"连射开启");
   EXPECT_EQ(send_message(box, msg::GET_CHECK, 0, 0), UNCHECKED);
   tap(box, 5, 10);
   EXPECT_EQ(send_message(box, msg::GET_CHECK, 0, 0), CHECKED);
@@ -120,7 +121,8 @@ TEST_F(ControlsTest, ComboBoxOpensOnTapAndNotifiesTheChosenItem) {
   tap(combo, 20, 22 + 1 + 18 * 2 + 9);  // the third row of the list below the field
   EXPECT_EQ(send_message(combo, msg::COMBO_IS_OPEN, 0, 0), 0);
   EXPECT_EQ(send_message(combo, msg::COMBO_GET_SELECTION, 0, 0), 2);
-  EXPECT_EQ(notifications(), (std::vector<WParam>{make_command_param(6, notify::SELECTION_CHANGED)}));
+  EXPECT_EQ(notifications(),
+            (std::vector<WParam>{make_command_param(6, notify::SELECTION_CHANGED)}));
 }
 
 TEST_F(ControlsTest, ComboBoxFollowsKeysOpenAndClosed) {
@@ -134,9 +136,9 @@ TEST_F(ControlsTest, ComboBoxFollowsKeysOpenAndClosed) {
     unsigned key;
     int selection;
     int open;
-  } steps[] = {{vk::DOWN, 1, 0},   {vk::DOWN, 2, 0},   {vk::DOWN, 2, 0},  {vk::RETURN, 2, 1},
-               {vk::UP, 2, 1},     {vk::ESCAPE, 2, 0}, {vk::RETURN, 2, 1}, {vk::UP, 2, 1},
-               {vk::UP, 2, 1},     {vk::RETURN, 0, 0}};
+  } steps[] = {{vk::DOWN, 1, 0}, {vk::DOWN, 2, 0},   {vk::DOWN, 2, 0},   {vk::RETURN, 2, 1},
+               {vk::UP, 2, 1},   {vk::ESCAPE, 2, 0}, {vk::RETURN, 2, 1}, {vk::UP, 2, 1},
+               {vk::UP, 2, 1},   {vk::RETURN, 0, 0}};
   for (const auto& step : steps) {
     key(step.key);
     EXPECT_EQ(send_message(combo, msg::COMBO_GET_SELECTION, 0, 0), step.selection) << step.key;
@@ -149,7 +151,9 @@ TEST_F(ControlsTest, ComboBoxRefusesBadIndexesAndCutsLongItems) {
   WindowHandle combo = child(dialog, u"COMBOBOX", style::COMBO_DROPDOWN, {10, 10, 150, 110}, 6);
   EXPECT_EQ(send_message(combo, msg::COMBO_ADD_STRING, 0, 0), -1);
   std::u16string long_item(1000, u'y');
-  EXPECT_EQ(send_message(combo, msg::COMBO_ADD_STRING, 0, reinterpret_cast<LParam>(long_item.c_str())), 0);
+  EXPECT_EQ(
+      send_message(combo, msg::COMBO_ADD_STRING, 0, reinterpret_cast<LParam>(long_item.c_str())),
+      0);
   EXPECT_EQ(send_message(combo, msg::COMBO_GET_ITEM_LENGTH, 0, 0), COMBO_ITEM_CAPACITY - 1);
   EXPECT_EQ(send_message(combo, msg::COMBO_SET_SELECTION, 5, 0), -1);
   EXPECT_EQ(send_message(combo, msg::COMBO_GET_SELECTION, 0, 0), -1);

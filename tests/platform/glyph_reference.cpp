@@ -16,7 +16,8 @@ bool unifont_glyph(char32_t code, int& width, std::vector<std::uint32_t>& rows) 
     int digits = width / 4;
     rows.clear();
     for (int row = 0; row < 16; ++row) {
-      rows.push_back(static_cast<std::uint32_t>(std::stoul(bits.substr(row * digits, digits), nullptr, 16)));
+      rows.push_back(
+          static_cast<std::uint32_t>(std::stoul(bits.substr(row * digits, digits), nullptr, 16)));
     }
     return true;
   }

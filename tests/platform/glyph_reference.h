@@ -13,7 +13,7 @@ bool unifont_glyph(char32_t code, int& width, std::vector<std::uint32_t>& rows);
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> rgb;  // 3 bytes a pixel
+  std::vector<std::uint8_t> rgb;         // 3 bytes a pixel
   std::uint32_t at(int x, int y) const;  // 0xRRGGBB
 };
 bool read_png(const std::string& path, Picture& picture);

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "frontend/comnctls.h"
-#include "platform/messages.h"
 #include "platform/menus.h"
+#include "platform/messages.h"
 #include "platform/png_file.h"
 #include "tests/platform/desktop_fixture.h"
 #include "tests/platform/glyph_reference.h"
@@ -90,7 +90,8 @@ TEST_F(GlyphScreenTest, ACharacterWithoutAGlyphDrawsABox) {
   add(label, u"\u9F98", style::TEXT_LEFT, {10, 10, 100, 30});  // not among the program's texts
   Picture picture = photograph();
   int x = 10, y = 26 + 10 + 2;
-  for (Point p : {Point{x + 1, y + 2}, Point{x + 14, y + 2}, Point{x + 1, y + 13}, Point{x + 14, y + 13}}) {
+  for (Point p :
+       {Point{x + 1, y + 2}, Point{x + 14, y + 2}, Point{x + 1, y + 13}, Point{x + 14, y + 13}}) {
     EXPECT_EQ(picture.at(p.x, p.y), BLACK) << p.x << "," << p.y;
   }
   EXPECT_EQ(picture.at(x + 8, y + 8), WHITE);

@@ -54,7 +54,8 @@ int popup_mismatches(const Picture& picture) {
 
 TEST(SdlXvfbTest, AClickOnTheSoftKeyOpensThePopupInARealWindow) {
   for (const char* tool : {"xvfb-run", "xauth", "xdotool", "import"}) {
-    if (!have(tool)) GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
+    if (!have(tool))
+      GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
   }
   int width = 0;
   std::vector<std::uint32_t> rows;

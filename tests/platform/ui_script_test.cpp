@@ -17,9 +17,10 @@ using Kind = ScriptCommand::Kind;
 TEST(UiScriptTest, GoodLinesBecomeCommands) {
   std::vector<ScriptCommand> commands;
   std::string error;
-  ASSERT_TRUE(parse_ui_script("# start\nwait 5\n\ntap 10 20\nkey 0x70  # F1\nkeyup 13\n"
-                              "down 239 319\nup 0 0\nkeydown 40\nshot out.png\nquit\n",
-                              240, 320, commands, error))
+  ASSERT_TRUE(
+      parse_ui_script("# start\nwait 5\n\ntap 10 20\nkey 0x70  # F1\nkeyup 13\n"
+                      "down 239 319\nup 0 0\nkeydown 40\nshot out.png\nquit\n",
+                      240, 320, commands, error))
       << error;
   ASSERT_EQ(commands.size(), 9u);
   EXPECT_EQ(commands[0].kind, Kind::WAIT);

@@ -16,7 +16,7 @@ TEST(ViewportTest, TheLargestWholeZoomIsCentred) {
       {480, 640, 240, 320, {0, 0, 480, 640}},     // zoom 2 exactly
       {800, 700, 240, 320, {160, 30, 480, 640}},  // still 2, bars on all sides
       {1000, 1000, 320, 240, {20, 140, 960, 720}},
-      {200, 320, 240, 320, {0, 27, 200, 266}},    // smaller than the screen: a fraction, same shape
+      {200, 320, 240, 320, {0, 27, 200, 266}},  // smaller than the screen: a fraction, same shape
       {0, 100, 240, 320, {0, 0, 0, 0}},
   };
   for (const auto& c : cases) {
@@ -35,8 +35,8 @@ TEST(ViewportTest, WindowPointsMapToDevicePixelsAndBack) {
     bool inside;
     Point device;
   } cases[] = {
-      {{160, 30}, true, {0, 0}},      {{161, 31}, true, {0, 0}},   {{162, 30}, true, {1, 0}},
-      {{639, 669}, true, {239, 319}}, {{159, 30}, false, {0, 0}},  {{640, 100}, false, {239, 35}},
+      {{160, 30}, true, {0, 0}},      {{161, 31}, true, {0, 0}},  {{162, 30}, true, {1, 0}},
+      {{639, 669}, true, {239, 319}}, {{159, 30}, false, {0, 0}}, {{640, 100}, false, {239, 35}},
       {{10, 10}, false, {0, 0}},
   };
   for (const auto& c : cases) {
@@ -58,11 +58,11 @@ TEST(SdlKeysTest, KeysMapToVirtualKeyCodesAndBack) {
     SDL_Keycode sdl;
     unsigned virtual_key;
   } cases[] = {
-      {SDLK_a, 'A'},          {SDLK_z, 'Z'},          {SDLK_0, '0'},        {SDLK_9, '9'},
-      {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},       {SDLK_RETURN, 0x0D},  {SDLK_LSHIFT, 0x10},
-      {SDLK_LCTRL, 0x11},     {SDLK_SPACE, 0x20},     {SDLK_LEFT, 0x25},    {SDLK_UP, 0x26},
-      {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28},      {SDLK_F1, 0x70},      {SDLK_F12, 0x7B},
-      {SDLK_ESCAPE, 0x1B},    {SDLK_KP_5, 0x65},      {SDLK_DELETE, 0x2E},  {SDLK_PAGEUP, 0x21},
+      {SDLK_a, 'A'},          {SDLK_z, 'Z'},      {SDLK_0, '0'},       {SDLK_9, '9'},
+      {SDLK_BACKSPACE, 0x08}, {SDLK_TAB, 0x09},   {SDLK_RETURN, 0x0D}, {SDLK_LSHIFT, 0x10},
+      {SDLK_LCTRL, 0x11},     {SDLK_SPACE, 0x20}, {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},
+      {SDLK_RIGHT, 0x27},     {SDLK_DOWN, 0x28},  {SDLK_F1, 0x70},     {SDLK_F12, 0x7B},
+      {SDLK_ESCAPE, 0x1B},    {SDLK_KP_5, 0x65},  {SDLK_DELETE, 0x2E}, {SDLK_PAGEUP, 0x21},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(virtual_key_from_sdl(c.sdl), c.virtual_key) << c.sdl;

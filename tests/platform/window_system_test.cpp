@@ -15,8 +15,8 @@ using WindowSystemTest = DesktopTest;
 TEST_F(WindowSystemTest, CreationSendsCreateThenSizeAndPlacesDefaultsBetweenTheBars) {
   WindowHandle w = top_level();
   ASSERT_NE(w, NO_WINDOW);
-  EXPECT_EQ(messages_to(w), (std::vector<unsigned>{msg::CREATE, msg::SIZE, msg::ACTIVATE,
-                                                   msg::SET_FOCUS}));
+  EXPECT_EQ(messages_to(w),
+            (std::vector<unsigned>{msg::CREATE, msg::SIZE, msg::ACTIVATE, msg::SET_FOCUS}));
   EXPECT_EQ(window_rect(w), (Rect{0, 26, 240, 320 - 26}));
   EXPECT_EQ(system_metric(Metric::CAPTION_HEIGHT), 26);
   EXPECT_EQ(system_metric(Metric::MENU_BAR_HEIGHT), 26);
@@ -67,10 +67,12 @@ TEST_F(WindowSystemTest, TranslateTurnsKeysThatTypeIntoCharacters) {
     unsigned key;
     bool shift;
     char16_t expected;  // 0: no character
-  } cases[] = {{'A', false, u'a'}, {'A', true, u'A'},      {'7', false, u'7'}, {'7', true, u'&'},
-               {vk::SPACE, false, u' '}, {vk::BACK, false, 8}, {vk::RETURN, false, 13},
-               {vk::NUMPAD0 + 5, false, u'5'}, {vk::MINUS, false, u'-'}, {vk::LEFT, false, 0},
-               {vk::F1, false, 0}, {vk::SHIFT, true, 0}};
+  } cases[] = {{'A', false, u'a'},       {'A', true, u'A'},
+               {'7', false, u'7'},       {'7', true, u'&'},
+               {vk::SPACE, false, u' '}, {vk::BACK, false, 8},
+               {vk::RETURN, false, 13},  {vk::NUMPAD0 + 5, false, u'5'},
+               {vk::MINUS, false, u'-'}, {vk::LEFT, false, 0},
+               {vk::F1, false, 0},       {vk::SHIFT, true, 0}};
   Message out;
   for (const Case& c : cases) {
     if (c.shift) input_key_down(vk::SHIFT);
@@ -196,9 +198,9 @@ TEST_F(WindowSystemTest, OverlongTextsAreCutAndUnknownClassesRefused) {
   char16_t small[4];
   EXPECT_EQ(send_message(w, msg::GET_TEXT, 4, reinterpret_cast<LParam>(small)), 3);
   EXPECT_EQ(std::u16string(small), u"xxx");
-  EXPECT_EQ(create_window({u"NoSuchClass", u"", style::VISIBLE, 0, 0, 0, 10, 10, NO_WINDOW, 0,
-                           nullptr}),
-            NO_WINDOW);
+  EXPECT_EQ(
+      create_window({u"NoSuchClass", u"", style::VISIBLE, 0, 0, 0, 10, 10, NO_WINDOW, 0, nullptr}),
+      NO_WINDOW);
   EXPECT_EQ(create_window({u"BUTTON", u"", style::CHILD, 0, 0, 0, 10, 10, NO_WINDOW, 0, nullptr}),
             NO_WINDOW);  // a child needs a parent
   EXPECT_FALSE(register_window_class({u"recording", recording_procedure}));  // case-blind names

@@ -68,9 +68,8 @@ TEST_F(WndTest, PlacementScalesDesignUnitsToTheClientArea) {
     CStatic label;
     label.SetParent(dialog.hwnd);
     ASSERT_EQ(label.CreateControl(), 1);
-    ASSERT_EQ(dialog.Place(&label, c.design.left, c.design.top, c.design.width(),
-                           c.design.height()),
-              1);
+    ASSERT_EQ(
+        dialog.Place(&label, c.design.left, c.design.top, c.design.width(), c.design.height()), 1);
     EXPECT_EQ(window_rect(label.hwnd), c.expected) << c.design_w << " " << c.client_w;
   }
   CProbe dialog;

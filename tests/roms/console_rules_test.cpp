@@ -27,7 +27,9 @@ std::ostream& operator<<(std::ostream& out, const Rgb5& c) {
 // coefficient in sixteenths and at most 16/16.
 unsigned sixteenths(unsigned coefficient) { return std::min(coefficient, 16u); }
 Rgb5 alpha(Rgb5 first, Rgb5 second, unsigned eva, unsigned evb) {
-  auto mix = [&](unsigned a, unsigned b) { return std::min(31u, (a * sixteenths(eva) + b * sixteenths(evb)) / 16); };
+  auto mix = [&](unsigned a, unsigned b) {
+    return std::min(31u, (a * sixteenths(eva) + b * sixteenths(evb)) / 16);
+  };
   return {mix(first.r, second.r), mix(first.g, second.g), mix(first.b, second.b)};
 }
 Rgb5 brighten(Rgb5 c, unsigned evy) {
@@ -66,7 +68,8 @@ class ConsoleRulesTest : public ::testing::Test {
     run(cartridge, "--screenshot " + png);
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str())) << cartridge << ": no screenshot";
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, png.c_str()))
+        << cartridge << ": no screenshot";
     image.format = PNG_FORMAT_RGB;
     std::vector<png_byte> bytes(PNG_IMAGE_SIZE(image));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, bytes.data(), 0, nullptr));
@@ -74,7 +77,8 @@ class ConsoleRulesTest : public ::testing::Test {
     for (const Check& c : checks) {
       const png_byte* p = bytes.data() + (c.y * 240 + c.x) * 3;
       Rgb5 seen{p[0] / 8u, p[1] / 8u, p[2] / 8u};
-      EXPECT_EQ(seen, c.expected) << cartridge << ": " << c.name << " at (" << c.x << ", " << c.y << ")";
+      EXPECT_EQ(seen, c.expected) << cartridge << ": " << c.name << " at (" << c.x << ", " << c.y
+                                  << ")";
     }
   }
 
@@ -128,8 +132,8 @@ TEST_F(ConsoleRulesTest, SemiTransparentObjectsAreFirstTargetsOfTheFade) {
 
 // Palette colours 1-8 at pixels 8k to 8k + 7; four bands of 40 lines.
 TEST_F(ConsoleRulesTest, BrightenAndDarkenRoundEachChannelOnce) {
-  const Rgb5 colours[8] = {{0, 0, 0},    {31, 31, 31}, {1, 2, 3},   {10, 20, 30},
-                           {5, 17, 29},  {30, 7, 13},  {16, 9, 24}, {27, 3, 22}};
+  const Rgb5 colours[8] = {{0, 0, 0},   {31, 31, 31}, {1, 2, 3},   {10, 20, 30},
+                           {5, 17, 29}, {30, 7, 13},  {16, 9, 24}, {27, 3, 22}};
   struct Band {
     unsigned y, evy;
     bool brighten;
@@ -177,7 +181,8 @@ TEST_F(ConsoleRulesTest, ByteStoresToVideoMemory) {
   std::string options;
   for (const Dump& d : dumps) options += std::string(" --dump ") + d.range;
   std::string output = run("byte_writes", options);
-  for (const Dump& d : dumps) EXPECT_NE(output.find(d.expected), std::string::npos) << d.what << "\n" << output;
+  for (const Dump& d : dumps)
+    EXPECT_NE(output.find(d.expected), std::string::npos) << d.what << "\n" << output;
 }
 
 }  // namespace

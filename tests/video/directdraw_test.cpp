@@ -145,9 +145,9 @@ TEST_F(DirectDrawTest, ShowBackBufferFollowsThePitches) {
   display.x_pitch = 4;  // a gap after every pixel, rows of 16 pixels' room
   display.row_pitch = 32;
   ASSERT_EQ(dd.ShowBackBuffer(), 1);
-  EXPECT_EQ(display.memory[2], 2);        // (1, 0)
-  EXPECT_EQ(display.memory[1], 0);        // between two pixels
-  EXPECT_EQ(display.memory[16 + 2], 10);  // (1, 1)
+  EXPECT_EQ(display.memory[2], 2);             // (1, 0)
+  EXPECT_EQ(display.memory[1], 0);             // between two pixels
+  EXPECT_EQ(display.memory[16 + 2], 10);       // (1, 1)
   EXPECT_EQ(display.memory[5 * 16 + 14], 48);  // (7, 5)
   dd.ClearBackBuffer();
   EXPECT_EQ(dd.back_buffer[5], 0);

@@ -22,12 +22,20 @@ void fake32(const char* name, const std::uint32_t* source, std::uint16_t* dest) 
 }
 
 const EffectPasses FAKE_PASSES = {
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("alpha", s, d); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("semi", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
+      fake32("alpha", s, d);
+    },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
+      fake32("semi", s, d);
+    },
     [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("brighten", l); },
     [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("darken", l); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("brighten_alpha", s, d); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) { fake32("darken_alpha", s, d); },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
+      fake32("brighten_alpha", s, d);
+    },
+    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
+      fake32("darken_alpha", s, d);
+    },
 };
 
 class DispatchTest : public VideoTest {
@@ -50,7 +58,8 @@ class DispatchTest : public VideoTest {
     for (unsigned c = 0; c < 32 * 32; ++c) vram16(block * 2048 + c * 2, 1);
   }
   // An 8 x 8 object at (x, y) with the given attribute-0 mode bits and priority.
-  static void object(unsigned n, unsigned x, unsigned y, unsigned mode, unsigned priority, unsigned tile = 0) {
+  static void object(unsigned n, unsigned x, unsigned y, unsigned mode, unsigned priority,
+                     unsigned tile = 0) {
     std::uint8_t* a = machine.oam_data + n * 8;
     a[0] = static_cast<std::uint8_t>(y);
     a[1] = static_cast<std::uint8_t>(mode << 2);
@@ -66,11 +75,9 @@ TEST_F(DispatchTest, NoLayerShowsTheBackdropOrItsFade) {
     std::uint32_t bldcnt;
     const char* pass;
   } cases[] = {
-      {0x0000, "none"},
-      {0x00A0, "brighten"},  // backdrop first target, effect 2
-      {0x00E0, "darken"},
-      {0x0080, "none"},      // brighten, but the backdrop is no first target
-      {0x0060, "none"},      // alpha does not touch a lone backdrop
+      {0x0000, "none"},   {0x00A0, "brighten"},  // backdrop first target, effect 2
+      {0x00E0, "darken"}, {0x0080, "none"},      // brighten, but the backdrop is no first target
+      {0x0060, "none"},                          // alpha does not touch a lone backdrop
   };
   io_store16(IO_DISPCNT, 0x0000);
   for (const Case& c : cases) {
@@ -160,17 +167,17 @@ TEST_F(DispatchTest, EffectChoosesTheLinePath) {
     const char* pass;
     std::uint32_t first_input;
   } cases[] = {
-      {0x0241, 0x001F, 0, false, "none", 0},         // EVA 31, EVB 0: nothing to blend
+      {0x0241, 0x001F, 0, false, "none", 0},  // EVA 31, EVB 0: nothing to blend
       {0x0241, 0x0010, 0, false, "alpha", 4 | TAG_FIRST | (5 | TAG_SECOND) << 16},
-      {0x0041, 0x0808, 0, false, "none", 0},         // alpha without a second target
+      {0x0041, 0x0808, 0, false, "none", 0},  // alpha without a second target
       {0x0081, 0, 8, false, "brighten", 4 | TAG_FIRST},
       {0x00C1, 0, 8, false, "darken", 4 | TAG_FIRST},
-      {0x0081, 0, 0, false, "none", 0},              // EVY 0
-      {0x0000, 0, 0, true, "semi", 4},               // semi-transparent objects: index32
+      {0x0081, 0, 0, false, "none", 0},  // EVY 0
+      {0x0000, 0, 0, true, "semi", 4},   // semi-transparent objects: index32
       {0x0081, 0, 8, true, "brighten_alpha", 4 | TAG_FIRST},
       {0x00C1, 0, 8, true, "darken_alpha", 4 | TAG_FIRST},
-      {0x0080, 0, 8, true, "brighten_alpha", 4},     // the objects are first targets themselves
-      {0x0080, 0, 8, false, "none", 0},              // no first target at all
+      {0x0080, 0, 8, true, "brighten_alpha", 4},  // the objects are first targets themselves
+      {0x0080, 0, 8, false, "none", 0},           // no first target at all
   };
   for (const Case& c : cases) {
     pass_log = {};
@@ -220,10 +227,10 @@ TEST_F(DispatchTest, ObjectsOverTheBackdropSeeItsTargetFlags) {
 }
 
 TEST_F(DispatchTest, ObjectListsCoverTheirLines) {
-  object(3, 10, 200, 0, 2);          // 8 x 8 at Y = 200 - 256 = -56: off screen
+  object(3, 10, 200, 0, 2);             // 8 x 8 at Y = 200 - 256 = -56: off screen
   machine.oam_data[3 * 8 + 3] |= 0xC0;  // size 3: 64 x 64, lines 0-7
-  object(5, 0, 20, 1, 0);            // semi-transparent, lines 20-27
-  object(6, 0, 30, 2, 0);            // OBJ window
+  object(5, 0, 20, 1, 0);               // semi-transparent, lines 20-27
+  object(6, 0, 30, 2, 0);               // OBJ window
   object(7, 0, 40, 0, 0);
   machine.oam_data[7 * 8 + 1] |= 0x02;  // bit 9 alone: disabled
   rebuild_object_lines(0);

@@ -38,16 +38,14 @@ struct AlphaCase {
 // Each channel: min(31 or 63, (top x EVA + bottom x EVB) / 16).
 const AlphaCase ALPHA_CASES[] = {
     {12, 8, 0xFFFF, 0xFFFF, 0xFFFF},  // every channel overflows and saturates
-    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},
-    {8, 8, 0xFFFF, 0x0000, 0x7BEF},   // 15, 31, 15
-    {12, 8, 0xF800, 0x001F, 0xB80F},  // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
-    {12, 8, 0xF800, 0xF800, 0xF800},  // red alone saturates, others stay 0
-    {12, 8, 0x07E0, 0x07E0, 0x07E0},  // green alone saturates
-    {12, 8, 0x001F, 0x001F, 0x001F},  // blue alone saturates
-    {16, 16, 0x0841, 0x0841, 0x1082}, // 1+1, 2+2, 1+1: no overflow on the saturating path
-    {31, 0, 0x1234, 0x7FFF, 0x1234},  // EVA is taken as 16
-    {4, 4, 0x001F, 0x001F, 0x000F},
-    {0, 16, 0x1234, 0xABCD, 0xABCD},
+    {8, 8, 0xFFFF, 0xFFFF, 0xFFFF},   {8, 8, 0xFFFF, 0x0000, 0x7BEF},  // 15, 31, 15
+    {12, 8, 0xF800, 0x001F, 0xB80F},   // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
+    {12, 8, 0xF800, 0xF800, 0xF800},   // red alone saturates, others stay 0
+    {12, 8, 0x07E0, 0x07E0, 0x07E0},   // green alone saturates
+    {12, 8, 0x001F, 0x001F, 0x001F},   // blue alone saturates
+    {16, 16, 0x0841, 0x0841, 0x1082},  // 1+1, 2+2, 1+1: no overflow on the saturating path
+    {31, 0, 0x1234, 0x7FFF, 0x1234},   // EVA is taken as 16
+    {4, 4, 0x001F, 0x001F, 0x000F},   {0, 16, 0x1234, 0xABCD, 0xABCD},
 };
 
 TEST_F(EffectsTest, AlphaBlendsEachChannelAndSaturatesOnlyAbove16) {
@@ -90,8 +88,10 @@ TEST_F(EffectsTest, BrightenAndDarkenFollowTheReferenceFormulaOnFirstTargetsOnly
     for (unsigned evy = 0; evy <= 20; ++evy) {
       set(IO_BLDY, evy);
       std::uint16_t first = static_cast<std::uint16_t>(TOP | TAG_FIRST);
-      std::uint16_t up = native_colour(console_colour(brightened(r, evy), brightened(g, evy), brightened(b, evy)));
-      std::uint16_t down = native_colour(console_colour(darkened(r, evy), darkened(g, evy), darkened(b, evy)));
+      std::uint16_t up =
+          native_colour(console_colour(brightened(r, evy), brightened(g, evy), brightened(b, evy)));
+      std::uint16_t down =
+          native_colour(console_colour(darkened(r, evy), darkened(g, evy), darkened(b, evy)));
       ASSERT_EQ(run16(brighten_pass, first), up) << r << "," << g << "," << b << " EVY " << evy;
       ASSERT_EQ(run16(darken_pass, first), down) << r << "," << g << "," << b << " EVY " << evy;
       ASSERT_EQ(run32(brighten_alpha_pass, TOP | TAG_FIRST), up);

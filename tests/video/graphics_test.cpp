@@ -30,7 +30,7 @@ TEST(Graphics, OutlinesFollowTheStepsAndStayInside) {
   EXPECT_EQ(at(2, 3), 0);  // inside the outline
   int drawn = 0;
   for (std::uint16_t p : memory) drawn += p == 7;
-  EXPECT_EQ(drawn, 10);  // 3 + 3 across, 2 + 2 more down the sides
+  EXPECT_EQ(drawn, 10);   // 3 + 3 across, 2 + 2 more down the sides
   g.Rect(6, 8, 5, 5, 9);  // only columns 6-7 and rows 8-9 exist
   drawn = 0;
   for (std::uint16_t p : memory) drawn += p == 9;
@@ -54,7 +54,8 @@ TEST(Graphics, ClipIsClampedAndMissingMemoryIsReported) {
   EXPECT_EQ(g.GetPixelAddress(0, 0), nullptr);
   set_assertion_sink(nullptr);
   EXPECT_NE(reports.find("assertion fail \"this->vram\""), std::string::npos);
-  EXPECT_NE(reports.find("\"this->screen_width > 0 && this->screen_height > 0\""), std::string::npos);
+  EXPECT_NE(reports.find("\"this->screen_width > 0 && this->screen_height > 0\""),
+            std::string::npos);
 }
 
 }  // namespace

@@ -25,21 +25,27 @@ class ObjectsTest : public VideoTest {
     }
     machine.oam_dirty = 1;
   }
-  static void affine_group(unsigned g, std::int16_t pa, std::int16_t pb, std::int16_t pc, std::int16_t pd) {
+  static void affine_group(unsigned g, std::int16_t pa, std::int16_t pb, std::int16_t pc,
+                           std::int16_t pd) {
     const std::int16_t p[4] = {pa, pb, pc, pd};
     for (unsigned i = 0; i < 4; ++i) {
       machine.oam_data[(4 * g + i) * 8 + 6] = static_cast<std::uint8_t>(p[i]);
-      machine.oam_data[(4 * g + i) * 8 + 7] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(p[i]) >> 8);
+      machine.oam_data[(4 * g + i) * 8 + 7] =
+          static_cast<std::uint8_t>(static_cast<std::uint16_t>(p[i]) >> 8);
     }
     machine.oam_dirty = 1;
   }
   // Texel (c, r) of a 256-colour object of width w starting at tile t, by the published layout.
-  static void texel256(unsigned t, unsigned w, bool one_d, unsigned c, unsigned r, std::uint8_t value) {
+  static void texel256(unsigned t, unsigned w, bool one_d, unsigned c, unsigned r,
+                       std::uint8_t value) {
     unsigned row_stride = one_d ? (w / 8) * 64 : 1024;
-    machine.vram_data[OBJ_TILES + t * 32 + (r / 8) * row_stride + (c / 8) * 64 + (r % 8) * 8 + c % 8] = value;
+    machine
+        .vram_data[OBJ_TILES + t * 32 + (r / 8) * row_stride + (c / 8) * 64 + (r % 8) * 8 + c % 8] =
+        value;
   }
   static void texel16(unsigned t, unsigned c, unsigned r, std::uint8_t value) {
-    std::uint8_t& b = machine.vram_data[OBJ_TILES + t * 32 + (r / 8) * 1024 + (c / 8) * 32 + (r % 8) * 4 + (c % 8) / 2];
+    std::uint8_t& b = machine.vram_data[OBJ_TILES + t * 32 + (r / 8) * 1024 + (c / 8) * 32 +
+                                        (r % 8) * 4 + (c % 8) / 2];
     b = static_cast<std::uint8_t>(c % 2 ? (b & 0x0F) | value << 4 : (b & 0xF0) | value);
   }
 };
@@ -81,13 +87,15 @@ TEST_F(ObjectsTest, FlippedSixteenColourObjectsReadMirroredTexels) {
   for (const FlipCase& f : FLIP_CASES) {
     put(0, {50, f.flips | 100, 6 | 3u << 12});
     auto row = draw(f.line);
-    EXPECT_EQ(row[f.pixel], 256 + 3 * 16 + (f.texel_column + f.texel_row) % 15 + 1) << f.flips << " " << f.pixel;
+    EXPECT_EQ(row[f.pixel], 256 + 3 * 16 + (f.texel_column + f.texel_row) % 15 + 1)
+        << f.flips << " " << f.pixel;
   }
 }
 
 TEST_F(ObjectsTest, IdentityAffineMatchesPlainAndDoubleSizeIsCentred) {
   for (unsigned r = 0; r < 8; ++r) {
-    for (unsigned c = 0; c < 8; ++c) texel256(2, 8, false, c, r, static_cast<std::uint8_t>(r * 8 + c + 1));
+    for (unsigned c = 0; c < 8; ++c)
+      texel256(2, 8, false, c, r, static_cast<std::uint8_t>(r * 8 + c + 1));
   }
   affine_group(1, 256, 0, 0, 256);
   for (unsigned r = 0; r < 8; ++r) {
@@ -103,7 +111,8 @@ TEST_F(ObjectsTest, IdentityAffineMatchesPlainAndDoubleSizeIsCentred) {
     auto row = draw(line);
     for (unsigned x = 46; x < 70; ++x) {
       bool inside = line >= 34 && line < 42 && x >= 54 && x < 62;
-      EXPECT_EQ(row[x], inside ? 256 + (line - 34) * 8 + (x - 54) + 1 : BACKDROP) << line << " " << x;
+      EXPECT_EQ(row[x], inside ? 256 + (line - 34) * 8 + (x - 54) + 1 : BACKDROP)
+          << line << " " << x;
     }
   }
 }
@@ -116,11 +125,11 @@ struct AddressCase {
   bool high_nibble;
 };
 const AddressCase ADDRESS_CASES[] = {
-    {false, true, 1, 4, 9, 10, 4 * 32 + 1 * 2 * 32 + 1 * 32 + 2 * 4 + 0, true},     // 16 x 16
+    {false, true, 1, 4, 9, 10, 4 * 32 + 1 * 2 * 32 + 1 * 32 + 2 * 4 + 0, true},  // 16 x 16
     {false, false, 1, 4, 9, 10, 4 * 32 + 1 * 1024 + 1 * 32 + 2 * 4 + 0, true},
-    {true, true, 2, 8, 17, 9, 8 * 32 + 1 * 4 * 64 + 2 * 64 + 1 * 8 + 1, false},    // 32 x 32
+    {true, true, 2, 8, 17, 9, 8 * 32 + 1 * 4 * 64 + 2 * 64 + 1 * 8 + 1, false},  // 32 x 32
     {true, false, 2, 8, 17, 9, 8 * 32 + 1 * 1024 + 2 * 64 + 1 * 8 + 1, false},
-    {false, true, 0, 3, 2, 7, 3 * 32 + 7 * 4 + 1, false},                          // 8 x 8
+    {false, true, 0, 3, 2, 7, 3 * 32 + 7 * 4 + 1, false},  // 8 x 8
 };
 
 TEST_F(ObjectsTest, TexelAddressingFollowsTheMapping) {
@@ -131,7 +140,8 @@ TEST_F(ObjectsTest, TexelAddressingFollowsTheMapping) {
     put(0, {(c.colour256 ? 0x2000u : 0u) | 20, c.size_bits << 14 | 100, c.tile | 2u << 12});
     auto row = draw(20 + c.row);
     for (unsigned x = 100; x < 132; ++x) {
-      std::uint16_t expected = x == 100 + c.column ? (c.colour256 ? 256 + 0x66 : 256 + 32 + 6) : BACKDROP;
+      std::uint16_t expected =
+          x == 100 + c.column ? (c.colour256 ? 256 + 0x66 : 256 + 32 + 6) : BACKDROP;
       EXPECT_EQ(row[x], expected) << c.colour256 << c.one_d << " " << x;
     }
   }
@@ -140,7 +150,7 @@ TEST_F(ObjectsTest, TexelAddressingFollowsTheMapping) {
 TEST_F(ObjectsTest, ReadsPastTheTileAreaWrapToItsStart) {
   set(IO_DISPCNT, SHOW_OBJ | OBJ_1D);
   machine.vram_data[OBJ_TILES + 0x20] = 0x44;  // tile 1023's second tile column, wrapped
-  put(0, {0x6000 | 10, 0 | 20, 1023});          // wide, size 0: 16 x 8, 256 colours
+  put(0, {0x6000 | 10, 0 | 20, 1023});         // wide, size 0: 16 x 8, 256 colours
   auto row = draw(10);
   EXPECT_EQ(row[28], 256 + 0x44);
 }
@@ -150,7 +160,7 @@ TEST_F(ObjectsTest, SemiTransparentObjectInBitmapModeBlends) {
   set(IO_BLDCNT, 0x0400);
   set(IO_BLDALPHA, 0x0808);
   for (unsigned i = 0; i < 240 * 160; ++i) vram16(i * 2, 0x001F);  // red, shown as 5-6-5 0xF800
-  machine.native_palette[256 + 5] = 0x001F;                          // blue
+  machine.native_palette[256 + 5] = 0x001F;                        // blue
   std::memset(machine.vram_data + OBJ_TILES + 512 * 32, 0x05, 64);
   put(0, {0x2400 | 20, 30, 512});
   auto row = draw(20);

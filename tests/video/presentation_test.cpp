@@ -32,7 +32,9 @@ std::vector<std::uint16_t> numbered_frame() {
   return frame;
 }
 
-std::uint16_t frame_pixel(int x, int y) { return static_cast<std::uint16_t>(y * FRAME_WIDTH + x + 1); }
+std::uint16_t frame_pixel(int x, int y) {
+  return static_cast<std::uint16_t>(y * FRAME_WIDTH + x + 1);
+}
 
 TEST(Presentation, SizesAndFirstPixelFollowTheRules) {
   struct Case {
@@ -140,7 +142,8 @@ TEST(Presentation, SmoothingCoversTheRulesCountsAndKeepsFlatColour) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.out_w);
     Screen screen(c.out_w, c.out_h);
-    smooth_scale(flat.data(), 480, screen.pixels.data(), 2 * c.out_w, 2, c.out_w, c.out_h, 240, 160);
+    smooth_scale(flat.data(), 480, screen.pixels.data(), 2 * c.out_w, 2, c.out_w, c.out_h, 240,
+                 160);
     EXPECT_EQ(screen.written(), c.columns * c.rows);
     EXPECT_EQ(screen.at(c.columns - 1, c.rows - 1), 0x7BEF);
     EXPECT_EQ(screen.at(0, 0), 0x7BEF);

@@ -104,7 +104,8 @@ TEST_F(WindowsTest, EmptyWindowStillFadesTheBackdrop) {
   set(IO_BLDCNT, 0x20 | 0x80);  // backdrop brightens; BG0 is not a target
   set(IO_BLDY, 16);
   auto row = draw(40);
-  EXPECT_EQ(row[110], 0xFFDF);  // white: 31 in each channel (green's sixth bit is not the console's)
+  EXPECT_EQ(row[110],
+            0xFFDF);  // white: 31 in each channel (green's sixth bit is not the console's)
   EXPECT_EQ(row[99], 3);
 }
 

@@ -57,13 +57,14 @@ struct ByteWriteCase {
   std::uint32_t address;
   bool stored;
 };
-const ByteWriteCase BYTE_WRITE_CASES[] = {
-    {0, 0x05000001, true},  {0, 0x050003FE, true},  {0, 0x06000101, true},
-    {0, 0x0600FFFF, true},  {0, 0x06010000, false}, {0, 0x06017FFF, false},
-    {0, 0x06018002, false},  // the mirror folds onto the object tiles
-    {3, 0x06010001, true},  {3, 0x06013FFE, true},  {3, 0x06014000, false},
-    {4, 0x0601C001, false}, {5, 0x06012000, true},  {0, 0x07000010, false},
-    {3, 0x070003FF, false},
+const ByteWriteCase BYTE_WRITE_CASES[] =
+    {
+        {0, 0x05000001, true},  {0, 0x050003FE, true},  {0, 0x06000101, true},
+        {0, 0x0600FFFF, true},  {0, 0x06010000, false}, {0, 0x06017FFF, false},
+        {0, 0x06018002, false},  // the mirror folds onto the object tiles
+        {3, 0x06010001, true},  {3, 0x06013FFE, true},  {3, 0x06014000, false},
+        {4, 0x0601C001, false}, {5, 0x06012000, true},  {0, 0x07000010, false},
+        {3, 0x070003FF, false},
 };
 
 TEST_F(MemoryTest, ByteWritesToVideoMemoryDoubleOrDrop) {
@@ -102,8 +103,8 @@ TEST_F(MemoryTest, WidthsAreAlignedDownAsTheBusDoes) {
 }
 
 TEST_F(MemoryTest, OamWritesMarkTheObjectListDirty) {
-  for (auto write : {+[] { return mem_write16(0x07000010, 1); },
-                     +[] { return mem_write32(0x07000010, 1); }}) {
+  for (auto write :
+       {+[] { return mem_write16(0x07000010, 1); }, +[] { return mem_write32(0x07000010, 1); }}) {
     machine.oam_dirty = 0;
     write();
     EXPECT_EQ(machine.oam_dirty, 1);
