@@ -3,7 +3,8 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
 FRAMES ?= 120
-DEMO_ROM = $(BUILD_DIR)/tests/roms/demo.gba
+# The cartridge `make run` starts when no ROM= is given: STARSWEEP, our own game (demo/).
+DEMO_ROM = $(BUILD_DIR)/demo/starsweep.gba
 
 .PHONY: all deps configure build test run clean
 
@@ -24,7 +25,7 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
 # Opens the window on a cartridge: ROM=game.gba, or our own demo cartridge. Without a display,
-# says so and runs the cartridge headless instead, explaining the demo's counters.
+# says so and runs the cartridge headless instead.
 run: build
 ifdef ROM
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/app/orvane "$(ROM)"; else \
@@ -32,11 +33,12 @@ ifdef ROM
 	  $(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats --regs "$(ROM)"; fi
 else
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  echo "Our demo cartridge (tests/roms/demo.S) in the window: F1 menu, Space game/menu"; \
+	  echo "STARSWEEP, our demo game (demo/), in the window: F1 menu, Space game/menu"; \
 	  $(BUILD_DIR)/app/orvane $(DEMO_ROM); else \
-	  echo "No display: running our demo cartridge headless for $(FRAMES) frames"; \
-	  $(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats --dump 2000000:16 $(DEMO_ROM) \
-	    | ./scripts/explain-demo.sh; fi
+	  echo "No display: running STARSWEEP headless for $(FRAMES) frames;" \
+	    "its last picture goes to $(BUILD_DIR)/starsweep.png, its sound to $(BUILD_DIR)/starsweep.wav"; \
+	  $(BUILD_DIR)/app/orvane --headless --frames $(FRAMES) --stats \
+	    --screenshot $(BUILD_DIR)/starsweep.png --audio $(BUILD_DIR)/starsweep.wav $(DEMO_ROM); fi
 endif
 
 clean:
