@@ -1,47 +1,47 @@
-// ARM branches, BX, software interrupts and PSR transfers.
+// ARM branches, BX, software interrupts and PSR transfers on x86-64.
 
 #include "core/state.h"
-#include "cpu/arm_decode.h"
 #include "cpu/block_emission.h"
 #include "cpu/runtime.h"
-#include "cpu/translation_settings.h"
 #include "cpu/x64/block_code.h"
 #include "cpu/x64/emit_arm.h"
-
-#include <bit>
 
 using namespace Xbyak::util;
 
 namespace x64 {
 
-void emit_branch(const ArmInstruction& in) {
-  if (arm_bit(in.opcode, 24)) store_guest_constant(14, in.next);
-  emit_direct_exit(in.plan, in.address, arm_branch_target(in.opcode, in.address), false);
+void emit_arm_jump_to_eax(const ArmInstruction& in, bool restore_psr) {
+  flush_pending_cycles(in.plan);
+  if (restore_psr) {
+    jump_runtime(return_from_exception);
+  } else {
+    jump_runtime(in.thumb ? jump_indirect_thumb : jump_indirect_arm);
+  }
 }
 
-void emit_branch_exchange(const ArmInstruction& in) {
-  load_guest(eax, arm_bits(in.opcode, 0, 4), in.pc);
+}  // namespace x64
+
+using namespace x64;
+
+void host_emit_branch_exchange(const ArmInstruction& in, unsigned rm) {
+  load_guest(eax, rm, in.pc);
   flush_pending_cycles(in.plan);
   jump_runtime(in.thumb ? jump_exchange_thumb : jump_exchange_arm);
 }
 
-void emit_swi(const ArmInstruction& in) {
-  std::uint32_t number = arm_bits(in.opcode, 16, 8);
-  if (swi_runs_inline(number)) {
-    call_runtime(swi_divide_arm);
-    return;
-  }
-  call_runtime(enter_swi_arm, in.next);
-  emit_direct_exit(in.plan, in.address, 0x08, false);
+void host_emit_inline_divide(bool thumb) {
+  call_runtime(thumb ? swi_divide_thumb : swi_divide_arm);
+}
+
+void host_emit_swi_entry(bool thumb, std::uint32_t return_address) {
+  call_runtime(thumb ? enter_swi_thumb : enter_swi_arm, return_address);
 }
 
 // The CPSR with the live flags folded in: N and Z from ah's SF and ZF, C from NOT CF, V from al.
-void emit_mrs(const ArmInstruction& in) {
-  unsigned rd = arm_bits(in.opcode, 12, 4);
-  if (rd == 15) return;
-  if (arm_bit(in.opcode, 22)) {
+void host_emit_mrs(const ArmInstruction&, const PsrRead& r) {
+  if (r.spsr) {
     call_runtime(read_spsr);
-    store_guest(rd, eax);
+    store_guest(r.rd, eax);
     return;
   }
   Xbyak::Label no_carry, no_overflow;
@@ -61,28 +61,19 @@ void emit_mrs(const ArmInstruction& in) {
   code().or_(edx, 0x10000000);
   code().L(no_overflow);
   restore_flags();
-  store_guest(rd, edx);
+  store_guest(r.rd, edx);
 }
 
-// The field mask selects whole bytes of the PSR.
-void emit_msr(const ArmInstruction& in) {
-  std::uint32_t opcode = in.opcode;
-  std::uint32_t mask = 0;
-  for (unsigned field = 0; field < 4; ++field) {
-    if (arm_bit(opcode, 16 + field)) mask |= 0xFFu << (8 * field);
-  }
-  if (arm_bit(opcode, 25)) {
-    code().mov(eax,
-               std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4))));
+void host_emit_msr(const ArmInstruction& in, const PsrWrite& w) {
+  if (w.immediate) {
+    code().mov(eax, w.value);
   } else {
-    load_guest(eax, arm_bits(opcode, 0, 4), in.pc);
+    load_guest(eax, w.rm, in.pc);
   }
-  code().mov(edx, mask);
-  if (arm_bit(opcode, 22)) {
+  code().mov(edx, w.mask);
+  if (w.spsr) {
     call_runtime(write_spsr_masked);
   } else {
     call_runtime(write_cpsr_arm, in.address);
   }
 }
-
-}  // namespace x64
