@@ -21,7 +21,7 @@ void host_add_cycles(std::uint32_t cycles);
 // Returns the field that host_patch aims.
 std::uint8_t* host_emit_condition_skip(unsigned condition);
 
-// Aims the jump whose rel32 field is `field` at `target`; works on committed code too.
+// Aims the jump whose patch site is `field` at `target`; works on committed code too.
 void host_patch(std::uint8_t* field, const std::uint8_t* target);
 
 // The budget test and a jump to be patched to the target's block; a target that is the idle

@@ -3,8 +3,8 @@
 #include "core/state.h"
 #include "cpu/block_emission.h"
 #include "cpu/runtime.h"
-#include "cpu/x64/block_code.h"
-#include "cpu/x64/emit_arm.h"
+#include "cpu/host_x64/block_code.h"
+#include "cpu/host_x64/emit_arm.h"
 
 using namespace Xbyak::util;
 

@@ -1,4 +1,4 @@
-/* The runtime routines that x86-64 generated code calls. See cpu/runtime.h for the register
+/* The runtime routines that x86-64 generated code calls. See block_code.h for the register
    conventions. Every routine keeps the guest flags (SF ZF OF, and CF = NOT C) as it found them
    unless it replaces them on purpose; the cached guest registers live in callee-saved host
    registers, so ordinary code called from here cannot clobber them, but it may change their

@@ -1,8 +1,8 @@
 // ARM multiplies. A flag-setting multiply sets N and Z and leaves C and V as they were (the
 // ARMv4 C is unpredictable; keeping it is what later cores define).
 
-#include "cpu/x64/block_code.h"
-#include "cpu/x64/emit_arm.h"
+#include "cpu/host_x64/block_code.h"
+#include "cpu/host_x64/emit_arm.h"
 
 using namespace Xbyak::util;
 

@@ -1,4 +1,4 @@
-#include "cpu/x64/block_code.h"
+#include "cpu/host_x64/block_code.h"
 
 #include <cstring>
 #include <memory>

@@ -4,8 +4,8 @@
 // continues at the next instruction without coming back here.
 
 #include "cpu/runtime.h"
-#include "cpu/x64/block_code.h"
-#include "cpu/x64/emit_arm.h"
+#include "cpu/host_x64/block_code.h"
+#include "cpu/host_x64/emit_arm.h"
 
 using namespace Xbyak::util;
 

@@ -3,7 +3,7 @@
 #include "cpu/block_emission.h"
 #include "cpu/host_emitter.h"
 #include "cpu/runtime.h"
-#include "cpu/x64/block_code.h"
+#include "cpu/host_x64/block_code.h"
 
 using namespace Xbyak::util;
 using namespace x64;
