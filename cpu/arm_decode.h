@@ -2,6 +2,7 @@
 // ARM-state instruction classes, decided once from the opcode bits. The scan, the emitters and
 // the tests' instruction generator all classify through here.
 
+#include <bit>
 #include <cstdint>
 
 enum class ArmClass {
@@ -45,6 +46,11 @@ inline unsigned arm_bits(std::uint32_t opcode, unsigned low, unsigned count) {
   return (opcode >> low) & ((1u << count) - 1);
 }
 inline bool arm_bit(std::uint32_t opcode, unsigned bit) { return (opcode >> bit) & 1; }
+
+// The immediate of data processing and MSR: eight bits rotated right by twice bits 8-11.
+inline std::uint32_t arm_rotated_immediate(std::uint32_t opcode) {
+  return std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4)));
+}
 
 inline bool is_logical_op(unsigned op) {
   return op == OP_AND || op == OP_EOR || op == OP_TST || op == OP_TEQ || op == OP_ORR ||

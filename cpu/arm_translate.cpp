@@ -2,7 +2,7 @@
 
 #include "cpu/arm_scan.h"
 #include "cpu/block_emission.h"
-#include "cpu/host_emitter.h"
+#include "cpu/instruction_emission.h"
 #include "cpu/thumb_translate.h"
 #include "cpu/translation_cache.h"
 
@@ -11,7 +11,7 @@ int translate_arm_block(std::uint32_t pc, int region, int tag_code) {
   begin_block_plan(plan, pc, region, 4);
   if (tag_code) note_ram_block_start(pc);
   scan_arm_block(plan, tag_code != 0);
-  return emit_and_link_block(plan, host_emit_arm_instruction, tag_code != 0);
+  return emit_and_link_block(plan, emit_arm_instruction, tag_code != 0);
 }
 
 void install_translators() {

@@ -39,7 +39,7 @@ struct FlagUsage {
 struct BlockExit {
   std::uint32_t target;
   bool thumb;           // the state the target runs in
-  std::uint8_t* patch;  // the rel32 field of the jump to the target
+  std::uint8_t* patch;  // the patch site of the jump to the target
 };
 
 struct BlockPlan {

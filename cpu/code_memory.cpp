@@ -8,6 +8,7 @@
 
 #include "core/report.h"
 #include "core/state.h"
+#include "cpu/host_facts.h"
 
 #ifndef MAP_FIXED_NOREPLACE
 #define MAP_FIXED_NOREPLACE 0x100000
@@ -26,11 +27,10 @@ constexpr std::size_t mapping_size() {
   return total;
 }
 
-// A rel32 displacement reaches 2 GB either way; keeping the whole span (mapping and target)
-// under that leaves every byte of the mapping in reach of the target and back.
-constexpr std::uintptr_t REL32_REACH = 0x7FFFFFFF;
+// Keeping the whole span (mapping and target) within the host's reach leaves every byte of the
+// mapping in reach of the target and back.
 constexpr std::uintptr_t PLACEMENT_STEP = std::uintptr_t{64} << 20;
-constexpr unsigned PLACEMENT_TRIES = 32;  // 32 steps of 64 MB: all of the reach on one side
+constexpr unsigned PLACEMENT_TRIES = 32;  // 32 steps of 64 MB: all of a 2 GB reach on one side
 // Below this the kernel refuses mappings (vm.mmap_min_addr), so there is no point asking.
 constexpr std::uintptr_t LOWEST_CANDIDATE = std::uintptr_t{1} << 20;
 
@@ -40,7 +40,7 @@ bool is_open = false;
 std::uintptr_t address_of(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
 bool spans_within_reach(std::uintptr_t begin, std::uintptr_t end, std::uintptr_t target) {
-  return std::max(end, target) - std::min(begin, target) < REL32_REACH;
+  return std::max(end, target) - std::min(begin, target) < HOST_CODE_REACH;
 }
 
 // The runtime routines live in the program's code and the machine record in its static data;
@@ -94,9 +94,10 @@ bool open_code_memory() {
   std::uint8_t* mapping = find_and_map(&error);
   if (mapping == nullptr) {
     debug_output(
-        "code memory: no room for %zu bytes of executable memory within 2 GB of the "
+        "code memory: no room for %zu bytes of executable memory within %zu MB of the "
         "program (last error: %s)\n",
-        mapping_size(), error != 0 ? std::strerror(error) : "out of reach");
+        mapping_size(), static_cast<std::size_t>(HOST_CODE_REACH >> 20) + 1,
+        error != 0 ? std::strerror(error) : "out of reach");
     return false;
   }
   for (int region = 0; region < CODE_REGIONS; ++region) {

@@ -1,8 +1,7 @@
 #pragma once
 // The executable memory that holds the translated code: one mapping, made once, with a code area
-// for each translation cache. It lies within +-2 GB of the program's own code and static data,
-// because generated code reaches the runtime routines with rel32 call/jmp and the machine record
-// RIP-relative.
+// for each translation cache. It lies within the host's direct reach (HOST_CODE_REACH) of the
+// program's own code and static data, where the runtime routines and the machine record are.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,16 +1,7 @@
 #pragma once
 // The hand-written host routines that generated code calls, and the entry into generated code.
-//
-// Conventions inside generated code (x86-64):
-//   eax, edx, ecx   argument and scratch registers: address or jump target, value or mask, scratch
-//   r11d            the guest address a routine needs (what follows a call as a data word on
-//                   hosts that have one): the load's PC, the store's next instruction, the MSR
-//   r10d            NOT remaining cycle budget: negative while the budget lasts
-//   rbx rbp r12-r15 the cached guest registers: r0 r1 r6 r9 r12 r14 in ARM state, r0-r5 in Thumb
-//   r9              scratch that routines preserve (block-transfer base)
-//   host SF ZF OF   guest N Z V; host CF holds NOT C, the borrow convention of x86 subtraction,
-//                   so that every guest condition is a single host condition
-// The register area stays in its static home, which generated code reaches RIP-relative.
+// Every host's runtime file has these routines under these names, with the same contracts; the
+// host registers they use are each host's own (cpu/host_x64/block_code.h for x86-64).
 
 #include <cstdint>
 

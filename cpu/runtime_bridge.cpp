@@ -1,7 +1,7 @@
 // Ordinary code as the hand-written runtime sees it: plain C entry points with the arguments in
-// the order the routines pass them, and the offsets they hard-code pinned to the real layout.
+// the order the routines pass them. The machine-record offsets the routines use are generated
+// from the real layout at build time (generate_state_offsets.cpp).
 
-#include <cstddef>
 #include <cstdint>
 
 #include "core/memory/memory.h"
@@ -11,14 +11,6 @@
 #include "cpu/cpu_state.h"
 #include "cpu/runtime.h"
 #include "cpu/translation_cache.h"
-#include "cpu/x64/state_offsets.h"
-
-static_assert(offsetof(MachineState, registers) == STATE_REGISTERS);
-static_assert(offsetof(MachineState, saved_psr) == STATE_SAVED_PSR);
-static_assert(offsetof(MachineState, banked) == STATE_BANKED);
-static_assert(offsetof(MachineState, bios_area) == STATE_BIOS_AREA);
-static_assert(offsetof(MachineState, read_map) == STATE_READ_MAP);
-static_assert(offsetof(MachineState, write_map) == STATE_WRITE_MAP);
 
 namespace {
 

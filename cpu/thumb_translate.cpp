@@ -1,7 +1,7 @@
 #include "cpu/thumb_translate.h"
 
 #include "cpu/block_emission.h"
-#include "cpu/host_emitter.h"
+#include "cpu/instruction_emission.h"
 #include "cpu/thumb_scan.h"
 #include "cpu/translation_cache.h"
 
@@ -10,5 +10,5 @@ int translate_thumb_block(std::uint32_t pc, int region, int tag_code) {
   begin_block_plan(plan, pc, region, 2);
   if (tag_code) note_ram_block_start(pc);
   scan_thumb_block(plan, tag_code != 0);
-  return emit_and_link_block(plan, host_emit_thumb_instruction, tag_code != 0);
+  return emit_and_link_block(plan, emit_thumb_instruction, tag_code != 0);
 }

@@ -46,15 +46,15 @@ constexpr std::uint32_t BIOS_BLOCK_NUMBER_END = BIOS_BLOCK_SLOTS;
 // directly ahead of the block's code, at an 8-byte aligned address:
 //   bytes 0-3   guest address of the block (aligned as the lookup aligned it)
 //   bytes 4-7   unused
-//   bytes 8-15  host pointer to the next node of the same chain, or null
-// and the block's code starts at byte 16.
-struct RomBlockNode {
+//   bytes 8-15  host pointer to the next node of the same chain, or null (padded on 32-bit hosts)
+// and the block's code starts at byte 16, on every host.
+constexpr std::size_t ROM_NODE_ALIGNMENT = 8;
+struct alignas(ROM_NODE_ALIGNMENT) RomBlockNode {
   std::uint32_t guest_address;
   std::uint32_t unused;
   RomBlockNode* next;
 };
 static_assert(sizeof(RomBlockNode) == 16);
-constexpr std::size_t ROM_NODE_ALIGNMENT = 8;
 
 inline std::uint32_t rom_bucket(std::uint32_t address) { return (address * 0x9E3779B1u) >> 16; }
 inline std::uint8_t* rom_block_code(RomBlockNode* node) {

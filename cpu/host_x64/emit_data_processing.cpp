@@ -2,44 +2,17 @@
 // Host CF holds NOT C, so subtraction-family flags come out right as they are and the
 // addition family needs one cmc; logical operations rebuild C from the shifter and keep V.
 
-#include <bit>
-
 #include "core/state.h"
 #include "cpu/arm_decode.h"
 #include "cpu/runtime.h"
-#include "cpu/x64/block_code.h"
-#include "cpu/x64/emit_arm.h"
+#include "cpu/host_x64/block_code.h"
+#include "cpu/host_x64/emit_arm.h"
 
 using namespace Xbyak::util;
 
 namespace x64 {
 
 namespace {
-
-enum ShiftType : unsigned { SHIFT_LSL, SHIFT_LSR, SHIFT_ASR, SHIFT_ROR };
-
-bool is_immediate(std::uint32_t opcode) { return arm_bit(opcode, 25); }
-bool is_register_shift(std::uint32_t opcode) { return !is_immediate(opcode) && arm_bit(opcode, 4); }
-
-// A register operand without a shift (LSL #0).
-bool is_plain_register(std::uint32_t opcode) {
-  return !is_immediate(opcode) && arm_bits(opcode, 4, 8) == 0;
-}
-
-std::uint32_t immediate_value(std::uint32_t opcode) {
-  return std::rotr(arm_bits(opcode, 0, 8), static_cast<int>(2 * arm_bits(opcode, 8, 4)));
-}
-
-// The shifter reads the old C when it rotates through it (RRX) or when its carry-out is "C
-// unchanged" and someone wants that carry.
-bool shifter_reads_carry(std::uint32_t opcode, bool want_carry) {
-  if (is_immediate(opcode)) return want_carry && arm_bits(opcode, 8, 4) == 0;
-  if (is_register_shift(opcode)) return want_carry;
-  unsigned type = arm_bits(opcode, 5, 2);
-  unsigned amount = arm_bits(opcode, 7, 5);
-  if (amount != 0) return false;
-  return type == SHIFT_ROR || (type == SHIFT_LSL && want_carry);
-}
 
 // r9d = (value >> bit) & 1: the shifter's carry-out, from edx before it is shifted.
 void carry_from_bit(unsigned bit) {
@@ -48,15 +21,14 @@ void carry_from_bit(unsigned bit) {
   code().and_(r9d, 1);
 }
 
-void shift_by_immediate(unsigned type, unsigned amount, bool want_carry) {
-  switch (type) {
-    case SHIFT_LSL:
+void shift_by_immediate(Shift shift, unsigned amount, bool want_carry) {
+  switch (shift) {
+    case Shift::LSL:
       if (amount == 0) return;
       if (want_carry) carry_from_bit(32 - amount);
       code().shl(edx, static_cast<std::uint8_t>(amount));
       return;
-    case SHIFT_LSR:
-      if (amount == 0) amount = 32;
+    case Shift::LSR:
       if (want_carry) carry_from_bit(amount - 1);
       if (amount == 32) {
         code().xor_(edx, edx);
@@ -64,80 +36,75 @@ void shift_by_immediate(unsigned type, unsigned amount, bool want_carry) {
         code().shr(edx, static_cast<std::uint8_t>(amount));
       }
       return;
-    case SHIFT_ASR:
-      if (amount == 0) amount = 32;
+    case Shift::ASR:
       if (want_carry) carry_from_bit(amount - 1);
       code().sar(edx, static_cast<std::uint8_t>(amount == 32 ? 31 : amount));
       return;
+    case Shift::RRX:  // C in at the top, bit 0 out
+      code().mov(ecx, r9d);
+      code().shl(ecx, 31);
+      code().mov(r9d, edx);
+      code().and_(r9d, 1);
+      code().shr(edx, 1);
+      code().or_(edx, ecx);
+      return;
     default:
-      if (amount == 0) {  // RRX: C in at the top, bit 0 out
-        code().mov(ecx, r9d);
-        code().shl(ecx, 31);
-        code().mov(r9d, edx);
-        code().and_(r9d, 1);
-        code().shr(edx, 1);
-        code().or_(edx, ecx);
-        return;
-      }
       if (want_carry) carry_from_bit(amount - 1);
       code().ror(edx, static_cast<std::uint8_t>(amount));
       return;
   }
 }
 
-void shift_by_register(unsigned type, unsigned rs, std::uint32_t pc_value) {
+void shift_by_register(Shift shift, unsigned rs, std::uint32_t pc_value) {
   static void (*const routines[4])() = {shift_lsl_by_register, shift_lsr_by_register,
                                         shift_asr_by_register, shift_ror_by_register};
   load_guest(ecx, rs, pc_value);
-  call_runtime(routines[type]);
+  call_runtime(routines[static_cast<unsigned>(shift)]);
 }
 
 // The second operand into edx; with want_carry, the shifter's carry-out into r9d (which holds
 // the old C beforehand whenever shifter_reads_carry says so).
-void emit_operand2(std::uint32_t opcode, std::uint32_t pc_value, bool want_carry) {
-  if (is_immediate(opcode)) {
-    std::uint32_t value = immediate_value(opcode);
-    code().mov(edx, value);
-    if (want_carry && arm_bits(opcode, 8, 4) != 0) code().mov(r9d, value >> 31);
+void emit_operand2(const ShifterOperand& operand, std::uint32_t pc_value, bool want_carry) {
+  if (operand.kind == ShifterOperand::IMMEDIATE) {
+    code().mov(edx, operand.immediate);
+    if (want_carry && operand.rotated) code().mov(r9d, operand.immediate >> 31);
     return;
   }
-  load_guest(edx, arm_bits(opcode, 0, 4), pc_value);
-  unsigned type = arm_bits(opcode, 5, 2);
-  if (is_register_shift(opcode)) {
-    shift_by_register(type, arm_bits(opcode, 8, 4), pc_value);
+  load_guest(edx, operand.rm, pc_value);
+  if (operand.kind == ShifterOperand::SHIFT_BY_REGISTER) {
+    shift_by_register(operand.shift, operand.rs, pc_value);
   } else {
-    shift_by_immediate(type, arm_bits(opcode, 7, 5), want_carry);
+    shift_by_immediate(operand.shift, operand.amount, want_carry);
   }
 }
 
-void finish(const ArmInstruction& in, unsigned rd, bool restore_psr) {
-  if (rd == 15) {
+void finish(const ArmInstruction& in, const DataProcessing& d) {
+  if (d.rd == 15) {
     code().mov(eax, r8d);
-    emit_arm_jump_to_eax(in, restore_psr);
+    emit_arm_jump_to_eax(in, d.restores_psr);
   } else {
-    store_guest(rd, r8d);
+    store_guest(d.rd, r8d);
   }
 }
 
 // MOV/MVN of a plain operand, and ADD/SUB without S: host forms that leave the flags alone,
 // so the common address arithmetic needs no flag saving.
-bool emit_without_flags(const ArmInstruction& in, unsigned op, unsigned rn, unsigned rd,
-                        std::uint32_t pc_value) {
-  std::uint32_t opcode = in.opcode;
-  bool plain = is_immediate(opcode) || is_plain_register(opcode);
-  if (arm_bit(opcode, 20) || !plain) return false;
+bool emit_without_flags(const ArmInstruction& in, const DataProcessing& d) {
+  const ShifterOperand& operand = d.operand;
+  bool immediate = operand.kind == ShifterOperand::IMMEDIATE;
+  if (d.s || !(immediate || is_plain_register(operand))) return false;
+  unsigned op = d.op;
   if (op == OP_MOV || op == OP_MVN) {
-    emit_operand2(opcode, pc_value, false);
+    emit_operand2(operand, d.pc, false);
     if (op == OP_MVN) code().not_(edx);
     code().mov(r8d, edx);
-  } else if ((op == OP_ADD || op == OP_SUB) && is_immediate(opcode)) {
-    std::uint32_t value = immediate_value(opcode);
-    std::uint32_t addend = op == OP_ADD ? value : 0u - value;
-    load_guest(r8d, rn, pc_value);
+  } else if ((op == OP_ADD || op == OP_SUB) && immediate) {
+    std::uint32_t addend = op == OP_ADD ? operand.immediate : 0u - operand.immediate;
+    load_guest(r8d, d.rn, d.pc);
     code().lea(r8d, code().ptr[r8 + static_cast<std::int32_t>(addend)]);
   } else if (op == OP_ADD || op == OP_SUB) {
-    emit_operand2(opcode, pc_value, false);
-    load_guest(r8d, rn, pc_value);
+    emit_operand2(operand, d.pc, false);
+    load_guest(r8d, d.rn, d.pc);
     if (op == OP_ADD) {
       code().lea(r8d, code().ptr[r8 + rdx]);
     } else {
@@ -147,7 +114,7 @@ bool emit_without_flags(const ArmInstruction& in, unsigned op, unsigned rn, unsi
   } else {
     return false;
   }
-  finish(in, rd, false);
+  finish(in, d);
   return true;
 }
 
@@ -166,18 +133,17 @@ void apply_in_place(unsigned op, const Xbyak::Operand& target, const Source& sou
 
 // Rd op= operand on the guest register itself when the host operation's own flags are what
 // the guest wants (arithmetic S, logical S with C and V dead) or nobody reads them.
-bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned rd) {
-  std::uint32_t opcode = in.opcode;
-  bool s = arm_bit(opcode, 20);
+bool emit_in_place(const ArmInstruction& in, const DataProcessing& d) {
+  unsigned op = d.op, rn = d.rn;
   bool writes = !is_compare_op(op);
   bool supported = op == OP_AND || op == OP_EOR || op == OP_ORR || op == OP_ADD || op == OP_SUB ||
                    op == OP_CMP || op == OP_TST;
-  if (!supported || rn == 15 || rd == 15 || (writes && rd != rn)) return false;
-  bool immediate = is_immediate(opcode);
-  unsigned rm = arm_bits(opcode, 0, 4);
-  if (!immediate && (!is_plain_register(opcode) || rm == 15)) return false;
-  if (!s && in.live != 0) return false;
-  if (s && is_logical_op(op) && (in.live & (FLAG_C | FLAG_V))) return false;
+  if (!supported || rn == 15 || d.rd == 15 || (writes && d.rd != rn)) return false;
+  bool immediate = d.operand.kind == ShifterOperand::IMMEDIATE;
+  unsigned rm = d.operand.rm;
+  if (!immediate && (!is_plain_register(d.operand) || rm == 15)) return false;
+  if (!d.s && in.live != 0) return false;
+  if (d.s && is_logical_op(op) && (in.live & (FLAG_C | FLAG_V))) return false;
 
   const Xbyak::Reg32* source = immediate ? nullptr : cached_register(rm);
   if (!immediate && source == nullptr) {
@@ -188,7 +154,7 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
   // Operand, which would lose the memory form.
   auto apply = [&](const Xbyak::Operand& target) {
     if (immediate) {
-      apply_in_place(op, target, immediate_value(opcode));
+      apply_in_place(op, target, d.operand.immediate);
     } else {
       apply_in_place(op, target, *source);
     }
@@ -198,27 +164,28 @@ bool emit_in_place(const ArmInstruction& in, unsigned op, unsigned rn, unsigned 
   } else {
     apply(code().dword[code().rip + &machine.registers[rn]]);
   }
-  if (s && op == OP_ADD) code().cmc();
+  if (d.s && op == OP_ADD) code().cmc();
   return true;
 }
 
 // MOVS with a constant shift of 1-31 while V is dead: the host shift itself leaves N, Z and the
 // shifted-out bit as C.
-bool emit_flag_setting_shift(const ArmInstruction& in, unsigned op, unsigned rd) {
-  std::uint32_t opcode = in.opcode;
-  if (op != OP_MOV || !arm_bit(opcode, 20) || rd == 15 || is_immediate(opcode) ||
-      is_register_shift(opcode) || (in.live & FLAG_V)) {
+bool emit_flag_setting_shift(const ArmInstruction& in, const DataProcessing& d) {
+  const ShifterOperand& operand = d.operand;
+  if (d.op != OP_MOV || !d.s || d.rd == 15 || operand.kind != ShifterOperand::SHIFT_BY_IMMEDIATE ||
+      (in.live & FLAG_V)) {
     return false;
   }
-  unsigned type = arm_bits(opcode, 5, 2);
-  auto amount = static_cast<std::uint8_t>(arm_bits(opcode, 7, 5));
-  if (amount == 0 || type == SHIFT_ROR) return false;
-  load_guest(edx, arm_bits(opcode, 0, 4), in.pc);
-  if (type == SHIFT_LSL) code().shl(edx, amount);
-  if (type == SHIFT_LSR) code().shr(edx, amount);
-  if (type == SHIFT_ASR) code().sar(edx, amount);
+  Shift shift = operand.shift;
+  bool host_shift = shift == Shift::LSL || shift == Shift::LSR || shift == Shift::ASR;
+  if (!host_shift || operand.amount == 0 || operand.amount == 32) return false;
+  auto amount = static_cast<std::uint8_t>(operand.amount);
+  load_guest(edx, operand.rm, in.pc);
+  if (shift == Shift::LSL) code().shl(edx, amount);
+  if (shift == Shift::LSR) code().shr(edx, amount);
+  if (shift == Shift::ASR) code().sar(edx, amount);
   if (in.live & FLAG_C) code().cmc();
-  store_guest(rd, edx);
+  store_guest(d.rd, edx);
   return true;
 }
 
@@ -287,31 +254,30 @@ void set_logical_flags() {
 
 }  // namespace
 
-void emit_data_processing(const ArmInstruction& in) {
-  std::uint32_t opcode = in.opcode;
-  unsigned op = arm_bits(opcode, 21, 4);
-  bool s = arm_bit(opcode, 20);
-  unsigned rn = arm_bits(opcode, 16, 4);
-  unsigned rd = arm_bits(opcode, 12, 4);
-  std::uint32_t pc_value = is_register_shift(opcode) ? in.pc + 4 : in.pc;
-  if (emit_without_flags(in, op, rn, rd, pc_value)) return;
-  if (emit_in_place(in, op, rn, rd)) return;
-  if (emit_flag_setting_shift(in, op, rd)) return;
+}  // namespace x64
 
+void host_emit_data_processing(const ArmInstruction& in, const DataProcessing& d) {
+  using namespace x64;
+  if (emit_without_flags(in, d)) return;
+  if (emit_in_place(in, d)) return;
+  if (emit_flag_setting_shift(in, d)) return;
+
+  unsigned op = d.op;
+  bool s = d.s;
   bool logical = is_logical_op(op);
   bool carry_in = op == OP_ADC || op == OP_SBC || op == OP_RSC;
   // A logical S needs the full flag rebuild only while a later instruction reads C or V;
   // otherwise N and Z from the result are all that matter.
   bool full_logical_flags = s && logical && (in.live & (FLAG_C | FLAG_V));
   bool want_carry = full_logical_flags;
-  bool reads_carry = shifter_reads_carry(opcode, want_carry);
+  bool reads_carry = shifter_reads_carry(d.operand, want_carry);
   bool keep_flags = !s && in.live != 0;
   bool saved = keep_flags || carry_in || reads_carry || full_logical_flags;
 
   if (saved) save_flags();
   if (reads_carry) old_carry_into_r9();
-  emit_operand2(opcode, pc_value, want_carry);
-  if (op != OP_MOV && op != OP_MVN) load_guest(r8d, rn, pc_value);
+  emit_operand2(d.operand, d.pc, want_carry);
+  if (op != OP_MOV && op != OP_MVN) load_guest(r8d, d.rn, d.pc);
   emit_operation(op, s);
   if (keep_flags) {
     restore_flags();
@@ -321,12 +287,9 @@ void emit_data_processing(const ArmInstruction& in) {
     code().test(r8d, r8d);
   }
   if (!is_compare_op(op)) {
-    finish(in, rd, s);
-  } else if (rd == 15) {
-    // The ARM7TDMI keeps the old "P" form: a compare into r15 copies the SPSR into the CPSR.
+    finish(in, d);
+  } else if (d.psr_restore_only) {
     code().mov(eax, in.next);
     emit_arm_jump_to_eax(in, true);
   }
 }
-
-}  // namespace x64

@@ -1,6 +1,17 @@
 #pragma once
 // The x86-64 code emitter of the block being translated, and the helpers every instruction
 // emitter shares: guest register access and keeping the guest flags across host operations.
+//
+// Conventions inside generated code and the runtime routines (runtime.S):
+//   eax, edx, ecx   argument and scratch registers: address or jump target, value or mask, scratch
+//   r11d            the guest address a routine needs (what follows a call as a data word on
+//                   hosts that have one): the load's PC, the store's next instruction, the MSR
+//   r10d            NOT remaining cycle budget: negative while the budget lasts
+//   rbx rbp r12-r15 the cached guest registers: r0 r1 r6 r9 r12 r14 in ARM state, r0-r5 in Thumb
+//   r9              scratch that routines preserve (block-transfer base)
+//   host SF ZF OF   guest N Z V; host CF holds NOT C, the borrow convention of x86 subtraction,
+//                   so that every guest condition is a single host condition
+// The register area stays in its static home, which generated code reaches RIP-relative.
 
 #include <cstdint>
 
@@ -19,7 +30,7 @@ class BlockCode : public Xbyak::CodeGenerator {
 
 BlockCode& code();
 
-// Host registers with a fixed role (see cpu/runtime.h).
+// Host registers with a fixed role (see above).
 inline const Xbyak::Reg32& cycle_counter() { return Xbyak::util::r10d; }
 inline const Xbyak::Reg32& data_word() { return Xbyak::util::r11d; }
 

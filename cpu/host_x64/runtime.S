@@ -1,10 +1,10 @@
-/* The runtime routines that x86-64 generated code calls. See cpu/runtime.h for the register
+/* The runtime routines that x86-64 generated code calls. See block_code.h for the register
    conventions. Every routine keeps the guest flags (SF ZF OF, and CF = NOT C) as it found them
    unless it replaces them on purpose; the cached guest registers live in callee-saved host
    registers, so ordinary code called from here cannot clobber them, but it may change their
    slots, which is why they are written back before and reloaded after such calls. */
 
-#include "cpu/x64/state_offsets.h"
+#include "cpu/state_offsets.h"
 
         .intel_syntax noprefix
         .text
@@ -444,7 +444,7 @@ return_from_exception:
         SAVE_FAST_FLAGS
         mov     esi, r8d
         shr     esi, 15
-        cmp     esi, 0x1FFF
+        cmp     esi, STATE_MAP_ENTRIES - 1
         ja      \miss
         lea     rdi, [rip + machine + \map]
         mov     rdi, QWORD PTR [rdi + rsi*8]

@@ -1,4 +1,4 @@
-#include "cpu/x64/block_code.h"
+#include "cpu/host_x64/block_code.h"
 
 #include <cstring>
 #include <memory>
@@ -117,6 +117,12 @@ void host_begin_block(std::uint8_t* start, std::uint8_t* end) {
 }
 
 bool host_block_overflowed() { return Xbyak::GetError() != 0; }
+
+void host_set_instruction_state(bool thumb) { x64::set_thumb_block(thumb); }
+
+void host_store_guest_constant(unsigned n, std::uint32_t value) {
+  x64::store_guest_constant(n, value);
+}
 
 std::uint8_t* host_position() { return const_cast<std::uint8_t*>(code().getCurr()); }
 
