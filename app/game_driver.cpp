@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/screenshot.h"
+#include "app/window_stats.h"
 #include "core/cartridge/cartridge.h"
 #include "core/save/backup.h"
 #include "core/state.h"
@@ -74,7 +75,10 @@ class SessionDriver : public CGameDriver {
 
   int RunGame() override {
     stop = false;
-    return session_run() == StopReason::BAD_JUMP ? 0 : 1;
+    note_game_run_started(machine.frames_done);
+    StopReason reason = session_run();
+    note_game_run_ended(machine.frames_done);
+    return reason == StopReason::BAD_JUMP ? 0 : 1;
   }
 
   void RequestStop() override { stop = true; }
@@ -145,6 +149,7 @@ class SessionDriver : public CGameDriver {
   // while the frame was presented.
   static void frame_ended(std::uint32_t) {
     if (running == nullptr) return;
+    note_frame_shown();
     if (g_main_form != nullptr) g_main_form->OnFramePresented();
     if (running->stop) session_request_stop();
   }
