@@ -71,6 +71,8 @@ enum class UiText : std::uint8_t {
   CANNOT_LOAD_ROM,
   SCREENSHOT_SAVED,
   SCREENSHOT_FAILED,
+  SNAPSHOT_FAILED,
+  SAVE_FAILED,
   COUNT
 };
 

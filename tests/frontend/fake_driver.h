@@ -3,6 +3,7 @@
 // shell's frame hook, as the console does after each presented frame.
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ class FakeDriver : public CGameDriver {
 
   std::vector<std::string> log;
   std::map<std::string, std::string> refused;  // path -> reason
+  std::set<std::string> failing;               // calls that return 0 (still recorded)
   std::string next_choice;
   std::vector<std::string> pad_touches;
   std::vector<int> pumps_per_frame;
@@ -62,6 +64,6 @@ class FakeDriver : public CGameDriver {
  private:
   int note(const std::string& name, const std::string& argument = "") {
     log.push_back(argument.empty() ? name : name + " " + argument);
-    return 1;
+    return failing.count(name) != 0 ? 0 : 1;
   }
 };
