@@ -49,6 +49,7 @@ class SessionDriver : public CGameDriver {
     if (!OpenDisplay()) return fail(reason, "no display surface can be created");
     set_frame_message_pump(PumpMessages);
     running = this;
+    host_ready = true;
     return 1;
   }
 
@@ -66,6 +67,8 @@ class SessionDriver : public CGameDriver {
 
   // The shell names the save file; the session builds the same name in the same folder.
   int StartGame(const char* path, const char* save_path, std::string& reason) override {
+    // The main window stays usable without a console (it says why at its start); games do not.
+    if (!host_ready) return fail(reason, "the console cannot run on this host (see above)");
     std::string rom = path, save = save_path;
     std::string save_dir = folder_of(save) == folder_of(rom) ? std::string() : folder_of(save);
     g_buttons = CConsoleButtons();
@@ -157,6 +160,7 @@ class SessionDriver : public CGameDriver {
   static SessionDriver* running;
   static std::string last_notice;
   bool stop = false;
+  bool host_ready = false;
 };
 
 SessionDriver* SessionDriver::running = nullptr;

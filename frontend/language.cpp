@@ -78,6 +78,8 @@ constexpr TextPair TEXTS[] = {
     {UiText::SCREENSHOT_FAILED, u"截图失败", u"Screenshot failed"},
     {UiText::SNAPSHOT_FAILED, u"即时存档未能写入", u"The snapshot was not written"},
     {UiText::SAVE_FAILED, u"游戏存档未能写入", u"The game's save was not written"},
+    {UiText::SNAPSHOT_NOT_LOADED, u"即时存档无法读取", u"The snapshot could not be loaded"},
+    {UiText::GAME_STOPPED, u"游戏已停止", u"The game stopped"},
 };
 
 constexpr bool table_in_order() {

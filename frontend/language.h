@@ -73,6 +73,8 @@ enum class UiText : std::uint8_t {
   SCREENSHOT_FAILED,
   SNAPSHOT_FAILED,
   SAVE_FAILED,
+  SNAPSHOT_NOT_LOADED,
+  GAME_STOPPED,
   COUNT
 };
 

@@ -409,7 +409,9 @@ int CMainForm::RunGameIfRunning() {
   in_game_run = 0;
   if (!ran && is_game_screen) {
     LeaveGameScreen();
-    ShowProblem("The game stopped: it jumped to code that cannot run.");
+    ShowProblem("The game jumped to code that cannot run; tap to try it again, or load another "
+                "cartridge.",
+                UiText::GAME_STOPPED);
   }
   return 1;
 }
@@ -486,7 +488,15 @@ int CMainForm::SaveState(int n) {
 int CMainForm::LoadState(int n) {
   if (!is_rom_loaded) return 1;
   std::string name;
-  if (MakeStateFileName(n, name)) driver.LoadSnapshot(name.c_str());
+  if (MakeStateFileName(n, name) && !driver.LoadSnapshot(name.c_str()) && errno != ENOENT) {
+    // An empty slot just resumes; a file that is there but is no snapshot of ours is named, and
+    // the game stays as it was.
+    int why = errno;
+    PauseToMenu();
+    ShowProblem(name + ": " + (why == EINVAL ? "not a snapshot" : std::strerror(why)),
+                UiText::SNAPSHOT_NOT_LOADED);
+    return 1;
+  }
   Resume();
   driver.SetSnapshotLoaded();
   return 1;
