@@ -43,7 +43,8 @@ void note_game_run_started(std::uint32_t frames_done) {
 // the frames it saw, never a negative number.
 void note_game_run_ended(std::uint32_t frames_done) {
   stats.running += Clock::now() - stats.run_start;
-  if (frames_done >= stats.run_start_frames) stats.frames_run += frames_done - stats.run_start_frames;
+  if (frames_done >= stats.run_start_frames)
+    stats.frames_run += frames_done - stats.run_start_frames;
 }
 
 void print_window_stats(std::FILE* out) {
@@ -60,7 +61,6 @@ void print_window_stats(std::FILE* out) {
                static_cast<unsigned long long>(stats.frames_run), ran, fps, CONSOLE_FPS);
   const char* sound = stats.sound_played ? "played" : "off or no device";
   std::fprintf(out, "sound: %s; blocks dropped: %llu by the device, %llu waiting for a buffer\n",
-               sound,
-               static_cast<unsigned long long>(sound_blocks_dropped()),
+               sound, static_cast<unsigned long long>(sound_blocks_dropped()),
                static_cast<unsigned long long>(sound_blocks_dropped_waiting()));
 }

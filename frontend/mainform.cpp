@@ -409,9 +409,10 @@ int CMainForm::RunGameIfRunning() {
   in_game_run = 0;
   if (!ran && is_game_screen) {
     LeaveGameScreen();
-    ShowProblem("The game jumped to code that cannot run; tap to try it again, or load another "
-                "cartridge.",
-                UiText::GAME_STOPPED);
+    ShowProblem(
+        "The game jumped to code that cannot run. Load one of its snapshots, or another "
+        "cartridge.",
+        UiText::GAME_STOPPED);
   }
   return 1;
 }
@@ -528,8 +529,9 @@ void CMainForm::OnFramePresented() {
   std::string name;
   MakeBackupFileName(name);
   PauseToMenu();
-  ShowProblem(name + ": the save could not be written; the previous file is unchanged. Make room "
-                     "or choose another folder with --save-dir.",
+  ShowProblem(name +
+                  ": the save could not be written; the previous file is unchanged. Make room "
+                  "or choose another folder with --save-dir.",
               UiText::SAVE_FAILED);
 }
 

@@ -141,39 +141,38 @@ std::uint32_t game_counter() { return ewram_word(FRAME_COUNTER); }
 TEST_F(GameShellTest, HotKeySaveWhileRunningThenLoadResumesTheSavedFrame) {
   std::uint32_t at_save = 0, after_save = 0, before_load = 0, at_load = 0, after_load = 0;
   bool empty_slot_resumed = false;
-  run(SAVES_ROM,
-      {[&] {
-         key(g_config.vk_load1);  // nothing saved yet: the game just goes on
-         return true;
-       },
-       [&] {
-         empty_slot_resumed = form->IsGameScreen() && !form->MessageBox().IsOpen();
-         return true;
-       },
-       [&] {
-         if (machine.frames_done < 30) return false;
-         at_save = game_counter();
-         key(g_config.vk_save1);
-         return true;
-       },
-       [&] {
-         after_save = game_counter();
-         return true;
-       },
-       [&] {
-         if (machine.frames_done < 90) return false;
-         before_load = game_counter();
-         key(g_config.vk_load1);
-         return true;
-       },
-       [&] {
-         at_load = game_counter();
-         return true;
-       },
-       [&] {
-         after_load = game_counter();
-         return form->IsGameScreen() != 0;
-       }});
+  run(SAVES_ROM, {[&] {
+                    key(g_config.vk_load1);  // nothing saved yet: the game just goes on
+                    return true;
+                  },
+                  [&] {
+                    empty_slot_resumed = form->IsGameScreen() && !form->MessageBox().IsOpen();
+                    return true;
+                  },
+                  [&] {
+                    if (machine.frames_done < 30) return false;
+                    at_save = game_counter();
+                    key(g_config.vk_save1);
+                    return true;
+                  },
+                  [&] {
+                    after_save = game_counter();
+                    return true;
+                  },
+                  [&] {
+                    if (machine.frames_done < 90) return false;
+                    before_load = game_counter();
+                    key(g_config.vk_load1);
+                    return true;
+                  },
+                  [&] {
+                    at_load = game_counter();
+                    return true;
+                  },
+                  [&] {
+                    after_load = game_counter();
+                    return form->IsGameScreen() != 0;
+                  }});
   EXPECT_TRUE(empty_slot_resumed);
   EXPECT_TRUE(file_exists(files.file("saves_1.sna")));
   EXPECT_GE(at_save, 29u);  // one V-blank a frame
@@ -186,21 +185,20 @@ TEST_F(GameShellTest, HotKeySaveWhileRunningThenLoadResumesTheSavedFrame) {
 TEST_F(GameShellTest, ASecondCartridgeFromThePausedMenuWritesTheFirstGamesSaveFirst) {
   bool saved_before_load = true;
   int loaded = 0;
-  run(SAVES_ROM,
-      {[&] {
-         if (ewram_word(SAVE_MARKER) != SAVE_WRITTEN) return false;
-         form->PauseToMenu();
-         return true;
-       },
-       [&] {
-         // Well within the two seconds the running game's own save would wait.
-         saved_before_load = file_exists(save_path());
-         EXPECT_FALSE(form->IsGameScreen());
-         loaded = form->LoadRomFile(DEMO_ROM);
-         expect_cartridge_save(save_path());
-         return true;
-       },
-       [&] { return form->IsGameScreen() && machine.frames_done >= 5; }});
+  run(SAVES_ROM, {[&] {
+                    if (ewram_word(SAVE_MARKER) != SAVE_WRITTEN) return false;
+                    form->PauseToMenu();
+                    return true;
+                  },
+                  [&] {
+                    // Well within the two seconds the running game's own save would wait.
+                    saved_before_load = file_exists(save_path());
+                    EXPECT_FALSE(form->IsGameScreen());
+                    loaded = form->LoadRomFile(DEMO_ROM);
+                    expect_cartridge_save(save_path());
+                    return true;
+                  },
+                  [&] { return form->IsGameScreen() && machine.frames_done >= 5; }});
   EXPECT_FALSE(saved_before_load);
   EXPECT_EQ(loaded, 1);
   EXPECT_EQ(form->RomPath(), DEMO_ROM);
