@@ -25,8 +25,10 @@ test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
 
 # Opens the window on a cartridge: ROM=game.gba, or our own demo cartridge. Without a display,
-# says so and runs the cartridge headless instead.
-run: build
+# says so and runs the cartridge headless instead. Builds only what running needs (the program
+# and the game), not every test.
+run: configure
+	cmake --build $(BUILD_DIR) --target orvane demo_game
 ifdef ROM
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/app/orvane "$(ROM)"; else \
 	  echo "No display: running $(ROM) headless for $(FRAMES) frames"; \

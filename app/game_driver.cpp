@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/screenshot.h"
+#include "app/window_stats.h"
 #include "core/cartridge/cartridge.h"
 #include "core/save/backup.h"
 #include "core/state.h"
@@ -48,6 +49,7 @@ class SessionDriver : public CGameDriver {
     if (!OpenDisplay()) return fail(reason, "no display surface can be created");
     set_frame_message_pump(PumpMessages);
     running = this;
+    host_ready = true;
     return 1;
   }
 
@@ -65,6 +67,8 @@ class SessionDriver : public CGameDriver {
 
   // The shell names the save file; the session builds the same name in the same folder.
   int StartGame(const char* path, const char* save_path, std::string& reason) override {
+    // The main window stays usable without a console (it says why at its start); games do not.
+    if (!host_ready) return fail(reason, "the console cannot run on this host (see above)");
     std::string rom = path, save = save_path;
     std::string save_dir = folder_of(save) == folder_of(rom) ? std::string() : folder_of(save);
     g_buttons = CConsoleButtons();
@@ -74,7 +78,10 @@ class SessionDriver : public CGameDriver {
 
   int RunGame() override {
     stop = false;
-    return session_run() == StopReason::BAD_JUMP ? 0 : 1;
+    note_game_run_started(machine.frames_done);
+    StopReason reason = session_run();
+    note_game_run_ended(machine.frames_done);
+    return reason == StopReason::BAD_JUMP ? 0 : 1;
   }
 
   void RequestStop() override { stop = true; }
@@ -145,6 +152,7 @@ class SessionDriver : public CGameDriver {
   // while the frame was presented.
   static void frame_ended(std::uint32_t) {
     if (running == nullptr) return;
+    note_frame_shown();
     if (g_main_form != nullptr) g_main_form->OnFramePresented();
     if (running->stop) session_request_stop();
   }
@@ -152,6 +160,7 @@ class SessionDriver : public CGameDriver {
   static SessionDriver* running;
   static std::string last_notice;
   bool stop = false;
+  bool host_ready = false;
 };
 
 SessionDriver* SessionDriver::running = nullptr;

@@ -1,5 +1,4 @@
-// The orvane program. Without the front end yet, it runs cartridges headless or reports what a
-// cartridge is.
+// The orvane program: the main window, a headless run of a cartridge, or what a cartridge is.
 
 #include <cstdio>
 #include <string>
@@ -7,6 +6,7 @@
 #include "app/headless.h"
 #include "app/options.h"
 #include "app/ui_run.h"
+#include "app/window_stats.h"
 #include "core/cartridge/cartridge.h"
 #include "core/state.h"
 
@@ -33,6 +33,7 @@ int show_info(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  note_program_start();
   Options options;
   std::string error;
   if (!parse_options(argc, argv, options, error)) {

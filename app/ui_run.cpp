@@ -4,6 +4,7 @@
 
 #include "app/game_driver.h"
 #include "app/options.h"
+#include "app/window_stats.h"
 #include "frontend/globals.h"
 #include "frontend/language.h"
 #include "frontend/mainform.h"
@@ -74,6 +75,7 @@ int run_ui(const Options& options) {
     backend = &sdl;
   }
   int status = run_program(*backend, options, scripted ? &script : nullptr, error);
+  if (options.stats) print_window_stats(stdout);
   if (status != 0) std::fprintf(stderr, "orvane: %s\n", error.c_str());
   return status;
 }

@@ -13,6 +13,7 @@
 namespace {
 
 SteadyFrameClock steady_clock;
+FrameClock* default_clock = &steady_clock;
 FramePacer pacer(steady_clock);
 std::uint32_t frames_at_last_presentation = 0;
 bool fast_forward = false;
@@ -20,10 +21,14 @@ bool fast_forward = false;
 }  // namespace
 
 void install_game_frame_hook(FrameClock* clock) {
-  pacer = FramePacer(clock != nullptr ? *clock : steady_clock);
+  pacer = FramePacer(clock != nullptr ? *clock : *default_clock);
   frames_at_last_presentation = machine.frames_done;
   fast_forward = false;
   present_frame_hook = game_frame_presented;
+}
+
+void set_default_frame_clock(FrameClock* clock) {
+  default_clock = clock != nullptr ? clock : &steady_clock;
 }
 
 void remove_game_frame_hook() {

@@ -10,6 +10,9 @@ class FrameClock;
 // Installs the frame hook; `clock` (kept) replaces the real clock for pacing, for tests.
 void install_game_frame_hook(FrameClock* clock = nullptr);
 void remove_game_frame_hook();
+// The clock used when install_game_frame_hook is given none (the game driver's case); tests of
+// the whole program give one that never waits. nullptr: the real clock.
+void set_default_frame_clock(FrameClock* clock);
 
 // The hook itself.
 void game_frame_presented(const std::uint16_t* frame);

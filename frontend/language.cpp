@@ -76,6 +76,10 @@ constexpr TextPair TEXTS[] = {
     {UiText::CANNOT_LOAD_ROM, u"无法加载Rom", u"Cannot load the ROM"},
     {UiText::SCREENSHOT_SAVED, u"截图已保存", u"Screenshot saved"},
     {UiText::SCREENSHOT_FAILED, u"截图失败", u"Screenshot failed"},
+    {UiText::SNAPSHOT_FAILED, u"即时存档未能写入", u"The snapshot was not written"},
+    {UiText::SAVE_FAILED, u"游戏存档未能写入", u"The game's save was not written"},
+    {UiText::SNAPSHOT_NOT_LOADED, u"即时存档无法读取", u"The snapshot could not be loaded"},
+    {UiText::GAME_STOPPED, u"游戏已停止", u"The game stopped"},
 };
 
 constexpr bool table_in_order() {

@@ -1,5 +1,6 @@
 #include "frontend/mainform.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -374,7 +375,7 @@ int CMainForm::LoadRomFile(const char* path) {
     driver.RequestStop();
     return 1;
   }
-  SaveBackup();
+  if (!SaveBeforeAnotherGame(path)) return 0;
   std::string save_path;
   std::string rom = path;
   is_rom_loaded = 1;
@@ -391,6 +392,7 @@ int CMainForm::LoadRomFile(const char* path) {
     return 0;
   }
   periodic_save.Reset(driver.SaveWriteCount());
+  save_failure_shown = 0;
   return EnterGameScreen();
 }
 
@@ -407,7 +409,10 @@ int CMainForm::RunGameIfRunning() {
   in_game_run = 0;
   if (!ran && is_game_screen) {
     LeaveGameScreen();
-    ShowProblem("The game stopped: it jumped to code that cannot run.");
+    ShowProblem(
+        "The game jumped to code that cannot run. Load one of its snapshots, or another "
+        "cartridge.",
+        UiText::GAME_STOPPED);
   }
   return 1;
 }
@@ -471,7 +476,11 @@ int CMainForm::SaveState(int n) {
   if (!is_rom_loaded) return 1;
   std::string name;
   if (MakeStateFileName(n, name) && !driver.SaveSnapshot(name.c_str())) {
-    debug_output("%s: the snapshot could not be written\r\n", name.c_str());
+    // Playing on would let the person believe the game is kept: the menu, and why.
+    int why = errno;
+    PauseToMenu();
+    ShowProblem(name + ": " + std::strerror(why), UiText::SNAPSHOT_FAILED);
+    return 1;
   }
   Resume();
   return 1;
@@ -480,7 +489,15 @@ int CMainForm::SaveState(int n) {
 int CMainForm::LoadState(int n) {
   if (!is_rom_loaded) return 1;
   std::string name;
-  if (MakeStateFileName(n, name)) driver.LoadSnapshot(name.c_str());
+  if (MakeStateFileName(n, name) && !driver.LoadSnapshot(name.c_str()) && errno != ENOENT) {
+    // An empty slot just resumes; a file that is there but is no snapshot of ours is named, and
+    // the game stays as it was.
+    int why = errno;
+    PauseToMenu();
+    ShowProblem(name + ": " + (why == EINVAL ? "not a snapshot" : std::strerror(why)),
+                UiText::SNAPSHOT_NOT_LOADED);
+    return 1;
+  }
   Resume();
   driver.SetSnapshotLoaded();
   return 1;
@@ -495,12 +512,43 @@ int CMainForm::SaveBackup() {
   return written;
 }
 
+// A save that cannot be written pauses the game once, with the reason, so that the person can
+// make room before more is lost; it is tried again after the game's next write.
 void CMainForm::OnFramePresented() {
   if (!is_rom_loaded) return;
-  if (periodic_save.WriteDue(driver.FrameNumber(), driver.SaveWriteCount(),
-                             driver.SaveSequenceInProgress())) {
-    SaveBackup();
+  if (!periodic_save.WriteDue(driver.FrameNumber(), driver.SaveWriteCount(),
+                              driver.SaveSequenceInProgress())) {
+    return;
   }
+  if (SaveBackup()) {
+    save_failure_shown = 0;
+    return;
+  }
+  if (save_failure_shown) return;
+  save_failure_shown = 1;
+  std::string name;
+  MakeBackupFileName(name);
+  PauseToMenu();
+  ShowProblem(name +
+                  ": the save could not be written; the previous file is unchanged. Make room "
+                  "or choose another folder with --save-dir.",
+              UiText::SAVE_FAILED);
+}
+
+// The running game's save is written before another game replaces it; when that fails, the other
+// game is not loaded unless the person chooses it again, knowing the save is lost.
+int CMainForm::SaveBeforeAnotherGame(const char* next_path) {
+  bool insisted = refused_for_save == next_path;
+  refused_for_save.clear();
+  if (SaveBackup() || insisted) return 1;
+  refused_for_save = next_path;
+  std::string name;
+  MakeBackupFileName(name);
+  ShowProblem(name + ": the save could not be written, so " + next_path +
+                  " was not loaded. Make room and load it again, or choose it again to load it "
+                  "without keeping this save.",
+              UiText::SAVE_FAILED);
+  return 0;
 }
 
 int CMainForm::TakeScreenshot() {
@@ -537,7 +585,7 @@ int CMainForm::ExitSequence() {
   return 1;
 }
 
-void CMainForm::ShowProblem(const std::string& text) {
+void CMainForm::ShowProblem(const std::string& text, UiText title) {
   std::fprintf(stderr, "orvane: %s\n", text.c_str());
-  message_box.Show(Text(UiText::CANNOT_LOAD_ROM), text);
+  message_box.Show(Text(title), text);
 }

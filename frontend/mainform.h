@@ -9,6 +9,7 @@
 
 #include "frontend/comnctls.h"
 #include "frontend/game_driver.h"
+#include "frontend/language.h"
 #include "frontend/mem.h"
 #include "frontend/msgbox.h"
 #include "frontend/periodic_save.h"
@@ -106,8 +107,8 @@ class CMainForm : public CWnd {
   void ReleaseAll();
   void RunCommand(WParam wparam);
   void SetScreenDir(int dir);
-  void ShowProblem(const std::string& text);
-  void WriteSaveNow();
+  void ShowProblem(const std::string& text, UiText title = UiText::CANNOT_LOAD_ROM);
+  int SaveBeforeAnotherGame(const char* next_path);
 
   CGameDriver& driver;
   ShellPaths paths;
@@ -116,5 +117,9 @@ class CMainForm : public CWnd {
   int is_game_screen = 0;
   int in_game_run = 0;
   std::string pending_rom;  // chosen while a frame was on the stack
+  // A cartridge not loaded because the running game's save could not be written: chosen again,
+  // it is loaded all the same.
+  std::string refused_for_save;
+  int save_failure_shown = 0;  // the running game's save failed and the person was told
   int exiting = 0;
 };

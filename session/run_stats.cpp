@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "core/sound/sound_output.h"
 #include "cpu/runtime.h"
 #include "cpu/translation_cache.h"
 
@@ -103,5 +104,8 @@ void print_run_stats(std::uint32_t frames) {
   std::printf("cache flushes since start: rom %u, ram %u, bios %u\n",
               caches.flush_generation[CODE_REGION_ROM], caches.flush_generation[CODE_REGION_RAM],
               caches.flush_generation[CODE_REGION_BIOS]);
+  std::printf("sound blocks dropped (no buffer free within %llu ms): %llu\n",
+              static_cast<unsigned long long>(SOUND_WAIT_LIMIT_MS),
+              static_cast<unsigned long long>(sound_blocks_dropped_waiting()));
   std::printf("peak resident memory: %.1f MB\n", peak_resident_megabytes());
 }

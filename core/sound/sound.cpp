@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "core/dma/dma.h"
 #include "core/io/io_registers.h"
@@ -48,19 +47,10 @@ void copy_block_out(std::uint8_t* out) {
   s.mix_read = (s.mix_read + BLOCK_ENTRIES) & MIX_RING_MASK;
 }
 
-// Waits for a free buffer only while a device is there to free one.
-int wait_for_free_buffer() {
-  int index = FindFreeBuffer();
-  while (index < 0 && sound_output_open()) {
-    std::this_thread::yield();
-    index = FindFreeBuffer();
-  }
-  return index;
-}
-
 void hand_off_blocks() {
   while (entries_waiting() >= BLOCK_ENTRIES) {
-    int index = wait_for_free_buffer();
+    // No device, or one that has freed nothing for too long: the block is lost, the game goes on.
+    int index = WaitForFreeBuffer();
     if (index < 0) {
       copy_block_out(nullptr);
       continue;

@@ -1,6 +1,8 @@
 #include "core/sound/sound_output.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 SoundBuffers sound_buffers;
 std::uint8_t sound_enabled = 0;
@@ -8,6 +10,15 @@ std::uint8_t sound_enabled = 0;
 namespace {
 
 const SoundOutputDevice* output_device = nullptr;
+
+std::uint64_t steady_milliseconds() {
+  auto since_start = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since_start).count());
+}
+
+SoundWaitClock wait_clock = steady_milliseconds;
+std::uint64_t dropped_waiting = 0;
 
 }  // namespace
 
@@ -32,6 +43,27 @@ int FindFreeBuffer() {
   }
   return -1;
 }
+
+void set_sound_wait_clock(SoundWaitClock clock) {
+  wait_clock = clock != nullptr ? clock : steady_milliseconds;
+}
+
+int WaitForFreeBuffer() {
+  int index = FindFreeBuffer();
+  if (index >= 0 || !sound_output_open()) return index;
+  std::uint64_t deadline = wait_clock() + SOUND_WAIT_LIMIT_MS;
+  while (index < 0 && sound_output_open()) {
+    if (wait_clock() >= deadline) {
+      ++dropped_waiting;
+      return -1;
+    }
+    std::this_thread::yield();
+    index = FindFreeBuffer();
+  }
+  return index;
+}
+
+std::uint64_t sound_blocks_dropped_waiting() { return dropped_waiting; }
 
 void SubmitBuffer() {
   int index = sound_buffers.current;

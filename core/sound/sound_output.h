@@ -34,6 +34,18 @@ bool sound_output_open();
 
 // Lowest index whose done flag is set, -1 when all eight are queued.
 int FindFreeBuffer();
+
+// How long the generator waits for the device to free a buffer before it gives the block up: a
+// device that stops playing costs lost sound, never a frozen game. About five buffers' playing.
+constexpr std::uint64_t SOUND_WAIT_LIMIT_MS = 250;
+// Milliseconds on a steady clock; tests install one that they advance themselves.
+using SoundWaitClock = std::uint64_t (*)();
+void set_sound_wait_clock(SoundWaitClock clock);  // nullptr: the steady clock
+// A free buffer, waited for while a device is open, for at most SOUND_WAIT_LIMIT_MS. -1 when none
+// came free: the block is to be dropped; a drop after a wait is counted.
+int WaitForFreeBuffer();
+// Blocks dropped because no buffer came free in time, since the program started.
+std::uint64_t sound_blocks_dropped_waiting();
 // Queues the buffer at `sound_buffers.current` on the device.
 void SubmitBuffer();
 // For devices: buffer `index` has been played.

@@ -2,7 +2,9 @@
 // A game driver that records what the shell asks of it, in order, and plays frames by calling the
 // shell's frame hook, as the console does after each presented frame.
 
+#include <cerrno>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,8 @@ class FakeDriver : public CGameDriver {
 
   std::vector<std::string> log;
   std::map<std::string, std::string> refused;  // path -> reason
+  std::set<std::string> failing;               // calls that return 0 (still recorded)
+  int failing_errno = EIO;                     // and set errno to this
   std::string next_choice;
   std::vector<std::string> pad_touches;
   std::vector<int> pumps_per_frame;
@@ -62,6 +66,8 @@ class FakeDriver : public CGameDriver {
  private:
   int note(const std::string& name, const std::string& argument = "") {
     log.push_back(argument.empty() ? name : name + " " + argument);
-    return 1;
+    if (failing.count(name) == 0) return 1;
+    errno = failing_errno;
+    return 0;
   }
 };

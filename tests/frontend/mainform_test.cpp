@@ -268,6 +268,60 @@ TEST_F(MainFormTest, ASecondCartridgeWritesTheFirstGamesSaveBeforeItStarts) {
                                 "start_game /roms/b.gba /roms/b.sav"}));
 }
 
+// A snapshot or a save that fails is never passed over in silence: the game pauses
+// in the menu with the reason, once; another cartridge waits until the save is kept or the person
+// chooses it again.
+TEST_F(MainFormTest, SnapshotsAndSavesThatFailPauseTheGameAndSayWhy) {
+  start();
+  load("/roms/a.gba", 0);
+  driver.failing = {"save_snapshot", "write_save"};
+  key('B');  // vk_save1
+  play(2);
+  EXPECT_EQ(form->IsGameScreen(), 0);
+  ASSERT_TRUE(form->MessageBox().IsOpen());
+  EXPECT_EQ(form->MessageBox().params->title, std::u16string(u"即时存档未能写入"));
+  form->MessageBox().OnClose(0, 0);
+
+  form->Resume();
+  driver.save_writes = 1;
+  play(SAVE_SETTLE_FRAMES + 5);
+  EXPECT_EQ(driver.count("write_save"), 1);
+  EXPECT_EQ(form->IsGameScreen(), 0);
+  ASSERT_TRUE(form->MessageBox().IsOpen());
+  EXPECT_EQ(form->MessageBox().params->title, std::u16string(u"游戏存档未能写入"));
+  form->MessageBox().OnClose(0, 0);
+  form->Resume();
+  driver.save_writes = 2;
+  play(SAVE_SETTLE_FRAMES + 5);
+  EXPECT_EQ(driver.count("write_save"), 2);  // tried again after the game's next write
+  EXPECT_EQ(form->IsGameScreen(), 1);        // but the person was told once
+
+  // A slot that is there but is no snapshot: the game pauses as it was, with the reason; an empty
+  // slot resumes the game as the slot key always does.
+  driver.failing = {"load_snapshot", "write_save"};
+  driver.failing_errno = EINVAL;
+  key('N');  // vk_load1
+  play(2);
+  EXPECT_EQ(form->IsGameScreen(), 0);
+  EXPECT_EQ(form->MessageBox().params->title, std::u16string(u"即时存档无法读取"));
+  EXPECT_EQ(driver.count("snapshot_loaded"), 0);
+  form->MessageBox().OnClose(0, 0);
+  driver.failing_errno = ENOENT;
+  EXPECT_EQ(form->LoadState(2), 1);
+  EXPECT_EQ(form->IsGameScreen(), 1);
+  EXPECT_FALSE(form->MessageBox().IsOpen());
+
+  form->PauseToMenu();
+  driver.failing_errno = EIO;
+  driver.log.clear();
+  EXPECT_EQ(form->LoadRomFile("/roms/b.gba"), 0);
+  EXPECT_EQ(driver.calls(), (std::vector<std::string>{"write_save /roms/a.sav"}));
+  EXPECT_TRUE(form->MessageBox().IsOpen());
+  EXPECT_EQ(form->RomPath(), "/roms/a.gba");
+  EXPECT_EQ(form->LoadRomFile("/roms/b.gba"), 1);  // chosen again: loaded without the save
+  EXPECT_EQ(form->RomPath(), "/roms/b.gba");
+}
+
 // Chosen while a frame is still on the stack, the new game starts only after the old run ended:
 // a hundred games in a row leave the stack as it was.
 TEST_F(MainFormTest, ACartridgeChosenInsideAFrameEndsTheOldRunFirst) {

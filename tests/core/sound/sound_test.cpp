@@ -363,6 +363,35 @@ TEST_F(SoundTest, WithoutADeviceBlocksAreDroppedWithoutWaiting) {
   EXPECT_EQ(entry(0), 0);
 }
 
+// A clock that moves one millisecond each time the wait looks at it.
+std::uint64_t fake_now_ms = 0;
+std::uint64_t ticking_clock() { return fake_now_ms++; }
+
+// A device that takes blocks and never plays them: the generator waits for a free buffer for
+// 250 ms of the wait's clock, then drops the block and counts it; a freed buffer ends the wait.
+TEST_F(SoundTest, AStalledDeviceCostsADroppedBlockAfterAQuarterSecond) {
+  set_sound_wait_clock(ticking_clock);
+  for (std::atomic<bool>& done : sound_buffers.done) done.store(false);
+  std::uint64_t dropped_before = sound_blocks_dropped_waiting();
+  machine.sound.mix_ring[0] = 500;
+  machine.sound.mix_write = 2 * 4096;
+  fake_now_ms = 1000;
+  sound_update(0);
+  EXPECT_EQ(sound_blocks_dropped_waiting() - dropped_before, 2u);
+  EXPECT_GE(fake_now_ms, 1000u + 2 * 250);
+  EXPECT_LE(fake_now_ms, 1000u + 2 * 252);
+  EXPECT_EQ(machine.sound.mix_read, 2u * 4096);
+  EXPECT_EQ(entry(0), 0);
+  EXPECT_TRUE(played.empty());
+
+  sound_buffers.done[5].store(true);
+  std::uint64_t clock_before = fake_now_ms;
+  EXPECT_EQ(WaitForFreeBuffer(), 5);
+  EXPECT_EQ(fake_now_ms, clock_before);
+  EXPECT_EQ(sound_blocks_dropped_waiting() - dropped_before, 2u);
+  set_sound_wait_clock(nullptr);
+}
+
 TEST_F(SoundTest, TimerRestartMovesItsFifosOnByTheTimeStopped) {
   machine.timers[0].stopped_at_cycles = 0;
   machine.elapsed_cycles = static_cast<std::int32_t>(CLOCK);  // one second later
