@@ -11,17 +11,13 @@
 
 #include "tests/platform/glyph_reference.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_tools.h"
 
 namespace {
 
 constexpr int ZOOM = 2;
 // The device's 5-6-5 white as SDL widens it for the X server (green's 63 of 63 becomes 254).
 constexpr std::uint32_t WHITE = 0xFFFEFF;
-
-bool have(const char* tool) {
-  std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
 
 // Starts the program on the cartridge, photographs the running game, presses Space (the switch
 // key) and photographs the menu, then closes the window.
@@ -44,9 +40,8 @@ exit 0
 )";
 
 TEST(WindowXvfbTest, TheGameFillsTheScreenAndTheSwitchKeyShowsTheMenu) {
-  for (const char* tool : {"xvfb-run", "xauth", "xdotool", "import"}) {
-    if (!have(tool))
-      GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
+  if (std::string tool = missing_window_tool(); !tool.empty()) {
+    GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
   }
   int width = 0;
   std::vector<std::uint32_t> rows;

@@ -9,15 +9,11 @@
 
 #include "tests/platform/glyph_reference.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/window_tools.h"
 
 namespace {
 
 constexpr int ZOOM = 2;
-
-bool have(const char* tool) {
-  std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
 
 // Starts the program in a window, photographs it, clicks the left soft key, then photographs it
 // again until told to stop (or 50 tries), naming each picture on its own line.
@@ -53,9 +49,8 @@ int popup_mismatches(const Picture& picture) {
 }
 
 TEST(SdlXvfbTest, AClickOnTheSoftKeyOpensThePopupInARealWindow) {
-  for (const char* tool : {"xvfb-run", "xauth", "xdotool", "import"}) {
-    if (!have(tool))
-      GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
+  if (std::string tool = missing_window_tool(); !tool.empty()) {
+    GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
   }
   int width = 0;
   std::vector<std::uint32_t> rows;

@@ -17,6 +17,7 @@
         .equ    RESULTS, 0x02000000
         .equ    USER_IRQ_HANDLER, 0x03007FFC
         .equ    INTR_CHECK_FLAGS, 0x03007FF8
+        .include "interrupts.inc"
         .equ    WAITS, 100
 
 _start:
@@ -57,15 +58,7 @@ idle:
 
 @ Called by the BIOS in IRQ mode with r0-r3 free; returns with bx lr.
 irq_handler:
-        mov     r0, #IO
-        add     r0, r0, #0x200
-        ldr     r1, [r0]                @ IE in the low half, IF in the high half
-        and     r1, r1, r1, lsr #16
-        strh    r1, [r0, #2]            @ acknowledge what is handled
-        ldr     r2, =INTR_CHECK_FLAGS
-        ldrh    r3, [r2]
-        orr     r3, r3, r1
-        strh    r3, [r2]
+        ACKNOWLEDGE_INTERRUPTS
         ldr     r2, =RESULTS
         tst     r1, #0x0001
         ldrne   r3, [r2]
