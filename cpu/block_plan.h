@@ -8,11 +8,12 @@
 
 // A block ends after this many guest instructions, or once its host code has passed
 // MAX_BLOCK_HOST_BYTES (the instruction that passes it is the last), whichever comes first.
-// Execution enters at least one block per scheduler step, so the two bound what a step can cost
-// in translation: with 8192 instructions and no byte limit, a guest running through
-// never-repeated code (zeros past a cartridge image, say) translated 8192 instructions at every
-// step and filled the cartridge cache hundreds of times in a few frames. Real code rarely runs
-// straight for 256 instructions, and where a block ends at a limit its successor is linked.
+// Execution enters at least one block per scheduler step and tests the budget only where a block
+// leaves, so the two bound what a step can cost in translation. With 8192 instructions and no
+// byte limit, a guest running through never-repeated code (zeros past a cartridge image, say)
+// translated 8192 instructions at every step and filled the cartridge cache hundreds of times in
+// a few frames; short blocks also keep a step from running far past its budget. Real code seldom
+// runs straight for 64 instructions, and where a block ends at a limit its successor is linked.
 constexpr unsigned MAX_BLOCK_INSTRUCTIONS = 64;
 constexpr unsigned MAX_BLOCK_HOST_BYTES = 4096;
 constexpr unsigned MAX_BLOCK_EXITS = 256;
