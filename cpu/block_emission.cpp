@@ -76,6 +76,7 @@ void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target,
   flush_pending_cycles(plan);
   BlockExit& exit = plan.exits[plan.emitted_exits++];
   exit.thumb = thumb;
+  exit.successor = false;
   bool same_state = thumb == (plan.instruction_size == 2);
   bool forward_inside = same_state && target > from && target < plan.end &&
                         (target - plan.start) % plan.instruction_size == 0;
@@ -140,8 +141,10 @@ void emit_closing_jump(BlockPlan& plan, bool thumb) {
   flush_pending_cycles(plan);
   bool cut_by_limit = plan.count == plan.instruction_limit;
   if (cut_by_limit && plan.emitted_exits < MAX_BLOCK_EXITS) {
-    plan.exits[plan.emitted_exits].target = plan.end;
+    BlockExit& successor = plan.exits[plan.emitted_exits];
+    successor.target = plan.end;
     emit_direct_exit(plan, plan.end - plan.instruction_size, plan.end, thumb);
+    successor.successor = true;
     return;
   }
   host_emit_indirect_jump(plan.end, thumb);
@@ -194,8 +197,9 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   if (!caches.link_nested_blocks) return TRANSLATE_OK;
 
   for (const BlockExit& exit : external) {
-    BlockAddress block =
-        exit.thumb ? lookup_thumb_block(exit.target) : lookup_arm_block(exit.target);
+    BlockAddress block = exit.successor ? find_translated_block(exit.target, exit.thumb)
+                         : exit.thumb   ? lookup_thumb_block(exit.target)
+                                        : lookup_arm_block(exit.target);
     if (block == LOOKUP_RETRY) return TRANSLATE_CACHE_FULL;
     if (is_block_address(block)) host_patch(exit.patch, reinterpret_cast<std::uint8_t*>(block));
   }

@@ -49,6 +49,9 @@ struct BlockExit {
   std::uint32_t target;
   bool thumb;           // the state the target runs in
   std::uint8_t* patch;  // the rel32 field of the jump to the target
+  // The way on of a block that a length limit ended: linked only to a block already translated,
+  // never translated for the link, or every block would translate a chain of successors ahead.
+  bool successor = false;
 };
 
 struct BlockPlan {

@@ -127,7 +127,9 @@ int main(int argc, char** argv) {
   std::mt19937_64 random(std::strtoull(argv[1], nullptr, 0));
   unsigned count = static_cast<unsigned>(std::strtoul(argv[2], nullptr, 0));
   std::string orvane = argv[3];
-  std::string work = "kill-saves-" + std::to_string(getpid());
+  const char* tmp = std::getenv("TMPDIR");
+  std::string work = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                     "/orvane-kill-saves-" + std::to_string(getpid());
   std::system(("rm -rf " + work + " && mkdir -p " + work + "/state " + work + "/save " + work +
                "/rom").c_str());
   unsigned lost = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/state.h"
+#include "cpu/block_plan.h"
 #include "cpu/cpu_state.h"
 #include "cpu/translation_cache.h"
 #include "session/session.h"
@@ -68,6 +69,31 @@ TEST(SlideTest, RunningThroughZerosPastTheImageCostsBoundedTranslation) {
     EXPECT_GT(reg[SLOT_PC], 0x08100000u);
     EXPECT_LE(caches.flush_generation[CODE_REGION_ROM] - flushes_before,
               MOST_FLUSHES_PER_FRAME * FRAMES);
+  }
+  EXPECT_TRUE(session_close());
+}
+
+// A block that a length limit ended goes on at the next address, but that block is translated
+// when execution gets there, not for the link: otherwise every lookup would translate a chain of
+// successors, 64 deep, most of which never run.
+TEST(SlideTest, ABlockCutByTheLengthLimitLeavesItsSuccessorUntranslated) {
+  SessionHooks hooks;
+  hooks.notice = quiet;
+  hooks.debug_sink = quiet;
+  ASSERT_TRUE(session_open(hooks));
+  TempDir dir;
+  std::string path = dir.write("arm.gba", cartridge({0xE3A00000}));
+  std::string error;
+  ASSERT_TRUE(session_start_game(path.c_str(), dir.path().c_str(), error)) << error;
+  for (bool thumb : {false, true}) {
+    SCOPED_TRACE(thumb ? "thumb" : "arm");
+    const std::uint32_t start = thumb ? 0x08100000 : 0x08200000;  // zeros
+    const std::uint32_t size = thumb ? 2 : 4;
+    BlockAddress block = thumb ? lookup_thumb_block(start) : lookup_arm_block(start);
+    ASSERT_TRUE(is_block_address(block));
+    EXPECT_EQ(find_translated_block(start, thumb), block);
+    EXPECT_EQ(find_translated_block(start + MAX_BLOCK_INSTRUCTIONS * size, thumb),
+              LOOKUP_BAD_JUMP);
   }
   EXPECT_TRUE(session_close());
 }
