@@ -197,9 +197,10 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   if (!caches.link_nested_blocks) return TRANSLATE_OK;
 
   for (const BlockExit& exit : external) {
-    BlockAddress block = exit.successor ? find_translated_block(exit.target, exit.thumb)
-                         : exit.thumb   ? lookup_thumb_block(exit.target)
-                                        : lookup_arm_block(exit.target);
+    bool only_if_translated = exit.successor && caches.lookup_depth > 1;  // 1: the outermost
+    BlockAddress block = only_if_translated ? find_translated_block(exit.target, exit.thumb)
+                         : exit.thumb       ? lookup_thumb_block(exit.target)
+                                            : lookup_arm_block(exit.target);
     if (block == LOOKUP_RETRY) return TRANSLATE_CACHE_FULL;
     if (is_block_address(block)) host_patch(exit.patch, reinterpret_cast<std::uint8_t*>(block));
   }

@@ -49,8 +49,10 @@ struct BlockExit {
   std::uint32_t target;
   bool thumb;           // the state the target runs in
   std::uint8_t* patch;  // the rel32 field of the jump to the target
-  // The way on of a block that a length limit ended: linked only to a block already translated,
-  // never translated for the link, or every block would translate a chain of successors ahead.
+  // The way on of a block that a length limit ended. Only the outermost block of a lookup has its
+  // successor translated for the link (a loop up to twice the limit stays linked); below it the
+  // link is made only to a block already translated, or every lookup would translate a chain of
+  // successors ahead, most of which never run.
   bool successor = false;
 };
 
