@@ -61,7 +61,7 @@ struct BlockPlan {
   std::uint32_t end;  // address after the last instruction
   unsigned count;
   unsigned instruction_limit;  // the scan ends the block after this many instructions
-  unsigned instruction_size;  // 4 or 2
+  unsigned instruction_size;   // 4 or 2
   int region;
   bool ends_with_jump;  // the last instruction always leaves: no closing code needed
   std::uint32_t pending_cycles;

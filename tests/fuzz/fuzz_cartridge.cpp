@@ -76,19 +76,22 @@ int main(int argc, char** argv) {
   std::string rom = work + "/game.gba";
   std::system(("mkdir -p '" + work + "'").c_str());
   Slowest slowest;
-  int status = run_fuzz(options, corpus, CARTRIDGE_HEADER, [&](const Bytes& input, std::uint64_t index) {
-    write_file(rom, input);
-    ChildResult result = run_child({orvane, "--headless", "--frames", std::to_string(FRAMES),
-                                    "--stats", "--save-dir", work, rom},
-                                   HANG_SECONDS);
-    RunFigures figures = read_run_figures(result.output);
-    if (result.exited && result.status == 0 && figures.found && figures.frames_per_second < slowest.fps) {
-      slowest = {figures.frames_per_second, index};
-    }
-    std::string failure = check_run(result, figures, min_fps);
-    if (!failure.empty()) failure += "\n  run: " + orvane + " --headless --frames 30 --stats KEPT";
-    return failure;
-  });
+  int status =
+      run_fuzz(options, corpus, CARTRIDGE_HEADER, [&](const Bytes& input, std::uint64_t index) {
+        write_file(rom, input);
+        ChildResult result = run_child({orvane, "--headless", "--frames", std::to_string(FRAMES),
+                                        "--stats", "--save-dir", work, rom},
+                                       HANG_SECONDS);
+        RunFigures figures = read_run_figures(result.output);
+        if (result.exited && result.status == 0 && figures.found &&
+            figures.frames_per_second < slowest.fps) {
+          slowest = {figures.frames_per_second, index};
+        }
+        std::string failure = check_run(result, figures, min_fps);
+        if (!failure.empty())
+          failure += "\n  run: " + orvane + " --headless --frames 30 --stats KEPT";
+        return failure;
+      });
   std::system(("rm -rf '" + work + "'").c_str());
   if (slowest.fps < 1e9) {
     std::printf("slowest input: %llu, %.1f frames/s\n",

@@ -68,7 +68,8 @@ bool draw_within(int width, int height) {
   build_scale_table_for(table, settings, width, height);
   draw_frame(frame.data(), view, settings, table);
   for (int i = 0; i < GUARD_PIXELS; ++i) {
-    if (memory[static_cast<std::size_t>(i)] != GUARD || memory[pixels + GUARD_PIXELS + static_cast<std::size_t>(i)] != GUARD) {
+    if (memory[static_cast<std::size_t>(i)] != GUARD ||
+        memory[pixels + GUARD_PIXELS + static_cast<std::size_t>(i)] != GUARD) {
       return false;
     }
   }

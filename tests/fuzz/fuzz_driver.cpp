@@ -16,8 +16,7 @@ bool parse_number(const char* text, std::uint64_t& value) {
 }
 
 void usage(const char* program) {
-  std::fprintf(stderr, "usage: %s SEED COUNT [--keep DIR] [--only N] [target options]\n",
-               program);
+  std::fprintf(stderr, "usage: %s SEED COUNT [--keep DIR] [--only N] [target options]\n", program);
 }
 
 std::string base_name(const char* path) {
@@ -58,8 +57,8 @@ bool parse_fuzz_options(int argc, char** argv, FuzzOptions& options) {
   return true;
 }
 
-int run_fuzz(const FuzzOptions& options, const std::vector<Bytes>& corpus,
-             std::size_t header_size, const FuzzCheck& check) {
+int run_fuzz(const FuzzOptions& options, const std::vector<Bytes>& corpus, std::size_t header_size,
+             const FuzzCheck& check) {
   if (corpus.empty()) {
     std::fprintf(stderr, "%s: no corpus to mutate\n", options.target.c_str());
     return 1;
@@ -79,8 +78,8 @@ int run_fuzz(const FuzzOptions& options, const std::vector<Bytes>& corpus,
     std::string kept = options.keep_dir + "/" + options.target + "-" +
                        std::to_string(options.seed) + "-" + std::to_string(index) + ".bin";
     write_file(kept, input);
-    std::string again = options.program + " " + std::to_string(options.seed) + " 1 --only " +
-                        std::to_string(index);
+    std::string again =
+        options.program + " " + std::to_string(options.seed) + " 1 --only " + std::to_string(index);
     for (const std::string& argument : options.arguments) again += " " + argument;
     std::printf("FAIL input %llu (%s, %zu bytes): %s\n  kept as %s\n  again: %s\n",
                 static_cast<unsigned long long>(index), kind, input.size(), failure.c_str(),

@@ -29,5 +29,5 @@ using FuzzCheck = std::function<std::string(const Bytes& input, std::uint64_t in
 
 // Mutates `corpus` `count` times and checks each input; prints one line per failure and a
 // summary ("TARGET: N inputs, N failures"). Returns the process exit status (0: no failure).
-int run_fuzz(const FuzzOptions& options, const std::vector<Bytes>& corpus,
-             std::size_t header_size, const FuzzCheck& check);
+int run_fuzz(const FuzzOptions& options, const std::vector<Bytes>& corpus, std::size_t header_size,
+             const FuzzCheck& check);

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
   std::string work = options.keep_dir + "/save-" + std::to_string(getpid());
   std::string rom = work + "/game.gba";
   std::string save = work + "/game.sav";
-  std::system(("mkdir -p '" + work + "' && cp '" + options.arguments[1] + "' '" + rom + "'").c_str());
+  std::system(
+      ("mkdir -p '" + work + "' && cp '" + options.arguments[1] + "' '" + rom + "'").c_str());
   int status = run_fuzz(options, save_corpus(), 16, [&](const Bytes& input, std::uint64_t) {
     write_file(save, input);
     ChildResult result = run_child({orvane, "--headless", "--frames", "30", rom}, HANG_SECONDS);
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
     } else if (folder_entries(work).size() != 2) {
       failure = "files were left beside the save";
     }
-    if (!failure.empty()) failure += "\n  run: cp KEPT game.sav; " + orvane + " --headless --frames 30 game.gba";
+    if (!failure.empty())
+      failure += "\n  run: cp KEPT game.sav; " + orvane + " --headless --frames 30 game.gba";
     return failure;
   });
   std::system(("rm -rf '" + work + "'").c_str());

@@ -49,7 +49,8 @@ long line_count(const std::string& text) {
 // A refusal names a line the text has, in one line of printable text.
 std::string check_named_line(const std::string& text, const std::string& error) {
   long line = named_line(error);
-  if (line < 1 || line > line_count(text)) return "refused without naming a line of the text: " + error;
+  if (line < 1 || line > line_count(text))
+    return "refused without naming a line of the text: " + error;
   for (char c : error) {
     if (c < 0x20 || c > 0x7E) return "a refusal with unprintable bytes in it";
   }
@@ -80,8 +81,8 @@ std::string check_keys(const std::string& text, const std::string& orvane, const
       run_child({orvane, "--headless", "--frames", "30", "--keys", file, rom}, HANG_SECONDS);
   std::string run = describe(result) + ": " + result.output.substr(0, 300);
   if (accepted && !(result.exited && result.status == 0)) return "accepted, but the run " + run;
-  if (!accepted && !(result.exited && result.status == 2 &&
-                     result.output.find(error) != std::string::npos)) {
+  if (!accepted &&
+      !(result.exited && result.status == 2 && result.output.find(error) != std::string::npos)) {
     return "refused with \"" + error + "\", but the run " + run;
   }
   return "";

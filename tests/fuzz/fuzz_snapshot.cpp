@@ -34,7 +34,8 @@ bool run_frames(unsigned frames) {
 
 bool start(const std::string& cartridge, const std::string& save_dir) {
   std::string error;
-  if (session_start_game(cartridge.c_str(), save_dir.c_str(), error)) return run_frames(FRAMES_BEFORE);
+  if (session_start_game(cartridge.c_str(), save_dir.c_str(), error))
+    return run_frames(FRAMES_BEFORE);
   std::fprintf(stderr, "fuzz_snapshot: %s\n", error.c_str());
   return false;
 }

@@ -112,8 +112,9 @@ unsigned run_trials(Trials& trials, unsigned count, std::mt19937_64& random) {
                   trial, strays, finished ? "complete" : "killed");
     }
   }
-  std::printf("%s: %u trials, %u killed before the end, %u lost or piled up, at most %u temporaries\n",
-              trials.name.c_str(), count, killed, lost, most_strays);
+  std::printf(
+      "%s: %u trials, %u killed before the end, %u lost or piled up, at most %u temporaries\n",
+      trials.name.c_str(), count, killed, lost, most_strays);
   return lost;
 }
 
@@ -130,22 +131,29 @@ int main(int argc, char** argv) {
   const char* tmp = std::getenv("TMPDIR");
   std::string work = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
                      "/orvane-kill-saves-" + std::to_string(getpid());
-  std::system(("rm -rf " + work + " && mkdir -p " + work + "/state " + work + "/save " + work +
-               "/rom").c_str());
+  std::system(
+      ("rm -rf " + work + " && mkdir -p " + work + "/state " + work + "/save " + work + "/rom")
+          .c_str());
   unsigned lost = 0;
 
-  Trials snapshot{"snapshot", work + "/state", work + "/state/game.sna",
+  Trials snapshot{"snapshot",
+                  work + "/state",
+                  work + "/state/game.sna",
                   {orvane, "--headless", "--frames", "2", "--save-dir", work + "/rom",
                    "--save-state", work + "/state/game.sna", "--at-frame", "1", argv[4]},
-                  Bytes(430147, 0x5A), {}};
+                  Bytes(430147, 0x5A),
+                  {}};
   lost += run_trials(snapshot, count, random);
 
   if (argc == 6) {
     std::string rom = work + "/rom/game.gba";
     std::system(("cp '" + std::string(argv[5]) + "' " + rom).c_str());
-    Trials save{"save", work + "/save", work + "/save/game.sav",
+    Trials save{"save",
+                work + "/save",
+                work + "/save/game.sav",
                 {orvane, "--headless", "--frames", "30", "--save-dir", work + "/save", rom},
-                Bytes(32768, 0xFF), {}};  // erased SRAM, which the game then writes
+                Bytes(32768, 0xFF),
+                {}};  // erased SRAM, which the game then writes
     lost += run_trials(save, count, random);
   }
   std::system(("rm -rf " + work).c_str());

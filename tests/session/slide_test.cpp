@@ -32,7 +32,8 @@ void quiet(const char*) {}
 std::vector<std::uint8_t> cartridge(const std::vector<std::uint32_t>& code) {
   std::vector<std::uint8_t> bytes(0xC0, 0);
   auto put = [&bytes](std::size_t at, std::uint32_t word) {
-    for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(word >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(word >> (8 * i));
   };
   put(0, 0xEA00002E);  // B 0x080000C0
   for (std::uint32_t word : code) {
@@ -92,7 +93,8 @@ TEST(SlideTest, ALookupTranslatesOneSuccessorOfABlockCutByTheLengthLimit) {
     BlockAddress block = thumb ? lookup_thumb_block(start) : lookup_arm_block(start);
     ASSERT_TRUE(is_block_address(block));
     EXPECT_EQ(find_translated_block(start, thumb), block);
-    EXPECT_TRUE(is_block_address(find_translated_block(start + MAX_BLOCK_INSTRUCTIONS * size, thumb)));
+    EXPECT_TRUE(
+        is_block_address(find_translated_block(start + MAX_BLOCK_INSTRUCTIONS * size, thumb)));
     EXPECT_EQ(find_translated_block(start + 2 * MAX_BLOCK_INSTRUCTIONS * size, thumb),
               LOOKUP_BAD_JUMP);
   }
