@@ -43,5 +43,20 @@ else
 	    --screenshot $(BUILD_DIR)/starsweep.png --audio $(BUILD_DIR)/starsweep.wav $(DEMO_ROM); fi
 endif
 
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a tree of its own;
+# the first report ends the test that met it.
+.PHONY: test-sanitize fuzz
+SANITIZE_DIR ?= build-sanitize
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) -j2
+	ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j2
+
+# Every fuzz target for some minutes with a fresh seed (SEED=N to repeat one, SCALE=N longer).
+fuzz: build
+	./scripts/fuzz.sh $(BUILD_DIR)
+
 clean:
 	rm -rf $(BUILD_DIR)

@@ -8,6 +8,7 @@
 
 #include "core/io/keypad.h"
 #include "core/regular_file.h"
+#include "platform/quoted_word.h"
 
 namespace {
 
@@ -53,13 +54,13 @@ std::string parse_line(std::string line, KeyEvent& event, bool& has_event) {
   has_event = false;
   if (!(words >> word)) return "";
   if (!parse_frame(word, event.frame)) {
-    return "\"" + word + "\" is not a frame number from 0 to 100000000";
+    return quoted_word(word) + " is not a frame number from 0 to 100000000";
   }
   event.buttons = 0;
   while (words >> word) {
     std::uint32_t bit = button_bit(word);
     if (bit == 0)
-      return "\"" + word + "\" is not a button (A B SELECT START RIGHT LEFT UP DOWN R L)";
+      return quoted_word(word) + " is not a button (A B SELECT START RIGHT LEFT UP DOWN R L)";
     event.buttons |= bit;
   }
   has_event = true;

@@ -96,6 +96,9 @@ int begin_replacing(const char* path, PendingFile& pending) {
   std::snprintf(pending.temp_path, sizeof pending.temp_path, "%s%s%ld", path, TEMP_MARK,
                 static_cast<long>(getpid()));
   unlink(pending.temp_path);  // a leftover of this process id can only be stale
+  // Those of killed writers go now too, not only after a complete write: otherwise a program
+  // killed during every write would leave one more at each try.
+  remove_stale_temporaries(path);
   pending.fd = open(pending.temp_path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (pending.fd < 0) return 0;
   struct stat old {};

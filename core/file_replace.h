@@ -17,8 +17,9 @@ struct PendingFile {
   char temp_path[REPLACE_PATH_MAX + 32] = {};
 };
 
-// Creates the temporary file beside `path` (the old file's permissions carry over). Returns 1, or
-// 0 with errno set and nothing created.
+// Creates the temporary file beside `path` (the old file's permissions carry over), after removing
+// the temporaries that killed programs left beside the same target. Returns 1, or 0 with errno set
+// and nothing created.
 int begin_replacing(const char* path, PendingFile& pending);
 
 // Appends bytes to the temporary file. Returns 1, or 0 with errno set (ENOSPC for a full disk).

@@ -1,5 +1,6 @@
 #include "cpu/block_emission.h"
 
+#include <cstddef>
 #include <vector>
 
 #include "cpu/access_timing.h"
@@ -8,10 +9,12 @@
 
 BlockPlan block_plan;
 
-void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size) {
+void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size,
+                      unsigned instruction_limit) {
   plan.start = start;
   plan.end = start;
   plan.count = 0;
+  plan.instruction_limit = instruction_limit;
   plan.instruction_size = instruction_size;
   plan.region = region;
   plan.ends_with_jump = false;
@@ -73,6 +76,7 @@ void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target,
   flush_pending_cycles(plan);
   BlockExit& exit = plan.exits[plan.emitted_exits++];
   exit.thumb = thumb;
+  exit.successor = false;
   bool same_state = thumb == (plan.instruction_size == 2);
   bool forward_inside = same_state && target > from && target < plan.end &&
                         (target - plan.start) % plan.instruction_size == 0;
@@ -90,7 +94,16 @@ bool needs_new_test(const BlockPlan& plan, unsigned index) {
          (record.attributes & ATTR_WRITES_FLAGS) || record.internal_target;
 }
 
-bool emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
+enum class Emitted { ALL, CACHE_FULL, TOO_LONG };
+
+// True when the code so far has passed the host byte limit and instructions remain: the block
+// must end after instruction `index`.
+bool too_long_after(const BlockPlan& plan, unsigned index) {
+  return index + 1 < plan.count &&
+         host_position() - plan.records[0].host > std::ptrdiff_t{MAX_BLOCK_HOST_BYTES};
+}
+
+Emitted emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
   AccessWidth fetch_width = plan.instruction_size == 4 ? ACCESS_32 : ACCESS_16;
   std::uint8_t* skip = nullptr;
   for (unsigned i = 0; i < plan.count; ++i) {
@@ -108,19 +121,32 @@ bool emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
     }
     plan.pending_cycles += access_cycles(record_address(plan, i), fetch_width);
     emit(plan, i);
-    if (cache_full_after_instruction(plan.region)) return false;
+    if (cache_full_after_instruction(plan.region)) return Emitted::CACHE_FULL;
+    if (too_long_after(plan, i)) {
+      plan.instruction_limit = i + 1;
+      return Emitted::TOO_LONG;
+    }
     if (i + 1 < plan.count && plan.records[i + 1].internal_target) flush_pending_cycles(plan);
   }
   if (skip != nullptr) host_patch(skip, host_position());
-  return true;
+  return Emitted::ALL;
 }
 
-// A block that does not end in an unconditional jump goes on at the next address.
+// A block that does not end in an unconditional jump goes on at the next address: through the
+// lookup, or, when only a length limit ended it, through an exit that is linked like a branch.
 void emit_closing_jump(BlockPlan& plan, bool thumb) {
   std::uint8_t last = plan.records[plan.count - 1].attributes;
   bool always_leaves = plan.ends_with_jump && (last & ATTR_CONDITION) == CONDITION_ALWAYS;
   if (always_leaves) return;
   flush_pending_cycles(plan);
+  bool cut_by_limit = plan.count == plan.instruction_limit;
+  if (cut_by_limit && plan.emitted_exits < MAX_BLOCK_EXITS) {
+    BlockExit& successor = plan.exits[plan.emitted_exits];
+    successor.target = plan.end;
+    emit_direct_exit(plan, plan.end - plan.instruction_size, plan.end, thumb);
+    successor.successor = true;
+    return;
+  }
   host_emit_indirect_jump(plan.end, thumb);
 }
 
@@ -159,7 +185,9 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   bool thumb = plan.instruction_size == 2;
   std::uint8_t* end = code_area_start(region) + code_area_size(region);
   host_begin_block(caches.write_pointer[region], end);
-  if (!emit_instructions(plan, emit)) return TRANSLATE_CACHE_FULL;
+  Emitted emitted = emit_instructions(plan, emit);
+  if (emitted == Emitted::CACHE_FULL) return TRANSLATE_CACHE_FULL;
+  if (emitted == Emitted::TOO_LONG) return BLOCK_TOO_LONG;
   emit_closing_jump(plan, thumb);
   std::vector<BlockExit> external = link_internal_and_stub_external(plan);
   if (host_block_overflowed()) return throw_away_block(region);
@@ -169,8 +197,10 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   if (!caches.link_nested_blocks) return TRANSLATE_OK;
 
   for (const BlockExit& exit : external) {
-    BlockAddress block =
-        exit.thumb ? lookup_thumb_block(exit.target) : lookup_arm_block(exit.target);
+    bool only_if_translated = exit.successor && caches.lookup_depth > 1;  // 1: the outermost
+    BlockAddress block = only_if_translated ? find_translated_block(exit.target, exit.thumb)
+                         : exit.thumb       ? lookup_thumb_block(exit.target)
+                                            : lookup_arm_block(exit.target);
     if (block == LOOKUP_RETRY) return TRANSLATE_CACHE_FULL;
     if (is_block_address(block)) host_patch(exit.patch, reinterpret_cast<std::uint8_t*>(block));
   }

@@ -8,7 +8,10 @@
 using InstructionEmitter = void (*)(BlockPlan& plan, unsigned index);
 
 // Emits the scanned block at its region's write pointer, commits it and links its exits.
-// Returns TRANSLATE_OK, or TRANSLATE_CACHE_FULL after a cache was flushed under it.
+// Returns TRANSLATE_OK, TRANSLATE_CACHE_FULL after a cache was flushed under it, or
+// BLOCK_TOO_LONG when its code passed MAX_BLOCK_HOST_BYTES: nothing is committed then, and the
+// block must be scanned again with the plan's instruction_limit, which now says where it ends.
+constexpr int BLOCK_TOO_LONG = 1;
 int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code);
 
 // For instruction emitters: writes the cycles counted so far into the budget counter.

@@ -204,6 +204,19 @@ BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
 
 BlockAddress lookup_arm_block(std::uint32_t pc) { return lookup_block(pc, InstructionSet::arm); }
 
+BlockAddress find_translated_block(std::uint32_t pc, bool thumb) {
+  std::uint32_t address = aligned(pc, thumb ? InstructionSet::thumb : InstructionSet::arm);
+  if (!can_hold_code(address)) return LOOKUP_BAD_JUMP;
+  std::uint32_t region = address >> 24;
+  if (region == REGION_BIOS || region == REGION_EWRAM || region == REGION_IWRAM) {
+    int cache = region == REGION_BIOS ? CODE_REGION_BIOS : CODE_REGION_RAM;
+    std::uint16_t tag = *tag_of(cache, address);
+    return names_a_block(tag) ? address_of(block_table(cache)[tag]) : LOOKUP_BAD_JUMP;
+  }
+  RomBlockNode* node = find_rom_node(address);
+  return node != nullptr ? address_of(rom_block_code(node)) : LOOKUP_BAD_JUMP;
+}
+
 BlockAddress lookup_thumb_block(std::uint32_t pc) {
   return lookup_block(pc, InstructionSet::thumb);
 }

@@ -6,7 +6,16 @@
 
 #include <cstdint>
 
-constexpr unsigned MAX_BLOCK_INSTRUCTIONS = 8192;
+// A block ends after this many guest instructions, or once its host code has passed
+// MAX_BLOCK_HOST_BYTES (the instruction that passes it is the last), whichever comes first.
+// Execution enters at least one block per scheduler step and tests the budget only where a block
+// leaves, so the two bound what a step can cost in translation. With 8192 instructions and no
+// byte limit, a guest running through never-repeated code (zeros past a cartridge image, say)
+// translated 8192 instructions at every step and filled the cartridge cache hundreds of times in
+// a few frames; short blocks also keep a step from running far past its budget. Real code seldom
+// runs straight for 64 instructions, and where a block ends at a limit its successor is linked.
+constexpr unsigned MAX_BLOCK_INSTRUCTIONS = 64;
+constexpr unsigned MAX_BLOCK_HOST_BYTES = 4096;
 constexpr unsigned MAX_BLOCK_EXITS = 256;
 
 enum RecordAttribute : std::uint8_t {
@@ -40,13 +49,19 @@ struct BlockExit {
   std::uint32_t target;
   bool thumb;           // the state the target runs in
   std::uint8_t* patch;  // the patch site of the jump to the target
+  // The way on of a block that a length limit ended. Only the outermost block of a lookup has its
+  // successor translated for the link (a loop up to twice the limit stays linked); below it the
+  // link is made only to a block already translated, or every lookup would translate a chain of
+  // successors ahead, most of which never run.
+  bool successor = false;
 };
 
 struct BlockPlan {
   std::uint32_t start;
   std::uint32_t end;  // address after the last instruction
   unsigned count;
-  unsigned instruction_size;  // 4 or 2
+  unsigned instruction_limit;  // the scan ends the block after this many instructions
+  unsigned instruction_size;   // 4 or 2
   int region;
   bool ends_with_jump;  // the last instruction always leaves: no closing code needed
   std::uint32_t pending_cycles;
@@ -57,8 +72,10 @@ struct BlockPlan {
 };
 extern BlockPlan block_plan;
 
-// Empties the plan for a block at `start` of instructions of `instruction_size` bytes.
-void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size);
+// Empties the plan for a block at `start` of instructions of `instruction_size` bytes, at most
+// `instruction_limit` of them.
+void begin_block_plan(BlockPlan& plan, std::uint32_t start, int region, unsigned instruction_size,
+                      unsigned instruction_limit = MAX_BLOCK_INSTRUCTIONS);
 
 inline std::uint32_t record_address(const BlockPlan& plan, unsigned index) {
   return plan.start + index * plan.instruction_size;

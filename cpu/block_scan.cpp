@@ -29,7 +29,7 @@ bool block_ends_after(BlockPlan& plan, bool unconditional_jump, std::uint32_t ne
     plan.ends_with_jump = true;
     return true;
   }
-  return plan.exit_count >= MAX_BLOCK_EXITS || plan.count >= MAX_BLOCK_INSTRUCTIONS ||
+  return plan.exit_count >= MAX_BLOCK_EXITS || plan.count >= plan.instruction_limit ||
          is_stop_address(next) || is_translation_gate(next);
 }
 

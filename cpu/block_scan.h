@@ -8,7 +8,7 @@
 // Called after each scanned instruction, with `unconditional_jump` telling whether it always
 // leaves and `exits_before` the exit count before it. True when the block ends after it: an
 // unconditional jump ends it unless an earlier branch of the block comes back right after it;
-// the exit and length limits, the two stop addresses at the top of work RAM and the
+// the exit and instruction limits, the two stop addresses at the top of work RAM and the
 // translation gates end it too.
 bool block_ends_after(BlockPlan& plan, bool unconditional_jump, std::uint32_t next,
                       unsigned exits_before);

@@ -10,6 +10,13 @@
 #include "core/state.h"
 #include "cpu/host_facts.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define ORVANE_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
+#else
+#define ORVANE_POISON(address, size) ((void)(address), (void)(size))
+#endif
+
 #ifndef MAP_FIXED_NOREPLACE
 #define MAP_FIXED_NOREPLACE 0x100000
 #endif
@@ -33,6 +40,11 @@ constexpr std::uintptr_t PLACEMENT_STEP = std::uintptr_t{64} << 20;
 constexpr unsigned PLACEMENT_TRIES = 32;  // 32 steps of 64 MB: all of a 2 GB reach on one side
 // Below this the kernel refuses mappings (vm.mmap_min_addr), so there is no point asking.
 constexpr std::uintptr_t LOWEST_CANDIDATE = std::uintptr_t{1} << 20;
+// What may land in a guard: a ROM node with its alignment, and what a flush hands to the
+// instruction cache. Under AddressSanitizer the rest of each guard is poisoned, so that our own
+// writes (the emitter's, the lookup's) that run past an area are reported where they happen.
+constexpr std::size_t GUARD_IN_USE = 512;
+static_assert(GUARD_IN_USE < CODE_AREA_GUARD);
 
 std::uint8_t* area_start[CODE_REGIONS];
 bool is_open = false;
@@ -103,6 +115,7 @@ bool open_code_memory() {
   for (int region = 0; region < CODE_REGIONS; ++region) {
     area_start[region] = mapping;
     mapping += area_size[region] + CODE_AREA_GUARD;
+    ORVANE_POISON(mapping - CODE_AREA_GUARD + GUARD_IN_USE, CODE_AREA_GUARD - GUARD_IN_USE);
   }
   is_open = true;
   return true;

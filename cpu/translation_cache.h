@@ -128,6 +128,10 @@ extern TranslateFunction thumb_translator;
 BlockAddress lookup_arm_block(std::uint32_t pc);
 BlockAddress lookup_thumb_block(std::uint32_t pc);
 
+// The block already translated for guest code at `pc` in that state, or LOOKUP_BAD_JUMP when
+// there is none; never translates.
+BlockAddress find_translated_block(std::uint32_t pc, bool thumb);
+
 // Empty one cache: write pointer back to the start, index emptied, block numbers from 257 again,
 // the cache's tags cleared.
 void flush_ram_cache();

@@ -475,7 +475,9 @@ int SplitPath(const char* path, CFileBase* out, int parts) {
     written = written || base_end > separator + 1;
   }
   if ((parts & 2) != 0 && dot >= 0) {
-    if (written) out->Putc('.');
+    // With the base name asked for, the dot stays even when the name before it is empty
+    // (".gba", "roms/.hidden"): otherwise the whole path would come back as another name.
+    if (written || (parts & 1) != 0) out->Putc('.');
     write(dot + 1, end);
   }
   out->Terminate();

@@ -8,6 +8,7 @@
 #include "platform/backend.h"
 #include "platform/input.h"
 #include "platform/png_file.h"
+#include "platform/quoted_word.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ struct LineParser {
       c.kind = Kind::QUIT;
       return words.size() == 1 || fail("quit takes nothing after it");
     }
-    return fail("unknown command \"" + name + "\"");
+    return fail("unknown command " + quoted_word(name));
   }
 };
 

@@ -52,6 +52,9 @@ TEST(SplitPath, PartsOfPaths) {
       {"/roms.d/game", 7, "/roms.d/game"},
       {"rel/a.b.gba", 3, "a.b.gba"},
       {"rel/a.b.gba", 2, "gba"},
+      {".gba", 7, ".gba"},  // a name that is all extension keeps its dot
+      {"roms/.hidden", 3, ".hidden"},
+      {".gba", 2, "gba"},
       {"", 7, ""},  // empty and over-long paths give nothing
       {"/x/yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"
        "yyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyyy"

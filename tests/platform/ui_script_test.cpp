@@ -54,6 +54,8 @@ TEST(UiScriptTest, ABadLineIsNamedWithItsNumberAndReason) {
       {"shot", "line 1: shot needs one file name"},
       {"quit now", "line 1: quit takes nothing"},
       {"# fine\n\nwait 1\nfly 3", "line 4: unknown command \"fly\""},
+      // Bytes that are not printable ASCII are quoted as \xNN, never copied raw into the message.
+      {"fl\x01y\"\x80 3", "line 1: unknown command \"fl\\x01y\\x22\\x80\""},
   };
   for (const auto& c : cases) {
     std::vector<ScriptCommand> commands{ScriptCommand{}};

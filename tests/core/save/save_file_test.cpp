@@ -260,4 +260,20 @@ TEST_F(SaveFileTest, AWriteRemovesTheTemporariesOfKilledWriters) {
   EXPECT_EQ(names, expected);
 }
 
+// A write that never completes (killed again, say) still removes them as it starts, so kills in
+// a row leave one temporary, not one each.
+TEST_F(SaveFileTest, AWriteThatDoesNotCompleteRemovesThemAsItStarts) {
+  pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  int child_status = 0;
+  waitpid(gone, &child_status, 0);
+  dir.write("game.sav.tmp-" + std::to_string(gone), std::vector<std::uint8_t>(100, 1));
+  PendingFile pending;
+  ASSERT_EQ(begin_replacing(dir.file("game.sav").c_str(), pending), 1);
+  EXPECT_EQ(folder_entries(), std::vector<std::string>{"game.sav.tmp-" + std::to_string(getpid())});
+  abandon_pending(pending);
+  EXPECT_TRUE(folder_entries().empty());
+}
+
 }  // namespace
