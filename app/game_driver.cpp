@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -170,10 +171,27 @@ std::string SessionDriver::last_notice;
 
 std::unique_ptr<CGameDriver> make_game_driver() { return std::make_unique<SessionDriver>(); }
 
+std::string file_url(const std::string& path) {
+  // Bytes other than unreserved ones and the slash are percent-encoded, so a folder with a space
+  // or a non-ASCII name still opens.
+  static const char HEX[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      url += static_cast<char>(c);
+    } else {
+      url += '%';
+      url += HEX[c >> 4];
+      url += HEX[c & 0xF];
+    }
+  }
+  return url;
+}
+
 std::string help_page_url() {
   char path[PATH_MAX] = {};
   ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
   std::string folder = length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "";
   folder = folder.substr(0, folder.find_last_of('/') + 1);
-  return "file://" + folder + "help.html";
+  return file_url(folder + "help.html");
 }

@@ -13,3 +13,6 @@ std::unique_ptr<CGameDriver> make_game_driver();
 
 // file:// of the help page installed beside the program (help.html).
 std::string help_page_url();
+
+// The file:// URL of an absolute path, percent-encoded.
+std::string file_url(const std::string& path);

@@ -225,3 +225,15 @@ TEST_F(GameShellTest, TheRunningGamesSaveIsWrittenAboutTwoSecondsAfterItsLastWri
 }
 
 }  // namespace
+
+namespace {
+
+// RFC 3986: unreserved characters and the path's slashes stay, every other byte becomes %XX
+// (UTF-8 bytes one by one).
+TEST(FileUrl, EncodesWhatAPathMayHoldThatAUrlMayNot) {
+  EXPECT_EQ(file_url("/opt/orvane/help.html"), "file:///opt/orvane/help.html");
+  EXPECT_EQ(file_url("/home/a b/#1%/help.html"), "file:///home/a%20b/%231%25/help.html");
+  EXPECT_EQ(file_url("/游戏/x"), "file:///%E6%B8%B8%E6%88%8F/x");
+}
+
+}  // namespace
