@@ -23,24 +23,12 @@ enum class ArmClass {
 
 ArmClass classify_arm(std::uint32_t opcode);
 
+// clang-format off
 enum ArmDataOp : unsigned {
-  OP_AND,
-  OP_EOR,
-  OP_SUB,
-  OP_RSB,
-  OP_ADD,
-  OP_ADC,
-  OP_SBC,
-  OP_RSC,
-  OP_TST,
-  OP_TEQ,
-  OP_CMP,
-  OP_CMN,
-  OP_ORR,
-  OP_MOV,
-  OP_BIC,
-  OP_MVN,
+  OP_AND, OP_EOR, OP_SUB, OP_RSB, OP_ADD, OP_ADC, OP_SBC, OP_RSC,
+  OP_TST, OP_TEQ, OP_CMP, OP_CMN, OP_ORR, OP_MOV, OP_BIC, OP_MVN,
 };
+// clang-format on
 
 inline unsigned arm_bits(std::uint32_t opcode, unsigned low, unsigned count) {
   return (opcode >> low) & ((1u << count) - 1);

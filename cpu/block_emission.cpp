@@ -31,24 +31,13 @@ bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count
 }
 
 std::uint8_t condition_reads(unsigned condition) {
+  // clang-format off
   static constexpr std::uint8_t reads[16] = {
-      FLAG_Z,
-      FLAG_Z,
-      FLAG_C,
-      FLAG_C,
-      FLAG_N,
-      FLAG_N,
-      FLAG_V,
-      FLAG_V,
-      FLAG_C | FLAG_Z,
-      FLAG_C | FLAG_Z,
-      FLAG_N | FLAG_V,
-      FLAG_N | FLAG_V,
-      FLAG_N | FLAG_Z | FLAG_V,
-      FLAG_N | FLAG_Z | FLAG_V,
-      0,
-      0,
+      FLAG_Z, FLAG_Z, FLAG_C, FLAG_C, FLAG_N, FLAG_N, FLAG_V, FLAG_V,
+      FLAG_C | FLAG_Z, FLAG_C | FLAG_Z, FLAG_N | FLAG_V, FLAG_N | FLAG_V,
+      FLAG_N | FLAG_Z | FLAG_V, FLAG_N | FLAG_Z | FLAG_V, 0, 0,
   };
+  // clang-format on
   return reads[condition & 15];
 }
 
