@@ -164,24 +164,23 @@ BlockAddress translate_new_block(std::uint32_t address, InstructionSet set, int 
   }
 }
 
-BlockAddress lookup_numbered_block(std::uint32_t address, InstructionSet set, int region) {
+// The cache that holds blocks of guest code at `address`.
+int code_region_of(std::uint32_t address) {
+  switch (address >> 24) {
+    case REGION_BIOS: return CODE_REGION_BIOS;
+    case REGION_EWRAM:
+    case REGION_IWRAM: return CODE_REGION_RAM;
+    default: return CODE_REGION_ROM;  // the cartridge ROM and its mirrors
+  }
+}
+
+std::uint8_t* translated_block(std::uint32_t address, int region) {
+  if (region == CODE_REGION_ROM) {
+    RomBlockNode* node = find_rom_node(address);
+    return node != nullptr ? rom_block_code(node) : nullptr;
+  }
   std::uint16_t tag = *tag_of(region, address);
-  if (names_a_block(tag)) return address_of(block_table(region)[tag]);
-  return translate_new_block(address, set, region);
-}
-
-// Only a lookup that execution follows at once (the outermost) opens the BIOS to reads; one
-// made to link a branch must not, or game code would read the BIOS before ever entering it.
-// Translators fetch BIOS code whether or not it is readable.
-BlockAddress lookup_bios_block(std::uint32_t address, InstructionSet set) {
-  BlockAddress block = lookup_numbered_block(address, set, CODE_REGION_BIOS);
-  if (caches.lookup_depth == 0) make_bios_readable();
-  return block;
-}
-
-BlockAddress lookup_rom_block(std::uint32_t address, InstructionSet set) {
-  if (RomBlockNode* node = find_rom_node(address)) return address_of(rom_block_code(node));
-  return translate_new_block(address, set, CODE_REGION_ROM);
+  return names_a_block(tag) ? block_table(region)[tag] : nullptr;
 }
 
 BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
@@ -191,13 +190,15 @@ BlockAddress lookup_block(std::uint32_t pc, InstructionSet set) {
   }
   std::uint32_t address = aligned(pc, set);
   if (!can_hold_code(address)) return bad_jump(address);
-  switch (address >> 24) {
-    case REGION_BIOS: return lookup_bios_block(address, set);
-    case REGION_EWRAM:
-    case REGION_IWRAM: return lookup_numbered_block(address, set, CODE_REGION_RAM);
-    default:  // the cartridge ROM and its mirrors
-      return lookup_rom_block(address, set);
-  }
+  int region = code_region_of(address);
+  std::uint8_t* code = translated_block(address, region);
+  BlockAddress block =
+      code != nullptr ? address_of(code) : translate_new_block(address, set, region);
+  // Only a lookup that execution follows at once (the outermost) opens the BIOS to reads; one
+  // made to link a branch must not, or game code would read the BIOS before ever entering it.
+  // Translators fetch BIOS code whether or not it is readable.
+  if (region == CODE_REGION_BIOS && caches.lookup_depth == 0) make_bios_readable();
+  return block;
 }
 
 }  // namespace
@@ -207,14 +208,8 @@ BlockAddress lookup_arm_block(std::uint32_t pc) { return lookup_block(pc, Instru
 BlockAddress find_translated_block(std::uint32_t pc, bool thumb) {
   std::uint32_t address = aligned(pc, thumb ? InstructionSet::thumb : InstructionSet::arm);
   if (!can_hold_code(address)) return LOOKUP_BAD_JUMP;
-  std::uint32_t region = address >> 24;
-  if (region == REGION_BIOS || region == REGION_EWRAM || region == REGION_IWRAM) {
-    int cache = region == REGION_BIOS ? CODE_REGION_BIOS : CODE_REGION_RAM;
-    std::uint16_t tag = *tag_of(cache, address);
-    return names_a_block(tag) ? address_of(block_table(cache)[tag]) : LOOKUP_BAD_JUMP;
-  }
-  RomBlockNode* node = find_rom_node(address);
-  return node != nullptr ? address_of(rom_block_code(node)) : LOOKUP_BAD_JUMP;
+  std::uint8_t* code = translated_block(address, code_region_of(address));
+  return code != nullptr ? address_of(code) : LOOKUP_BAD_JUMP;
 }
 
 BlockAddress lookup_thumb_block(std::uint32_t pc) {
