@@ -65,7 +65,6 @@ void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target,
   flush_pending_cycles(plan);
   BlockExit& exit = plan.exits[plan.emitted_exits++];
   exit.thumb = thumb;
-  exit.successor = false;
   bool same_state = thumb == (plan.instruction_size == 2);
   bool forward_inside = same_state && target > from && target < plan.end &&
                         (target - plan.start) % plan.instruction_size == 0;
@@ -130,10 +129,8 @@ void emit_closing_jump(BlockPlan& plan, bool thumb) {
   flush_pending_cycles(plan);
   bool cut_by_limit = plan.count == plan.instruction_limit;
   if (cut_by_limit && plan.emitted_exits < MAX_BLOCK_EXITS) {
-    BlockExit& successor = plan.exits[plan.emitted_exits];
-    successor.target = plan.end;
+    plan.exits[plan.emitted_exits] = {plan.end, thumb, nullptr, true};
     emit_direct_exit(plan, plan.end - plan.instruction_size, plan.end, thumb);
-    successor.successor = true;
     return;
   }
   host_emit_indirect_jump(plan.end, thumb);
