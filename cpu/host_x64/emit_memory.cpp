@@ -3,9 +3,9 @@
 // store, because a store that lands on translated code or an I/O register with side effects
 // continues at the next instruction without coming back here.
 
-#include "cpu/runtime.h"
 #include "cpu/host_x64/block_code.h"
 #include "cpu/host_x64/emit_arm.h"
+#include "cpu/runtime.h"
 
 using namespace Xbyak::util;
 
@@ -91,31 +91,27 @@ using namespace x64;
 
 void host_emit_transfer(const ArmInstruction& in, const Transfer& t) {
   emit_address(t, in.pc);
+  auto size = static_cast<unsigned>(t.size);
   if (!t.load) {
-    static void (*const stores[2])() = {store_word_stub, store_byte_stub};
-    emit_store(
-        in, t,
-        t.size == TransferSize::HALF ? store_half_stub : stores[t.size == TransferSize::BYTE]);
+    static void (*const stores[3])() = {store_word_stub, store_byte_stub, store_half_stub};
+    emit_store(in, t, stores[size]);
     return;
   }
   static void (*const loads[5])() = {load_word_stub, load_byte_stub, load_half_stub,
                                      load_sbyte_stub, load_shalf_stub};
-  emit_load(in, t, loads[static_cast<unsigned>(t.size)]);
+  emit_load(in, t, loads[size]);
 }
 
 // Swaps read first and store second; the store may continue at the next instruction on its
 // own, so the destination is written in between.
-void host_emit_swap(const ArmInstruction& in, const Swap& swap) {
-  unsigned rn = swap.rn, rd = swap.rd, rm = swap.rm;
-  bool byte = swap.byte;
-  std::uint32_t pc_value = in.pc;
-  load_guest(eax, rn, pc_value);
-  call_runtime(byte ? load_byte_stub : load_word_stub, in.pc);
+void host_emit_swap(const ArmInstruction& in, const Swap& s) {
+  load_guest(eax, s.rn, in.pc);
+  call_runtime(s.byte ? load_byte_stub : load_word_stub, in.pc);
   code().mov(r9d, eax);
-  load_guest(edx, rm, pc_value);
-  if (rd != 15) store_guest(rd, r9d);
-  load_guest(eax, rn, pc_value);
-  call_runtime(byte ? store_byte_stub : store_word_stub, in.next);
+  load_guest(edx, s.rm, in.pc);
+  if (s.rd != 15) store_guest(s.rd, r9d);
+  load_guest(eax, s.rn, in.pc);
+  call_runtime(s.byte ? store_byte_stub : store_word_stub, in.next);
 }
 
 namespace x64 {

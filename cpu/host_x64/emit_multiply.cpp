@@ -31,15 +31,14 @@ void set_multiply_flags(const Xbyak::Reg32& high, const Xbyak::Reg32& zero_test)
 using namespace x64;
 
 void host_emit_multiply(const ArmInstruction& in, const Multiply& m) {
-  std::uint32_t pc_value = in.pc;
   // C and V survive a multiply; they need saving only while someone reads them later.
   bool keep = m.s ? (in.live & (FLAG_C | FLAG_V)) != 0 : in.live != 0;
   if (keep) save_flags();
-  load_guest(r8d, m.rm, pc_value);
-  load_guest(edx, m.rs, pc_value);
+  load_guest(r8d, m.rm, in.pc);
+  load_guest(edx, m.rs, in.pc);
   code().imul(r8d, edx);
   if (m.accumulate) {
-    load_guest(edx, m.rn, pc_value);
+    load_guest(edx, m.rn, in.pc);
     code().add(r8d, edx);
   }
   if (m.s && keep) {
@@ -54,7 +53,6 @@ void host_emit_multiply(const ArmInstruction& in, const Multiply& m) {
 
 // The 64-bit product lands in edx:eax, so the saved flags move to esi meanwhile.
 void host_emit_multiply_long(const ArmInstruction& in, const MultiplyLong& m) {
-  std::uint32_t pc_value = in.pc;
   // The flag-setting form builds N and Z into the saved flags; otherwise they are saved only
   // while a later instruction reads them.
   bool keep = m.s || in.live != 0;
@@ -62,16 +60,16 @@ void host_emit_multiply_long(const ArmInstruction& in, const MultiplyLong& m) {
     save_flags();
     code().mov(esi, eax);
   }
-  load_guest(eax, m.rm, pc_value);
-  load_guest(ecx, m.rs, pc_value);
+  load_guest(eax, m.rm, in.pc);
+  load_guest(ecx, m.rs, in.pc);
   if (m.is_signed) {
     code().imul(ecx);
   } else {
     code().mul(ecx);
   }
   if (m.accumulate) {
-    load_guest(ecx, m.rd_low, pc_value);
-    load_guest(r8d, m.rd_high, pc_value);
+    load_guest(ecx, m.rd_low, in.pc);
+    load_guest(r8d, m.rd_high, in.pc);
     code().add(eax, ecx);
     code().adc(edx, r8d);
   }
