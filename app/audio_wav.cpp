@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 
 #include "core/file_replace.h"
@@ -53,14 +52,12 @@ bool write_header(std::uint32_t bytes) {
 
 void play_into_file(int index, const std::uint8_t* data) {
   // After a failure nothing more is written: the file is abandoned at the end anyway.
-  if (!recording) {
-    mark_sound_buffer_done(index);
-    return;
-  }
-  if (!write_failed && write_pending(wav_file, data, SOUND_BUFFER_BYTES)) {
-    data_bytes += SOUND_BUFFER_BYTES;
-  } else {
-    write_failed = true;
+  if (recording && !write_failed) {
+    if (write_pending(wav_file, data, SOUND_BUFFER_BYTES)) {
+      data_bytes += SOUND_BUFFER_BYTES;
+    } else {
+      write_failed = true;
+    }
   }
   mark_sound_buffer_done(index);
 }
@@ -83,8 +80,6 @@ bool close_wav_audio() {
   if (!recording) return true;
   recording = false;
   if (!write_failed && write_header(data_bytes)) return commit_pending(wav_file) != 0;
-  int saved = errno;
   abandon_pending(wav_file);
-  errno = saved;
   return false;
 }

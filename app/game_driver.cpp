@@ -9,7 +9,6 @@
 
 #include "app/screenshot.h"
 #include "app/window_stats.h"
-#include "core/cartridge/cartridge.h"
 #include "core/save/backup.h"
 #include "core/state.h"
 #include "frontend/buttons.h"
@@ -61,9 +60,7 @@ class SessionDriver : public CGameDriver {
   }
 
   int CheckCartridge(const char* path, std::string& reason) override {
-    CartridgeError why{};
-    if (check_cartridge(path, &why)) return 1;
-    return fail(reason, std::string(path) + ": " + cartridge_error_text(why));
+    return session_check_cartridge(path, reason) ? 1 : 0;
   }
 
   // The shell names the save file; the session builds the same name in the same folder.

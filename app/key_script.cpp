@@ -3,7 +3,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
 #include "core/io/keypad.h"
@@ -101,9 +100,8 @@ bool read_key_script(const char* path, std::vector<KeyEvent>& events, std::strin
     std::fclose(file);
   }
   if (!read) {
-    bool other_kind = errno == EISDIR || errno == EINVAL;
-    error = std::string("--keys ") + path + ": cannot be read (" +
-            (other_kind ? "not a regular file" : std::strerror(errno)) + ")";
+    error =
+        std::string("--keys ") + path + ": cannot be read (" + regular_file_error_text(errno) + ")";
     return false;
   }
   std::string why;

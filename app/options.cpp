@@ -61,13 +61,28 @@ struct Parser {
   // The value that follows the current option.
   const char* next_value() { return index + 1 < argc ? argv[++index] : nullptr; }
 
-  bool frames() {
+  bool frame_count(std::uint32_t& frames, const char* option) {
     const char* text = next_value();
     std::uint64_t count = 0;
     if (text == nullptr || !parse_decimal(text, count) || count == 0 || count > MAX_FRAMES) {
-      return fail("--frames needs a number of frames from 1 to 100000000");
+      return fail(std::string(option) + " needs a number of frames from 1 to 100000000");
     }
-    options.frames = static_cast<std::uint32_t>(count);
+    frames = static_cast<std::uint32_t>(count);
+    return true;
+  }
+
+  // A non-empty value for `option`: a file name, or what `what` says.
+  const char* name_value(const char* option, const char* what = "a file name") {
+    const char* text = next_value();
+    if (text != nullptr && text[0] != '\0') return text;
+    fail(std::string(option) + " needs " + what);
+    return nullptr;
+  }
+
+  bool name(std::string& value, const char* option, const char* what = "a file name") {
+    const char* text = name_value(option, what);
+    if (text == nullptr) return false;
+    value = text;
     return true;
   }
 
@@ -83,48 +98,9 @@ struct Parser {
     return true;
   }
 
-  bool save_dir() {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail("--save-dir needs a folder");
-    options.save_dir = text;
-    return true;
-  }
-
-  bool audio() {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail("--audio needs a file name");
-    options.audio_path = text;
-    return true;
-  }
-
   bool keys() {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail("--keys needs a file name");
-    return read_key_script(text, options.key_events, error);
-  }
-
-  bool state_file(std::string& path, const char* option) {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail(std::string(option) + " needs a file name");
-    path = text;
-    return true;
-  }
-
-  bool at_frame() {
-    const char* text = next_value();
-    std::uint64_t count = 0;
-    if (text == nullptr || !parse_decimal(text, count) || count == 0 || count > MAX_FRAMES) {
-      return fail("--at-frame needs a number of frames from 1 to 100000000");
-    }
-    options.save_at_frame = static_cast<std::uint32_t>(count);
-    return true;
-  }
-
-  bool ui_script() {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail("--ui-script needs a file name");
-    options.ui_script_path = text;
-    return true;
+    const char* text = name_value("--keys");
+    return text != nullptr && read_key_script(text, options.key_events, error);
   }
 
   bool device() {
@@ -148,13 +124,6 @@ struct Parser {
       return fail("--zoom needs a whole number from 1 to 8");
     }
     options.zoom = static_cast<int>(value);
-    return true;
-  }
-
-  bool config() {
-    const char* text = next_value();
-    if (text == nullptr || text[0] == '\0') return fail("--config needs a file name");
-    options.config_path = text;
     return true;
   }
 
@@ -210,24 +179,19 @@ struct Parser {
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) return help = true;
     if (std::strcmp(arg, "--headless") == 0) return mode(Command::HEADLESS);
     if (std::strcmp(arg, "--info") == 0) return mode(Command::INFO);
-    if (std::strcmp(arg, "--frames") == 0) return frames();
+    if (std::strcmp(arg, "--frames") == 0) return frame_count(options.frames, arg);
     if (std::strcmp(arg, "--dump") == 0) return dump();
-    if (std::strcmp(arg, "--save-dir") == 0) return save_dir();
-    if (std::strcmp(arg, "--screenshot") == 0) {
-      const char* text = next_value();
-      if (text == nullptr || text[0] == '\0') return fail("--screenshot needs a file name");
-      options.screenshot_path = text;
-      return true;
-    }
-    if (std::strcmp(arg, "--audio") == 0) return audio();
+    if (std::strcmp(arg, "--save-dir") == 0) return name(options.save_dir, arg, "a folder");
+    if (std::strcmp(arg, "--screenshot") == 0) return name(options.screenshot_path, arg);
+    if (std::strcmp(arg, "--audio") == 0) return name(options.audio_path, arg);
     if (std::strcmp(arg, "--keys") == 0) return keys();
-    if (std::strcmp(arg, "--save-state") == 0) return state_file(options.save_state_path, arg);
-    if (std::strcmp(arg, "--load-state") == 0) return state_file(options.load_state_path, arg);
-    if (std::strcmp(arg, "--at-frame") == 0) return at_frame();
-    if (std::strcmp(arg, "--ui-script") == 0) return ui_script();
+    if (std::strcmp(arg, "--save-state") == 0) return name(options.save_state_path, arg);
+    if (std::strcmp(arg, "--load-state") == 0) return name(options.load_state_path, arg);
+    if (std::strcmp(arg, "--at-frame") == 0) return frame_count(options.save_at_frame, arg);
+    if (std::strcmp(arg, "--ui-script") == 0) return name(options.ui_script_path, arg);
     if (std::strcmp(arg, "--device") == 0) return device();
     if (std::strcmp(arg, "--zoom") == 0) return zoom();
-    if (std::strcmp(arg, "--config") == 0) return config();
+    if (std::strcmp(arg, "--config") == 0) return name(options.config_path, arg);
     if (std::strcmp(arg, "--lang") == 0) return lang();
     if (std::strcmp(arg, "--stats") == 0) return options.stats = true;
     if (std::strcmp(arg, "--regs") == 0) return options.regs = true;

@@ -31,18 +31,22 @@ bool write_all(int fd, const std::uint8_t* bytes, std::size_t count) {
   return true;
 }
 
-// The folder part of `path` with its slash ("" beside the current directory).
-std::size_t folder_length(const char* path) {
+using FolderName = char[REPLACE_PATH_MAX + 2];
+
+// `path`'s folder part with "." after it, so that a bare name's folder (the current one) opens
+// too; returns the length of the folder part.
+std::size_t folder_of(const char* path, FolderName& folder) {
   const char* slash = std::strrchr(path, '/');
-  return slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
+  std::size_t length = slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
+  std::memcpy(folder, path, length);
+  std::strcpy(folder + length, ".");
+  return length;
 }
 
 // The rename is durable only once the folder itself is flushed; a failure here loses nothing.
 void flush_folder_of(const char* path) {
-  char folder[REPLACE_PATH_MAX + 2];
-  std::size_t length = folder_length(path);
-  std::memcpy(folder, path, length);
-  std::strcpy(folder + length, ".");
+  FolderName folder;
+  folder_of(path, folder);
   int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);
@@ -65,10 +69,8 @@ bool is_stale_temporary(const char* entry, const char* name) {
 
 // Never the only copy of anything: the target was replaced only by a complete file.
 void remove_stale_temporaries(const char* path) {
-  std::size_t length = folder_length(path);
-  char folder[REPLACE_PATH_MAX + 2];
-  std::memcpy(folder, path, length);
-  std::strcpy(folder + length, ".");
+  FolderName folder;
+  std::size_t length = folder_of(path, folder);
   DIR* dir = opendir(folder);
   if (dir == nullptr) return;
   int saved = errno;

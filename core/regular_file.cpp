@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 std::FILE* open_regular_file(const char* path) {
   // Without O_NONBLOCK, opening a pipe that no one writes would wait forever.
@@ -27,4 +28,8 @@ std::FILE* open_regular_file(const char* path) {
     errno = error;
   }
   return file;
+}
+
+const char* regular_file_error_text(int error) {
+  return error == EISDIR || error == EINVAL ? "not a regular file" : std::strerror(error);
 }

@@ -8,3 +8,7 @@
 // null with errno EISDIR for a folder, EINVAL for a pipe, device or socket, or the open's own
 // error.
 std::FILE* open_regular_file(const char* path);
+
+// What a person is told of open_regular_file's `error`: "not a regular file" for the kinds it
+// refuses, else the system's text.
+const char* regular_file_error_text(int error);

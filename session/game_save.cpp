@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/file_replace.h"
+#include "core/regular_file.h"
 #include "core/save/save_file.h"
 #include "core/save/save_path.h"
 
@@ -49,9 +50,8 @@ void read_game_save(const char* rom_path, const char* save_dir, void (*notice)(c
     return;
   }
   game_save.keep = false;
-  bool other_kind = errno == EISDIR || errno == EINVAL;
   std::snprintf(text, sizeof text, "%s: cannot be read (%s); it will not be overwritten",
-                game_save.path, other_kind ? "not a regular file" : std::strerror(errno));
+                game_save.path, regular_file_error_text(errno));
   notice(text);
 }
 

@@ -85,21 +85,25 @@ bool session_close() {
   return kept;
 }
 
-bool session_start_game(const char* rom_path, const char* save_dir, std::string& error) {
+bool session_check_cartridge(const char* rom_path, std::string& error) {
   CartridgeError why{};
+  if (check_cartridge(rom_path, &why)) return true;
+  error = refusal(rom_path, why);
+  return false;
+}
+
+bool session_start_game(const char* rom_path, const char* save_dir, std::string& error) {
   if (rom_path == nullptr || save_dir == nullptr) {
     error = "no cartridge given";
     return false;
   }
-  if (!check_cartridge(rom_path, &why)) {
-    error = refusal(rom_path, why);
-    return false;
-  }
+  if (!session_check_cartridge(rom_path, error)) return false;
   copy_bios_image();
   session_end_game();
   game_running = false;
   reset_scheduler();
   reset_translation_settings();
+  CartridgeError why{};
   if (!load_cartridge(rom_path, &why)) {
     error = refusal(rom_path, why);
     return false;

@@ -35,6 +35,10 @@ bool session_open(const SessionHooks& hooks);
 // resources. Returns what session_end_game returned.
 bool session_close();
 
+// Whether the file at `rom_path` would be taken as a cartridge; if not, false with the reason in
+// `error` ("PATH: why"). Needs session_open.
+bool session_check_cartridge(const char* rom_path, std::string& error);
+
 // Starts the game at `rom_path`, its save file in `save_dir` (empty: beside the cartridge), in
 // the console's order: BIOS copy, save of the previous game, reset of the scheduler and caches,
 // cartridge, save file, CPU and memory reset, sound. The file is checked before anything is

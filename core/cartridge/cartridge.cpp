@@ -148,7 +148,7 @@ std::FILE* open_cartridge(const char* path, std::size_t& size, CartridgeError* e
   }
   struct stat info {};
   CartridgeError why = CartridgeError::NONE;
-  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fileno(file), &info) != 0) {
     why = CartridgeError::NOT_A_FILE;
   } else if (info.st_size == 0) {
     why = CartridgeError::EMPTY;
