@@ -31,16 +31,31 @@ void draw_pad(const SurfaceDescription& surface) {
   g_screen_pad.i_graph = nullptr;
 }
 
+void clear_run(const ScreenView& view, int y, int from, int to) {
+  if (from >= to) return;
+  std::uint16_t* row = view.pixels + static_cast<std::ptrdiff_t>(y) * view.row_pitch;
+  if (view.x_pitch == 1) {
+    std::fill(row + from, row + to, std::uint16_t{0});
+    return;
+  }
+  for (int x = from; x < to; ++x) row[static_cast<std::ptrdiff_t>(x) * view.x_pitch] = 0;
+}
+
 // The game screen is the picture on black: whatever the window system last drew there (the main
-// window's panel, a closed menu) must not show around a smaller picture.
-void clear_screen(const ScreenView& view) {
+// window's panel, a closed menu) must not show around a smaller picture. The picture itself is
+// written whole every frame, so only the rest needs clearing.
+void clear_around(const ScreenView& view, const ScreenRect& picture) {
+  int left = std::clamp(picture.x, 0, view.width);
+  int right = std::clamp(picture.x + picture.width, left, view.width);
+  int top = std::clamp(picture.y, 0, view.height);
+  int bottom = std::clamp(picture.y + picture.height, top, view.height);
   for (int y = 0; y < view.height; ++y) {
-    std::uint16_t* row = view.pixels + static_cast<std::ptrdiff_t>(y) * view.row_pitch;
-    if (view.x_pitch == 1) {
-      std::fill_n(row, view.width, std::uint16_t{0});
+    if (y < top || y >= bottom) {
+      clear_run(view, y, 0, view.width);
       continue;
     }
-    for (int x = 0; x < view.width; ++x) row[static_cast<std::ptrdiff_t>(x) * view.x_pitch] = 0;
+    clear_run(view, y, 0, left);
+    clear_run(view, y, right, view.width);
   }
 }
 
@@ -57,8 +72,7 @@ int present_frame(const std::uint16_t* frame) {
   ScreenView view{surface.pixels, surface.width, surface.height, surface.x_pitch / 2,
                   surface.row_pitch / 2};
   PresentSettings settings{g_config.scale, g_config.screen_dir, g_config.use_2xsai != 0};
-  clear_screen(view);
-  draw_frame(frame, view, settings, g_scale_table);
+  clear_around(view, draw_frame(frame, view, settings, g_scale_table));
   if (g_config.show_screen_pad) draw_pad(surface);
   g_buttons.ApplyAutoFire();
   g_display.Unlock();

@@ -1,5 +1,6 @@
 #include "frontend/screenpad.h"
 
+#include "core/io/keypad.h"
 #include "core/report.h"
 #include "video/graphics.h"
 
@@ -13,9 +14,21 @@ constexpr int PORTRAIT_WIDTH = 240, PORTRAIT_HEIGHT = 320;
 
 constexpr std::uint16_t BLUE = 0x001F, RED = 0xF800, GREY = 0x8418;
 
-constexpr int BUTTON_MASKS[SCREEN_BTN_MAX] = {0x040, 0x080, 0x020, 0x010, 0x004,
-                                              0x008, 0x002, 0x001, 0x200, 0x100,
-                                              0,     0x060, 0x050, 0x090, 0x0A0};
+constexpr int BUTTON_MASKS[SCREEN_BTN_MAX] = {BUTTON_UP,
+                                              BUTTON_DOWN,
+                                              BUTTON_LEFT,
+                                              BUTTON_RIGHT,
+                                              BUTTON_SELECT,
+                                              BUTTON_START,
+                                              BUTTON_B,
+                                              BUTTON_A,
+                                              BUTTON_L,
+                                              BUTTON_R,
+                                              0,  // the menu button is the front end's
+                                              BUTTON_LEFT | BUTTON_UP,
+                                              BUTTON_RIGHT | BUTTON_UP,
+                                              BUTTON_RIGHT | BUTTON_DOWN,
+                                              BUTTON_LEFT | BUTTON_DOWN};
 
 struct Corner {
   int x, y;

@@ -32,19 +32,27 @@ std::uint16_t* CGraphics::GetPixelAddress(int x, int y) const {
   return vram + static_cast<std::ptrdiff_t>(x) * x_step + static_cast<std::ptrdiff_t>(y) * y_step;
 }
 
-// A line drawn past the target's edge would write into whatever memory follows it.
+// A line drawn past the target's edge would write into whatever memory follows it, so a line is
+// cut to the target first; the pixels left are then reached by stepping, not addressed one by one.
+void CGraphics::Run(int x, int y, int count, std::ptrdiff_t step, std::uint16_t colour) {
+  if (count <= 0) return;
+  std::uint16_t* p = GetPixelAddress(x, y);
+  if (p == nullptr) return;
+  for (int i = 0; i < count; ++i, p += step) *p = colour;
+}
+
 void CGraphics::VLine(int x, int y, int count, std::uint16_t colour) {
-  for (int i = 0; i < count; ++i) {
-    if (!Inside(x, y + i)) continue;
-    if (std::uint16_t* p = GetPixelAddress(x, y + i)) *p = colour;
-  }
+  if (x < 0 || x >= screen_width) return;
+  int first = std::max(y, 0);
+  auto end = std::min<std::int64_t>(std::int64_t{y} + count, screen_height);
+  Run(x, first, static_cast<int>(end - first), y_step, colour);
 }
 
 void CGraphics::HLine(int x, int y, int count, std::uint16_t colour) {
-  for (int i = 0; i < count; ++i) {
-    if (!Inside(x + i, y)) continue;
-    if (std::uint16_t* p = GetPixelAddress(x + i, y)) *p = colour;
-  }
+  if (y < 0 || y >= screen_height) return;
+  int first = std::max(x, 0);
+  auto end = std::min<std::int64_t>(std::int64_t{x} + count, screen_width);
+  Run(first, y, static_cast<int>(end - first), x_step, colour);
 }
 
 void CGraphics::Rect(int x, int y, int width, int height, std::uint16_t colour) {

@@ -3,6 +3,7 @@
 // is presented): pixels addressed by x and y steps, so a rotated screen is drawn like an upright
 // one, and the few line and rectangle primitives the on-screen pad needs.
 
+#include <cstddef>
 #include <cstdint>
 
 class CGraphics {
@@ -36,7 +37,6 @@ class CGraphics {
   int clip_x1 = 0, clip_y1 = 0, clip_x2 = 0, clip_y2 = 0;
 
  private:
-  bool Inside(int x, int y) const {
-    return x >= 0 && y >= 0 && x < screen_width && y < screen_height;
-  }
+  // `count` pixels from (x, y), all inside the target, `step` pixels of memory apart.
+  void Run(int x, int y, int count, std::ptrdiff_t step, std::uint16_t colour);
 };

@@ -17,6 +17,33 @@ OutputSize picture_axes(ScreenDirection direction, int screen_width, int screen_
   return {screen_height, screen_width};
 }
 
+// The screen pixel the first output pixel goes to.
+struct Corner {
+  int column;
+  int row;
+};
+
+Corner first_pixel(OutputSize out, ScreenDirection direction, int w, int h) {
+  switch (direction) {
+    case DIRECTION_TOP_LEFT: return {(w - out.height) / 2, h / 2 + out.width / 2 - 1};
+    case DIRECTION_TOP_RIGHT: return {(w + out.height) / 2 - 1, h / 2 - out.width / 2};
+    default: return {(w - out.width) / 2, (h - out.height) / 2};
+  }
+}
+
+// The screen rectangle of the first `written` columns and rows of a picture placed for `out`.
+ScreenRect written_rect(OutputSize out, OutputSize written, ScreenDirection direction,
+                        const ScreenView& screen) {
+  Corner c = first_pixel(out, direction, screen.width, screen.height);
+  switch (direction) {
+    case DIRECTION_TOP_LEFT:
+      return {c.column, c.row - written.width + 1, written.height, written.width};
+    case DIRECTION_TOP_RIGHT:
+      return {c.column - written.height + 1, c.row, written.height, written.width};
+    default: return {c.column, c.row, written.width, written.height};
+  }
+}
+
 void build_scale_table(ScaleTable& table, OutputSize out) {
   table.assign(static_cast<std::size_t>(std::max(out.width, 0)) * std::max(out.height, 0), 0);
   float column_factor = static_cast<float>(FRAME_WIDTH) / static_cast<float>(out.width);
@@ -170,52 +197,36 @@ OutputSize output_size(ScaleMode mode, ScreenDirection direction, int screen_wid
 }
 
 Placement place_output(OutputSize out, ScreenDirection direction, const ScreenView& screen) {
+  Corner c = first_pixel(out, direction, screen.width, screen.height);
   std::ptrdiff_t xp = screen.x_pitch, yp = screen.row_pitch;
-  int w = screen.width, h = screen.height;
+  std::ptrdiff_t first = c.column * xp + c.row * yp;
   switch (direction) {
-    case DIRECTION_TOP_LEFT: {
-      std::ptrdiff_t column = (w - out.height) / 2, row = h / 2 + out.width / 2 - 1;
-      return {column * xp + row * yp, -yp, xp};
-    }
-    case DIRECTION_TOP_RIGHT: {
-      std::ptrdiff_t column = (w + out.height) / 2 - 1, row = h / 2 - out.width / 2;
-      return {column * xp + row * yp, yp, -xp};
-    }
-    default: {
-      std::ptrdiff_t column = (w - out.width) / 2, row = (h - out.height) / 2;
-      return {column * xp + row * yp, xp, yp};
-    }
+    case DIRECTION_TOP_LEFT: return {first, -yp, xp};
+    case DIRECTION_TOP_RIGHT: return {first, yp, -xp};
+    default: return {first, xp, yp};
   }
 }
 
-void build_scale_table_fit(ScaleTable& table, ScreenDirection direction, int screen_width,
-                           int screen_height) {
-  OutputSize axes = picture_axes(direction, screen_width, screen_height);
-  build_scale_table(table, fit_size(axes.width, axes.height));
-}
-
-void build_scale_table_stretch(ScaleTable& table, ScreenDirection direction, int screen_width,
-                               int screen_height) {
-  build_scale_table(table, picture_axes(direction, screen_width, screen_height));
-}
-
-void smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* dst,
-                  std::ptrdiff_t dst_row_step, std::ptrdiff_t dst_pixel_step, int out_w, int out_h,
-                  int src_w, int src_h) {
-  if (out_w < 2 || out_h < 2 || src_w < 2 || src_h < 2) return;  // no step to take
+OutputSize smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* dst,
+                        std::ptrdiff_t dst_row_step, std::ptrdiff_t dst_pixel_step, int out_w,
+                        int out_h, int src_w, int src_h) {
+  OutputSize written{0, 0};
+  if (out_w < 2 || out_h < 2 || src_w < 2 || src_h < 2) return written;  // no step to take
   std::uint32_t x_end = static_cast<std::uint32_t>(src_w - 1) << 16;
   std::uint32_t y_end = static_cast<std::uint32_t>(src_h - 1) << 16;
   std::uint32_t x_step = x_end / static_cast<std::uint32_t>(out_w - 1);
   std::uint32_t y_step = y_end / static_cast<std::uint32_t>(out_h - 1);
   auto* row = reinterpret_cast<std::uint8_t*>(dst);
-  for (std::uint32_t y = 0; y < y_end; y += y_step, row += dst_row_step) {
+  for (std::uint32_t y = 0; y < y_end; y += y_step, row += dst_row_step, ++written.height) {
     std::uint8_t* out = row;
-    for (std::uint32_t x = 0; x < x_end; x += x_step, out += dst_pixel_step) {
+    written.width = 0;
+    for (std::uint32_t x = 0; x < x_end; x += x_step, out += dst_pixel_step, ++written.width) {
       Neighbourhood n = read_neighbourhood(src, src_pitch, src_w, src_h, static_cast<int>(x >> 16),
                                            static_cast<int>(y >> 16));
       *reinterpret_cast<std::uint16_t*>(out) = smooth_pixel(n, x & 0xFFFF, y & 0xFFFF);
     }
   }
+  return written;
 }
 
 void build_scale_table_for(ScaleTable& table, const PresentSettings& settings, int screen_width,
@@ -225,22 +236,26 @@ void build_scale_table_for(ScaleTable& table, const PresentSettings& settings, i
   build_scale_table(table, output_size(mode, direction, screen_width, screen_height));
 }
 
-void draw_frame(const std::uint16_t* frame, const ScreenView& screen,
-                const PresentSettings& settings, const ScaleTable& table) {
+ScreenRect draw_frame(const std::uint16_t* frame, const ScreenView& screen,
+                      const PresentSettings& settings, const ScaleTable& table) {
   ScaleMode mode = scale_mode_of(settings.scale);
   ScreenDirection direction = direction_of(settings.screen_dir);
   OutputSize out = output_size(mode, direction, screen.width, screen.height);
   Placement p = place_output(out, direction, screen);
   std::uint16_t* first = screen.pixels + p.first;
   bool pixel_copy = mode == SCALE_1X || mode == SCALE_2X;
+  OutputSize written = out;
   if (pixel_copy && out.width == FRAME_WIDTH && out.height == FRAME_HEIGHT) {
     copy_1x(frame, first, p);
   } else if (pixel_copy && out.width == 2 * FRAME_WIDTH && out.height == 2 * FRAME_HEIGHT) {
     copy_2x(frame, first, p);
   } else if (settings.smooth) {
-    smooth_scale(frame, 2 * FRAME_WIDTH, first, 2 * p.row_step, 2 * p.pixel_step, out.width,
-                 out.height, FRAME_WIDTH, FRAME_HEIGHT);
+    written = smooth_scale(frame, 2 * FRAME_WIDTH, first, 2 * p.row_step, 2 * p.pixel_step,
+                           out.width, out.height, FRAME_WIDTH, FRAME_HEIGHT);
   } else if (table.size() == static_cast<std::size_t>(out.width) * out.height) {
     copy_by_table(frame, first, p, out, table);
+  } else {
+    written = {0, 0};
   }
+  return written_rect(out, written, direction, screen);
 }

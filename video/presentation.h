@@ -45,6 +45,14 @@ struct Placement {
   std::ptrdiff_t row_step;
 };
 
+// A rectangle of the screen, in pixels along its own axes.
+struct ScreenRect {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
 // One source index per output pixel of the stretched and fitted modes, in output row order.
 using ScaleTable = std::vector<std::uint16_t>;
 
@@ -61,17 +69,12 @@ OutputSize output_size(ScaleMode mode, ScreenDirection direction, int screen_wid
 
 Placement place_output(OutputSize out, ScreenDirection direction, const ScreenView& screen);
 
-// Fill `table` for the fitted or stretched picture on a W x H screen in `direction`.
-void build_scale_table_fit(ScaleTable& table, ScreenDirection direction, int screen_width,
-                           int screen_height);
-void build_scale_table_stretch(ScaleTable& table, ScreenDirection direction, int screen_width,
-                               int screen_height);
-
 // 2xSaI-type interpolation at any factor, 16.16 fixed point. Steps are in bytes. Reads outside
-// the source take the nearest edge pixel.
-void smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* dst,
-                  std::ptrdiff_t dst_row_step, std::ptrdiff_t dst_pixel_step, int out_w, int out_h,
-                  int src_w, int src_h);
+// the source take the nearest edge pixel. Returns the columns and rows written, which may fall
+// one short of out_w x out_h where the steps are exact.
+OutputSize smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* dst,
+                        std::ptrdiff_t dst_row_step, std::ptrdiff_t dst_pixel_step, int out_w,
+                        int out_h, int src_w, int src_h);
 
 // What the presentation reads of the settings.
 struct PresentSettings {
@@ -86,6 +89,7 @@ void build_scale_table_for(ScaleTable& table, const PresentSettings& settings, i
                            int screen_height);
 
 // Writes the frame (240 x 160) into the screen as the settings say. Scaled pictures use `table`,
-// built for the same settings and screen; a table of another size draws nothing.
-void draw_frame(const std::uint16_t* frame, const ScreenView& screen,
-                const PresentSettings& settings, const ScaleTable& table);
+// built for the same settings and screen; a table of another size draws nothing. Returns the
+// rectangle written, every pixel of it, so that a caller can clear just the rest.
+ScreenRect draw_frame(const std::uint16_t* frame, const ScreenView& screen,
+                      const PresentSettings& settings, const ScaleTable& table);
