@@ -207,6 +207,17 @@ Placement place_output(OutputSize out, ScreenDirection direction, const ScreenVi
   }
 }
 
+void build_scale_table_fit(ScaleTable& table, ScreenDirection direction, int screen_width,
+                           int screen_height) {
+  OutputSize axes = picture_axes(direction, screen_width, screen_height);
+  build_scale_table(table, fit_size(axes.width, axes.height));
+}
+
+void build_scale_table_stretch(ScaleTable& table, ScreenDirection direction, int screen_width,
+                               int screen_height) {
+  build_scale_table(table, picture_axes(direction, screen_width, screen_height));
+}
+
 OutputSize smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* dst,
                         std::ptrdiff_t dst_row_step, std::ptrdiff_t dst_pixel_step, int out_w,
                         int out_h, int src_w, int src_h) {

@@ -69,6 +69,12 @@ OutputSize output_size(ScaleMode mode, ScreenDirection direction, int screen_wid
 
 Placement place_output(OutputSize out, ScreenDirection direction, const ScreenView& screen);
 
+// Fill `table` for the fitted or stretched picture on a W x H screen in `direction`.
+void build_scale_table_fit(ScaleTable& table, ScreenDirection direction, int screen_width,
+                           int screen_height);
+void build_scale_table_stretch(ScaleTable& table, ScreenDirection direction, int screen_width,
+                               int screen_height);
+
 // 2xSaI-type interpolation at any factor, 16.16 fixed point. Steps are in bytes. Reads outside
 // the source take the nearest edge pixel. Returns the columns and rows written, which may fall
 // one short of out_w x out_h where the steps are exact.

@@ -107,12 +107,11 @@ TEST(Presentation, DoublingCopiesEachPixelToFour) {
 
 TEST(Presentation, ScaleTablesIndexTheFrame) {
   ScaleTable table;
-  build_scale_table_for(table, {SCALE_FIT, DIRECTION_UPRIGHT, false}, 240, 320);  // 1:1
+  build_scale_table_fit(table, DIRECTION_UPRIGHT, 240, 320);  // 1:1
   ASSERT_EQ(table.size(), 240u * 160u);
   EXPECT_EQ(table.back(), LAST_FRAME_PIXEL);
   EXPECT_EQ(table[241], 241);
-  // Half a source pixel a step.
-  build_scale_table_for(table, {SCALE_STRETCH, DIRECTION_UPRIGHT, false}, 480, 640);
+  build_scale_table_stretch(table, DIRECTION_UPRIGHT, 480, 640);  // half a source pixel a step
   ASSERT_EQ(table.size(), 480u * 640u);
   EXPECT_EQ(table[1], 0);
   EXPECT_EQ(table[2], 1);
