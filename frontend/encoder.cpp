@@ -120,6 +120,20 @@ int GbToUnicode(CFileBase* file_gb, CFileBase* file_unicode) {
   return file_unicode->TerminateW();
 }
 
+std::u16string GbTextToUnicode(const std::string& text) {
+  std::u16string out;
+  CMem source;
+  std::string copy = text;
+  source.SetStr(copy.data());
+  CMem target;
+  if (!target.Malloc(static_cast<fsize_t>((copy.size() + 1) * 2 + 2))) return out;
+  if (!GbToUnicode(&source, &target)) return out;
+  const auto* units = reinterpret_cast<const char16_t*>(target.GetP());
+  for (fsize_t i = 0; units[i] != 0 && (i + 1) * 2 <= target.GetSize(); ++i)
+    out.push_back(units[i]);
+  return out;
+}
+
 int UnicodeToGb(CFileBase* file_unicode, CFileBase* file_gb) {
   ORVANE_CHECK(file_gb && file_unicode, 0);
   file_unicode->Seek(0);

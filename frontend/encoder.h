@@ -6,6 +6,8 @@
 // maximal invalid part, and the conversion goes on; nothing is read past the end of the source.
 // A lone surrogate in UTF-16 becomes U+FFFD as well.
 
+#include <string>
+
 #include "frontend/filebase.h"
 
 // Converts the source's text (from its start to its end or its first zero byte) and writes the
@@ -19,3 +21,6 @@ int UnicodeToGb(CFileBase* file_unicode, CFileBase* file_gb);
 // The same with the stream as both source and target.
 int GbToUnicodeInPlace(CFileBase* file);
 int UnicodeToGbInPlace(CFileBase* file);
+
+// A device code page text as UTF-16, up to its first zero byte; empty when no memory is left.
+std::u16string GbTextToUnicode(const std::string& text);

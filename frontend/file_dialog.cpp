@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "frontend/encoder.h"
-#include "frontend/mem.h"
 #include "platform/backend.h"
 #include "platform/font.h"
 #include "platform/keys.h"
@@ -37,17 +36,6 @@ bool wanted(const std::string& name, const std::vector<std::string>& extensions)
 bool is_folder(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::u16string to_utf16(const std::string& text) {
-  CMemStack source;
-  source.Write(text.data(), static_cast<fsize_t>(text.size()));
-  source.Seek(0);
-  CMem target;
-  if (!target.Malloc(static_cast<fsize_t>(text.size() * 2 + 2)) || !GbToUnicode(&source, &target)) {
-    return u"";
-  }
-  return std::u16string(reinterpret_cast<const char16_t*>(target.GetP()));
 }
 
 }  // namespace
@@ -199,7 +187,7 @@ void CFileDialog::OpenEntry(int index) {
     return;
   }
   // Cutting the path would open another file, or none: the player is told instead.
-  if (static_cast<int>(to_utf16(path).size()) + 1 > max_path_units) {
+  if (static_cast<int>(GbTextToUnicode(path).size()) + 1 > max_path_units) {
     message = TOO_LONG_MESSAGE;
     invalidate_window(hwnd);
     return;
@@ -215,7 +203,7 @@ LResult CFileDialog::OnPaint(WParam, LParam) {
   Rect client = client_rect(hwnd);
   canvas.fill(client, color::WHITE);
   canvas.fill({0, 0, client.right, ROW_HEIGHT}, color::FACE);
-  canvas.text(TEXT_INDENT, 1, to_utf16(folder), color::BLACK);
+  canvas.text(TEXT_INDENT, 1, GbTextToUnicode(folder), color::BLACK);
   int rows = VisibleRows();
   for (int row = 0; row < rows; ++row) {
     int index = first_visible + row;
@@ -224,7 +212,7 @@ LResult CFileDialog::OnPaint(WParam, LParam) {
     int y = ROW_HEIGHT * (row + 1);
     bool lit = index == selected;
     if (lit) canvas.fill({0, y, client.right, y + ROW_HEIGHT}, color::HIGHLIGHT);
-    std::u16string text = to_utf16(entry.name);
+    std::u16string text = GbTextToUnicode(entry.name);
     if (entry.is_folder && entry.name != "..") text += u"/";
     canvas.text(TEXT_INDENT, y + 1, text, lit ? color::HIGHLIGHT_TEXT : color::BLACK);
   }

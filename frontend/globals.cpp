@@ -67,12 +67,6 @@ int StopMessageLoop() {
   return 1;
 }
 
-void FrameHook() {
-  if (g_main_form != nullptr) g_main_form->OnFramePresented();
-  int pumps = UseDelayPerFrame(g_config.delay_per_frame);
-  for (int i = 0; i < pumps; ++i) PumpMessages();
-}
-
 void SetSleepFunction(SleepFunction sleep) {
   sleep_function = sleep != nullptr ? sleep : sleep_for;
 }

@@ -3,7 +3,7 @@
 //
 // One thread runs everything. The outermost loop pumps messages and, while a game is running,
 // hands the thread to the game until the game is asked to stop (a pause, another cartridge, the
-// exit); the frame hook pumps messages after every presented frame. So no loop ever runs inside
+// exit); the game pumps messages after every presented frame. So no loop ever runs inside
 // another, and loading one game after another does not grow the stack.
 
 #include "frontend/taskmgr.h"
@@ -28,8 +28,6 @@ int PumpMessages();
 // Pumps and runs the game until StopMessageLoop; rests a millisecond between idle cycles.
 int RunMessageLoop();
 int StopMessageLoop();
-// After a presented frame: the shell's checks, then max(1, delay_per_frame) pump cycles.
-void FrameHook();
 
 // How the shell waits (the pause on focus loss, the idle loop); tests count instead of sleeping.
 using SleepFunction = void (*)(unsigned milliseconds);

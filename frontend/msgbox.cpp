@@ -3,7 +3,6 @@
 #include "frontend/assertion.h"
 #include "frontend/encoder.h"
 #include "frontend/language.h"
-#include "frontend/mem.h"
 #include "frontend/owned.h"
 #include "platform/font.h"
 
@@ -12,20 +11,6 @@ namespace {
 constexpr int MARGIN = 4;
 constexpr int LINE_HEIGHT = FONT_HEIGHT + 4;
 constexpr int MAX_LINES = 12;
-
-std::u16string to_utf16(const std::string& text) {
-  std::u16string out;
-  CMem source;
-  std::string copy = text;
-  source.SetStr(copy.data());
-  CMem target;
-  if (!target.Malloc(static_cast<fsize_t>((copy.size() + 1) * 2 + 2))) return out;
-  if (!GbToUnicode(&source, &target)) return out;
-  const auto* units = reinterpret_cast<const char16_t*>(target.GetP());
-  for (fsize_t i = 0; units[i] != 0 && (i + 1) * 2 <= target.GetSize(); ++i)
-    out.push_back(units[i]);
-  return out;
-}
 
 }  // namespace
 
@@ -53,7 +38,7 @@ int CMessageBox::Show(const char16_t* title, const std::string& text) {
   ORVANE_CHECK(title, 0);
   if (hwnd != NO_WINDOW) OnClose(0, 0);
   int columns = (system_metric(Metric::SCREEN_WIDTH) - 2 * MARGIN) / (FONT_HEIGHT / 2);
-  lines = Wrap(to_utf16(text), columns > 0 ? columns : 1);
+  lines = Wrap(GbTextToUnicode(text), columns > 0 ? columns : 1);
   if (lines.size() > MAX_LINES) lines.resize(MAX_LINES);
   InitBasic();
   SetTitle(title);

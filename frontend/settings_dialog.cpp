@@ -48,7 +48,7 @@ LResult CSettingsDialog::OnClose(WParam, LParam) {
   return released;
 }
 
-int CSettingsDialog::MakeControl(CWnd* control, const char16_t* text, std::uint32_t style_bits) {
+int CSettingsDialog::PrepareControl(CWnd* control, const char16_t* text, std::uint32_t style_bits) {
   ORVANE_CHECK(control, 0);
   control->SetParent(hwnd);
   control->SetTitle(text);

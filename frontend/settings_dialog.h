@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "frontend/assertion.h"
 #include "frontend/comnctls.h"
 #include "frontend/language.h"
 #include "frontend/wnd.h"
@@ -41,10 +42,19 @@ class CSettingsDialog : public CWnd {
   // The controls in focus order.
   virtual std::vector<CWnd*> TabOrder() const = 0;
 
-  // Creates a control of this dialog with its text and style bits, in the system font.
-  int MakeControl(CWnd* control, const char16_t* text, std::uint32_t style_bits);
+  // Creates a control of this dialog with its text and style bits, in the system font unless
+  // `system_font` is 0 (the lists and edit boxes keep the default). 0 when it cannot be created.
+  template <class Control>
+  int MakeControl(Control* control, const char16_t* text, std::uint32_t style_bits,
+                  int system_font = 1) {
+    if (!PrepareControl(control, text, style_bits)) return 0;
+    ORVANE_CHECK(control->CreateControl(), 0);
+    if (system_font) control->SetSystemFont();
+    return 1;
+  }
 
  private:
+  int PrepareControl(CWnd* control, const char16_t* text, std::uint32_t style_bits);
   int BuildMenuBar();
   void ReleaseMenus();
 };

@@ -34,10 +34,7 @@ int CTMsgQueue::Put(const CTMsg* msg) {
   ORVANE_CHECK(msg, 0);
   ORVANE_CHECK(this->data, 0);
   if (IsFull()) return 0;
-  data[tail].task_id = msg->task_id;
-  data[tail].type = msg->type;
-  data[tail].param1 = msg->param1;
-  data[tail].param2 = msg->param2;
+  data[tail] = *msg;
   tail = (tail + 1) % capacity;
   return 1;
 }

@@ -48,38 +48,23 @@ std::u16string hex_text(std::int32_t value) {
 
 int CWndKbSetup::BuildControls() {
   cb_select_key = ORVANE_NEW(CCombBox);
-  MakeControl(cb_select_key.get(), u"", 0);
-  ORVANE_CHECK(this->cb_select_key->CreateControl(), 0);
+  if (!MakeControl(cb_select_key.get(), u"", 0, 0)) return 0;
   st_1 = ORVANE_NEW(CStatic);
-  MakeControl(st_1.get(), Text(UiText::SELECT_KEY), 0);
-  ORVANE_CHECK(this->st_1->CreateControl(), 0);
+  if (!MakeControl(st_1.get(), Text(UiText::SELECT_KEY), 0)) return 0;
   st_2 = ORVANE_NEW(CStatic);
-  MakeControl(st_2.get(), Text(UiText::CURRENT_VALUE), 0);
-  ORVANE_CHECK(this->st_2->CreateControl(), 0);
+  if (!MakeControl(st_2.get(), Text(UiText::CURRENT_VALUE), 0)) return 0;
   st_cur_value = ORVANE_NEW(CStatic);
-  MakeControl(st_cur_value.get(), u"0x0", 0);
-  ORVANE_CHECK(this->st_cur_value->CreateControl(), 0);
+  if (!MakeControl(st_cur_value.get(), u"0x0", 0)) return 0;
   pb_reset = ORVANE_NEW(CButton);
-  MakeControl(pb_reset.get(), Text(UiText::CLEAR), 0);
-  ORVANE_CHECK(this->pb_reset->CreateControl(), 0);
+  if (!MakeControl(pb_reset.get(), Text(UiText::CLEAR), 0)) return 0;
   ckb_auto = ORVANE_NEW(CCheckBox);
-  MakeControl(ckb_auto.get(), Text(UiText::AUTO_FIRE), 0);
-  ORVANE_CHECK(this->ckb_auto->CreateControl(), 0);
+  if (!MakeControl(ckb_auto.get(), Text(UiText::AUTO_FIRE), 0)) return 0;
   ckb_show_screenkb = ORVANE_NEW(CCheckBox);
-  MakeControl(ckb_show_screenkb.get(), Text(UiText::SHOW_SCREEN_PAD), 0);
-  ORVANE_CHECK(this->ckb_show_screenkb->CreateControl(), 0);
+  if (!MakeControl(ckb_show_screenkb.get(), Text(UiText::SHOW_SCREEN_PAD), 0)) return 0;
   ckb_use_all_key = ORVANE_NEW(CCheckBox);
-  MakeControl(ckb_use_all_key.get(), Text(UiText::CAPTURE_ALL_KEYS), 0);
-  ORVANE_CHECK(this->ckb_use_all_key->CreateControl(), 0);
+  if (!MakeControl(ckb_use_all_key.get(), Text(UiText::CAPTURE_ALL_KEYS), 0)) return 0;
   tmp_config = ORVANE_NEW(CGbaConfig);
   ORVANE_CHECK(this->tmp_config, 0);
-  for (CWnd* control :
-       {static_cast<CWnd*>(st_1.get()), static_cast<CWnd*>(st_2.get()),
-        static_cast<CWnd*>(st_cur_value.get()), static_cast<CWnd*>(pb_reset.get()),
-        static_cast<CWnd*>(ckb_auto.get()), static_cast<CWnd*>(ckb_show_screenkb.get()),
-        static_cast<CWnd*>(ckb_use_all_key.get())}) {
-    control->SetSystemFont();
-  }
 
   tmp_config->CopyFrom(&g_config);
   ckb_show_screenkb->SetCheck(g_config.show_screen_pad != 0);

@@ -6,9 +6,7 @@
 
 int CWndSoundSetting::BuildControls() {
   ckb_sound_open = ORVANE_NEW(CCheckBox);
-  MakeControl(ckb_sound_open.get(), Text(UiText::SOUND_ON), 0);
-  ORVANE_CHECK(this->ckb_sound_open->CreateControl(), 0);
-  ckb_sound_open->SetSystemFont();
+  if (!MakeControl(ckb_sound_open.get(), Text(UiText::SOUND_ON), 0)) return 0;
   ckb_sound_open->SetCheck(g_config.sound_on != 0);
   SetDesignSize(281, 281);
   return 1;

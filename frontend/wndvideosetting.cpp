@@ -39,34 +39,21 @@ int CWndVideoSetting::DelayFromText(const std::u16string& text) {
 
 int CWndVideoSetting::BuildControls() {
   st_1 = ORVANE_NEW(CStatic);
-  MakeControl(st_1.get(), Text(UiText::FRAME_SKIP), 0);
-  ORVANE_CHECK(this->st_1->CreateControl(), 0);
+  if (!MakeControl(st_1.get(), Text(UiText::FRAME_SKIP), 0)) return 0;
   cb_frame_skip = ORVANE_NEW(CCombBox);
-  MakeControl(cb_frame_skip.get(), u"", 0);
-  ORVANE_CHECK(this->cb_frame_skip->CreateControl(), 0);
+  if (!MakeControl(cb_frame_skip.get(), u"", 0, 0)) return 0;
   st_3 = ORVANE_NEW(CStatic);
-  MakeControl(st_3.get(), Text(UiText::SCALE_MODE), 0);
-  ORVANE_CHECK(this->st_3->CreateControl(), 0);
+  if (!MakeControl(st_3.get(), Text(UiText::SCALE_MODE), 0)) return 0;
   cb_scale = ORVANE_NEW(CCombBox);
-  MakeControl(cb_scale.get(), u"", 0);
-  ORVANE_CHECK(this->cb_scale->CreateControl(), 0);
+  if (!MakeControl(cb_scale.get(), u"", 0, 0)) return 0;
   ckb_use_2xsai = ORVANE_NEW(CCheckBox);
-  MakeControl(ckb_use_2xsai.get(), Text(UiText::USE_2XSAI), 0);
-  ORVANE_CHECK(this->ckb_use_2xsai->CreateControl(), 0);
+  if (!MakeControl(ckb_use_2xsai.get(), Text(UiText::USE_2XSAI), 0)) return 0;
   st_2 = ORVANE_NEW(CStatic);
-  MakeControl(st_2.get(), Text(UiText::DELAY_PER_FRAME), 0);
-  ORVANE_CHECK(this->st_2->CreateControl(), 0);
+  if (!MakeControl(st_2.get(), Text(UiText::DELAY_PER_FRAME), 0)) return 0;
   eb_delay = ORVANE_NEW(CEditBox);
-  MakeControl(eb_delay.get(), u"", style::BORDER | style::EDIT_AUTO_HSCROLL);
-  ORVANE_CHECK(this->eb_delay->CreateControl(), 0);
+  if (!MakeControl(eb_delay.get(), u"", style::BORDER | style::EDIT_AUTO_HSCROLL, 0)) return 0;
   pb_clear = ORVANE_NEW(CButton);
-  MakeControl(pb_clear.get(), Text(UiText::CLEAR), 0);
-  ORVANE_CHECK(this->pb_clear->CreateControl(), 0);
-  for (CWnd* control : {static_cast<CWnd*>(st_1.get()), static_cast<CWnd*>(st_3.get()),
-                        static_cast<CWnd*>(ckb_use_2xsai.get()), static_cast<CWnd*>(st_2.get()),
-                        static_cast<CWnd*>(pb_clear.get())}) {
-    control->SetSystemFont();
-  }
+  if (!MakeControl(pb_clear.get(), Text(UiText::CLEAR), 0)) return 0;
 
   for (int i = 0; i < FRAME_SKIP_ITEMS; ++i) cb_frame_skip->AddString(decimal_text(i).c_str());
   cb_frame_skip->SetCurSel(g_config.frame_skip);

@@ -1,6 +1,8 @@
 #include "tests/frontend/fake_driver.h"
 
+#include "frontend/gbaconfig.h"
 #include "frontend/globals.h"
+#include "frontend/mainform.h"
 #include "platform/window_system.h"
 
 int FakeDriver::CheckCartridge(const char* path, std::string& reason) {
@@ -15,6 +17,18 @@ int FakeDriver::StartGame(const char* path, const char* save_path, std::string&)
   return note("start_game", std::string(path) + " " + save_path);
 }
 
+namespace {
+
+// What the real game does around a presented frame: the shell's checks, then the frame's pump
+// cycles.
+void frame_presented() {
+  if (g_main_form != nullptr) g_main_form->OnFramePresented();
+  int pumps = UseDelayPerFrame(g_config.delay_per_frame);
+  for (int i = 0; i < pumps; ++i) PumpMessages();
+}
+
+}  // namespace
+
 int FakeDriver::RunGame() {
   note("run");
   stop = false;
@@ -22,7 +36,7 @@ int FakeDriver::RunGame() {
     --frames_left;
     ++frame;
     std::uint64_t before = pump_cycles_done();
-    FrameHook();
+    frame_presented();
     pumps_per_frame.push_back(static_cast<int>(pump_cycles_done() - before));
   }
   note("run_end");

@@ -1,6 +1,6 @@
 #pragma once
-// A game driver that records what the shell asks of it, in order, and plays frames by calling the
-// shell's frame hook, as the console does after each presented frame.
+// A game driver that records what the shell asks of it, in order, and plays frames that end as the
+// console's do: the shell's checks and the pump cycles after each presented frame.
 
 #include <cerrno>
 #include <map>
