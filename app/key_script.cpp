@@ -7,6 +7,7 @@
 
 #include "core/io/keypad.h"
 #include "core/regular_file.h"
+#include "platform/number_text.h"
 #include "platform/quoted_word.h"
 
 namespace {
@@ -34,13 +35,8 @@ std::uint32_t button_bit(std::string word) {
 
 // Plain decimal digits only, at most MAX_FRAME.
 bool parse_frame(const std::string& word, std::uint32_t& frame) {
-  if (word.empty() || word.size() > 9) return false;
   std::uint64_t value = 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  if (value > MAX_FRAME) return false;
+  if (!parse_decimal_number(word, MAX_FRAME, value)) return false;
   frame = static_cast<std::uint32_t>(value);
   return true;
 }

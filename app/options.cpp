@@ -1,32 +1,24 @@
 #include "app/options.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <set>
+
+#include "platform/number_text.h"
 
 namespace {
 
 constexpr std::uint32_t MAX_FRAMES = 100'000'000;
 constexpr std::uint64_t ADDRESS_SPACE = 0x100000000;
 
-// A whole number in decimal, or hexadecimal with 0x; no sign, blank or other character anywhere
-// (strtoull alone would skip blanks and read a leading 0 as octal).
+// A whole number in decimal, or hexadecimal with 0x.
 bool parse_number(const char* text, std::uint64_t& value) {
-  bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const char* digits = hex ? text + 2 : text;
-  const char* allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
-  if (*digits == '\0' || std::strspn(digits, allowed) != std::strlen(digits)) return false;
-  errno = 0;
-  unsigned long long parsed = std::strtoull(digits, nullptr, hex ? 16 : 10);
-  if (errno != 0) return false;
-  value = parsed;
-  return true;
+  return parse_whole_number(text, UINT64_MAX, value);
 }
 
 // A count: plain decimal digits only.
 bool parse_decimal(const char* text, std::uint64_t& value) {
-  return (text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) && parse_number(text, value);
+  return parse_decimal_number(text, UINT64_MAX, value);
 }
 
 // ADDR:LEN; ADDR is hexadecimal with or without 0x, LEN decimal or 0x-hexadecimal.

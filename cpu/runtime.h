@@ -23,6 +23,9 @@ extern SchedulerStep runtime_scheduler;
 // Set to make the runtime leave generated code the next time the scheduler returns.
 extern volatile std::uint32_t runtime_stop_request;
 
+// The cycle counter (NOT the remaining budget) as it stood when the scheduler was called.
+extern std::uint32_t runtime_budget_counter;
+
 void exit_on_budget_arm();
 void exit_on_budget_thumb();
 void exit_at_idle_arm();
@@ -60,5 +63,6 @@ inline void request_emulation_stop() { runtime_stop_request = 1; }
 inline bool emulation_stop_requested() { return runtime_stop_request != 0; }
 
 // The scheduler step of a whole machine, for `runtime_scheduler`: slot 31 then tells whether
-// anything during the step (an interrupt taken, code overwritten) asked for a re-dispatch.
+// anything during the step (an interrupt taken, code overwritten) asked for a re-dispatch. The
+// cycles the CPU ran past its budget (read from runtime_budget_counter) are carried into the step.
 std::uint32_t machine_scheduler_step();

@@ -1,23 +1,20 @@
 #include "platform/ui_script.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "platform/backend.h"
 #include "platform/input.h"
+#include "platform/number_text.h"
 #include "platform/png_file.h"
 #include "platform/quoted_word.h"
 
 namespace {
 
+// Numbers as the command line reads them: decimal or 0x hexadecimal, a leading 0 not octal.
 bool parse_unsigned(const std::string& text, unsigned long limit, unsigned& value) {
-  if (text.empty() || text[0] == '-' || text[0] == '+') return false;
-  errno = 0;
-  char* end = nullptr;
-  unsigned long parsed = std::strtoul(text.c_str(), &end, 0);
-  if (errno != 0 || *end != '\0' || parsed > limit) return false;
+  std::uint64_t parsed = 0;
+  if (!parse_whole_number(text, limit, parsed)) return false;
   value = static_cast<unsigned>(parsed);
   return true;
 }

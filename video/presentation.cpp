@@ -1,6 +1,7 @@
 #include "video/presentation.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -59,14 +60,36 @@ void build_scale_table(ScaleTable& table, OutputSize out) {
   }
 }
 
+// An upright picture's rows are whole runs of screen memory: copied a row at a time.
+void copy_1x_upright(const std::uint16_t* frame, std::uint16_t* first, const Placement& p) {
+  for (int y = 0; y < FRAME_HEIGHT; ++y, frame += FRAME_WIDTH) {
+    std::memcpy(first + y * p.row_step, frame, FRAME_WIDTH * sizeof *frame);
+  }
+}
+
 void copy_1x(const std::uint16_t* frame, std::uint16_t* first, const Placement& p) {
+  if (p.pixel_step == 1) return copy_1x_upright(frame, first, p);
   for (int y = 0; y < FRAME_HEIGHT; ++y) {
     std::uint16_t* out = first + y * p.row_step;
     for (int x = 0; x < FRAME_WIDTH; ++x, out += p.pixel_step) *out = *frame++;
   }
 }
 
+// Each source pixel becomes one 32-bit pair of a doubled row, built apart from the screen so
+// that the compiler may widen it (the frame and the screen could overlap as far as it knows), then
+// copied into both output rows.
+void copy_2x_upright(const std::uint16_t* frame, std::uint16_t* first, const Placement& p) {
+  std::uint32_t doubled[FRAME_WIDTH];
+  for (int y = 0; y < FRAME_HEIGHT; ++y, frame += FRAME_WIDTH) {
+    for (int x = 0; x < FRAME_WIDTH; ++x) doubled[x] = frame[x] * 0x10001u;
+    std::uint16_t* out = first + 2 * y * p.row_step;
+    std::memcpy(out, doubled, sizeof doubled);
+    std::memcpy(out + p.row_step, doubled, sizeof doubled);
+  }
+}
+
 void copy_2x(const std::uint16_t* frame, std::uint16_t* first, const Placement& p) {
+  if (p.pixel_step == 1) return copy_2x_upright(frame, first, p);
   for (int y = 0; y < FRAME_HEIGHT; ++y) {
     std::uint16_t* out = first + 2 * y * p.row_step;
     for (int x = 0; x < FRAME_WIDTH; ++x, out += 2 * p.pixel_step) {
@@ -116,14 +139,31 @@ struct Neighbourhood {
   std::uint16_t a, b, c, d, n1, n2, l1, r1, l2, r2, s1, s2;
 };
 
-Neighbourhood read_neighbourhood(const std::uint16_t* src, int src_pitch, int src_w, int src_h,
-                                 int cx, int cy) {
+std::uint16_t pixel_at(const std::uint8_t* row, std::ptrdiff_t x) {
+  std::uint16_t pixel;
+  std::memcpy(&pixel, row + 2 * x, sizeof pixel);
+  return pixel;
+}
+
+// Where the whole ring lies inside the frame (every pixel but those of the outermost rows and
+// columns): no clamping. `row` is the source pixel's row.
+Neighbourhood read_inner_neighbourhood(const std::uint8_t* row, std::ptrdiff_t pitch, int cx) {
+  const std::uint8_t* above = row - pitch;
+  const std::uint8_t* below = row + pitch;
+  const std::uint8_t* second_below = below + pitch;
+  return {pixel_at(row, cx),       pixel_at(row, cx + 1),      pixel_at(below, cx),
+          pixel_at(below, cx + 1), pixel_at(above, cx),        pixel_at(above, cx + 1),
+          pixel_at(row, cx - 1),   pixel_at(row, cx + 2),      pixel_at(below, cx - 1),
+          pixel_at(below, cx + 2), pixel_at(second_below, cx), pixel_at(second_below, cx + 1)};
+}
+
+Neighbourhood read_edge_neighbourhood(const std::uint16_t* src, int src_pitch, int src_w, int src_h,
+                                      int cx, int cy) {
   auto at = [&](int x, int y) {
     x = std::clamp(x, 0, src_w - 1);
     y = std::clamp(y, 0, src_h - 1);
-    return *reinterpret_cast<const std::uint16_t*>(reinterpret_cast<const std::uint8_t*>(src) +
-                                                   static_cast<std::ptrdiff_t>(y) * src_pitch +
-                                                   2 * x);
+    return pixel_at(
+        reinterpret_cast<const std::uint8_t*>(src) + static_cast<std::ptrdiff_t>(y) * src_pitch, x);
   };
   return {at(cx, cy),         at(cx + 1, cy),     at(cx, cy + 1), at(cx + 1, cy + 1),
           at(cx, cy - 1),     at(cx + 1, cy - 1), at(cx - 1, cy), at(cx + 2, cy),
@@ -151,11 +191,16 @@ std::uint16_t along_rising_diagonal(const Neighbourhood& n, std::uint32_t fx, st
   return iy < fx ? lerp(n.b, n.d, fx - iy) : lerp(n.b, n.a, iy - fx);
 }
 
-std::uint16_t smooth_pixel(const Neighbourhood& n, std::uint32_t fx, std::uint32_t fy) {
-  if (n.a == n.b && n.a == n.c && n.a == n.d) return n.a;
-  bool falling = n.a == n.d, rising = n.b == n.c;
-  if (falling == rising) return bilinear4(n.a, n.b, n.c, n.d, fx, fy);
+// The four pixels around the sample point decide most output pixels; the ring of twelve is read
+// only for an edge along one diagonal.
+template <typename ReadRing>
+std::uint16_t smooth_pixel(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d,
+                           std::uint32_t fx, std::uint32_t fy, ReadRing read_ring) {
+  if (a == b && a == c && a == d) return a;
+  bool falling = a == d, rising = b == c;
+  if (falling == rising) return bilinear4(a, b, c, d, fx, fy);
   std::uint32_t hx = fx / 2 + 0x4000, hy = fy / 2 + 0x4000;
+  Neighbourhood n = read_ring();
   return falling ? along_falling_diagonal(n, fx, fy, hx, hy)
                  : along_rising_diagonal(n, fx, fy, hx, hy);
 }
@@ -229,12 +274,26 @@ OutputSize smooth_scale(const std::uint16_t* src, int src_pitch, std::uint16_t* 
   std::uint32_t y_step = y_end / static_cast<std::uint32_t>(out_h - 1);
   auto* row = reinterpret_cast<std::uint8_t*>(dst);
   for (std::uint32_t y = 0; y < y_end; y += y_step, row += dst_row_step, ++written.height) {
+    int cy = static_cast<int>(y >> 16);
+    bool inner_row = cy >= 1 && cy + 2 < src_h;
+    const std::uint8_t* src_row =
+        reinterpret_cast<const std::uint8_t*>(src) + static_cast<std::ptrdiff_t>(cy) * src_pitch;
     std::uint8_t* out = row;
     written.width = 0;
     for (std::uint32_t x = 0; x < x_end; x += x_step, out += dst_pixel_step, ++written.width) {
-      Neighbourhood n = read_neighbourhood(src, src_pitch, src_w, src_h, static_cast<int>(x >> 16),
-                                           static_cast<int>(y >> 16));
-      *reinterpret_cast<std::uint16_t*>(out) = smooth_pixel(n, x & 0xFFFF, y & 0xFFFF);
+      int cx = static_cast<int>(x >> 16);
+      std::uint32_t fx = x & 0xFFFF, fy = y & 0xFFFF;
+      std::uint16_t pixel;
+      if (inner_row && cx >= 1 && cx + 2 < src_w) {
+        const std::uint8_t* below = src_row + src_pitch;
+        pixel = smooth_pixel(pixel_at(src_row, cx), pixel_at(src_row, cx + 1), pixel_at(below, cx),
+                             pixel_at(below, cx + 1), fx, fy,
+                             [&] { return read_inner_neighbourhood(src_row, src_pitch, cx); });
+      } else {
+        Neighbourhood n = read_edge_neighbourhood(src, src_pitch, src_w, src_h, cx, cy);
+        pixel = smooth_pixel(n.a, n.b, n.c, n.d, fx, fy, [&] { return n; });
+      }
+      std::memcpy(out, &pixel, sizeof pixel);
     }
   }
   return written;

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "core/cartridge/game_settings.h"
+#include "core/cartridge/rom_mapping.h"
 #include "core/memory/memory.h"
 #include "core/regular_file.h"
 #include "core/save/gpio.h"
@@ -17,11 +19,26 @@ std::size_t rom_buffer_size = 0;
 RomSlot* rom_slots = nullptr;
 std::uint32_t rom_slot_count = 0;
 std::FILE* rom_file = nullptr;
+std::uint8_t* rom_mapped_image = nullptr;
+bool rom_mapping_enabled = true;
 
 namespace {
 
 constexpr unsigned ROM_MIRROR_BASES[] = {0x08000000 >> 15, 0x0A000000 >> 15, 0x0C000000 >> 15};
 constexpr std::size_t PAGED_HEADER_READ = 256;
+
+// Size of the mapping behind rom_mapped_image, kept apart from rom_size which a snapshot may
+// replace.
+std::size_t rom_image_size = 0;
+
+// Where a cartridge that is not paged lives: its file's mapping, or the buffer it was read into.
+std::uint8_t* whole_image() { return rom_mapped_image != nullptr ? rom_mapped_image : rom_buffer; }
+
+void replace_rom_image(std::uint8_t* image, std::size_t size) {
+  unmap_rom_image(rom_mapped_image, rom_image_size);
+  rom_mapped_image = image;
+  rom_image_size = image != nullptr ? size : 0;
+}
 
 void* default_allocate(std::size_t size) { return std::malloc(size); }
 
@@ -39,7 +56,7 @@ void read_page_from_file(std::uint8_t* slot, std::uint32_t page) {
 }
 
 void copy_header_string(char* out, std::size_t offset, std::size_t length) {
-  std::memcpy(out, rom_buffer + offset, length);
+  std::memcpy(out, whole_image() + offset, length);
   out[length] = '\0';
 }
 
@@ -106,6 +123,7 @@ bool alloc_rom_buffer(Allocator allocate) {
 }
 
 void release_rom_buffer() {
+  replace_rom_image(nullptr, 0);
   std::free(rom_buffer);
   std::free(rom_slots);
   rom_buffer = nullptr;
@@ -175,6 +193,17 @@ int check_cartridge(const char* path, CartridgeError* error) {
   return 1;
 }
 
+namespace {
+
+// Clears the ROM mirrors' entries, which may still point into the previous game's image.
+void unmap_rom_mirrors() {
+  for (unsigned base : ROM_MIRROR_BASES) {
+    std::memset(&machine.read_map[base], 0, ROM_PAGES * sizeof machine.read_map[0]);
+  }
+}
+
+}  // namespace
+
 int load_cartridge(const char* path, CartridgeError* error) {
   std::size_t size = 0;
   std::FILE* file = open_cartridge(path, size, error);
@@ -183,16 +212,22 @@ int load_cartridge(const char* path, CartridgeError* error) {
   std::uint32_t rounded_size =
       static_cast<std::uint32_t>((size + PAGE_SIZE - 1) & ~(PAGE_SIZE - 1));
   bool paged = rounded_size > rom_buffer_size;
-  std::size_t wanted = paged ? PAGED_HEADER_READ : size;
-  if (std::fread(rom_buffer, 1, wanted, file) != wanted) {
-    return refuse(error, CartridgeError::READ_FAILED, file);
+  std::uint8_t* mapped = nullptr;
+  if (!paged && rom_mapping_enabled) mapped = map_rom_image(fileno(file), size, rounded_size);
+  if (mapped == nullptr) {
+    std::size_t wanted = paged ? PAGED_HEADER_READ : size;
+    if (std::fread(rom_buffer, 1, wanted, file) != wanted) {
+      return refuse(error, CartridgeError::READ_FAILED, file);
+    }
+    if (!paged) std::memset(rom_buffer + size, 0, rounded_size - size);
   }
   if (!paged) {
-    std::memset(rom_buffer + size, 0, rounded_size - size);
     std::fclose(file);
     file = nullptr;
   }
 
+  unmap_rom_mirrors();
+  replace_rom_image(mapped, rounded_size);
   if (rom_file != nullptr) std::fclose(rom_file);
   rom_file = file;
   machine.rom_size = rounded_size;
@@ -204,18 +239,18 @@ int load_cartridge(const char* path, CartridgeError* error) {
 }
 
 void init_rom_pages() {
-  for (unsigned base : ROM_MIRROR_BASES) {
-    std::memset(&machine.read_map[base], 0, ROM_PAGES * sizeof machine.read_map[0]);
-  }
+  unmap_rom_mirrors();
   if (rom_is_paged()) {
     std::memset(rom_slots, 0, rom_slot_count * sizeof(RomSlot));
     // Loaded pages are stamped from 1 so that an empty slot always goes before any loaded one.
     machine.rom_stamp = 1;
     return;
   }
-  auto pages = static_cast<std::uint32_t>(machine.rom_size / PAGE_SIZE);
+  std::size_t image_size = rom_mapped_image != nullptr ? rom_image_size : rom_buffer_size;
+  auto pages =
+      static_cast<std::uint32_t>(std::min<std::size_t>(machine.rom_size, image_size) / PAGE_SIZE);
   for (std::uint32_t page = 0; page < pages; ++page) {
-    map_rom_page(page, rom_buffer + (page % ROM_PAGES) * PAGE_SIZE);
+    map_rom_page(page, whole_image() + (page % ROM_PAGES) * PAGE_SIZE);
   }
 }
 

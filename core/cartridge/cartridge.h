@@ -1,6 +1,7 @@
 #pragma once
-// The cartridge ROM: loaded whole when it fits the buffer, otherwise paged in 32 KB at a time
-// from its file into a least-recently-loaded set of slots.
+// The cartridge ROM: whole when it fits the buffer (mapped from its file, or read into the buffer
+// where the file cannot be mapped), otherwise paged in 32 KB at a time from its file into a
+// least-recently-loaded set of slots.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,10 @@ extern std::size_t rom_buffer_size;
 extern RomSlot* rom_slots;
 extern std::uint32_t rom_slot_count;
 extern std::FILE* rom_file;
+// The whole image mapped from its file; null when the cartridge lives in rom_buffer.
+extern std::uint8_t* rom_mapped_image;
+// Tests turn mapping off to take the path that reads the file into rom_buffer.
+extern bool rom_mapping_enabled;
 
 // Must return memory that std::free releases; tests inject one that fails above a size.
 using Allocator = void* (*)(std::size_t);
@@ -44,7 +49,8 @@ enum class CartridgeError {
 const char* cartridge_error_text(CartridgeError error);
 
 // Returns 1 on success. On failure returns 0, says why through `error`, and leaves the loaded
-// cartridge's state as it was (only a failed read of the whole image touches rom_buffer).
+// cartridge's state as it was (only a failed read of the whole image touches rom_buffer). A file
+// that shrinks while it is mapped reads as zeros where its data is gone, as a paged one does.
 int load_cartridge(const char* path, CartridgeError* error = nullptr);
 
 // What load_cartridge checks before it reads anything (buffer, file kind, size), with nothing

@@ -34,8 +34,8 @@ void wake_on_requested_interrupt() {
 namespace {
 
 // One pass: the hardware moves by machine.cycle_budget. A snapshot loaded during the frame end
-// leaves everything, the budget included, as the snapshot holds it.
-void advance_one_step(std::uint32_t& interrupts) {
+// leaves everything, the budget included, as the snapshot holds it: returns false then.
+bool advance_one_step(std::uint32_t& interrupts) {
   std::uint32_t cycles = machine.cycle_budget;
   machine.elapsed_cycles =
       static_cast<std::int32_t>(static_cast<std::uint32_t>(machine.elapsed_cycles) + cycles);
@@ -45,19 +45,35 @@ void advance_one_step(std::uint32_t& interrupts) {
   }
   interrupts |= advance_timers(cycles);
   DisplayStep display = advance_display(cycles);
-  if (display.abandoned) return;
+  if (display.abandoned) return false;
   interrupts |= display.interrupts;
   if (interrupts != 0) machine_link.raise_interrupts(interrupts);
   machine.cycle_budget = limit_budget_by_timers(static_cast<std::uint32_t>(machine.line_countdown));
+  return true;
+}
+
+// The cycles the CPU ran past the end of its slice, in passes that each stop at the next event,
+// so that every event is handled in order and the next budget counts from where the CPU really
+// is. A budget of 0 (a timer that overflows every cycle) takes the rest in one pass.
+bool catch_up(std::uint32_t cycles_past_budget, std::uint32_t& interrupts) {
+  while (cycles_past_budget != 0) {
+    std::uint32_t next = machine.cycle_budget;
+    std::uint32_t pass = next != 0 && next < cycles_past_budget ? next : cycles_past_budget;
+    machine.cycle_budget = pass;
+    if (!advance_one_step(interrupts)) return false;
+    cycles_past_budget -= pass;
+  }
+  return true;
 }
 
 }  // namespace
 
-std::uint32_t advance_hardware() {
+std::uint32_t advance_hardware(std::uint32_t cycles_past_budget) {
   // Interrupts raised in this call; raised again on every later pass of a halted CPU.
   std::uint32_t interrupts = 0;
   for (;;) {
-    advance_one_step(interrupts);
+    if (advance_one_step(interrupts)) catch_up(cycles_past_budget, interrupts);
+    cycles_past_budget = 0;
     wake_on_requested_interrupt();
     if (machine_link.halt_state() == CPU_RUNNING || machine_link.stop_requested()) break;
   }

@@ -15,10 +15,12 @@ constexpr std::uint32_t INTERRUPT_VBLANK = 0x0001;
 constexpr std::uint32_t INTERRUPT_HBLANK = 0x0002;
 constexpr std::uint32_t INTERRUPT_VCOUNT = 0x0004;
 
-// The scheduler step the generated-code runtime calls: machine.cycle_budget holds the cycles the
-// CPU just ran; returns (and stores) the next budget. While the CPU is halted it goes from event
-// to event without returning.
-std::uint32_t advance_hardware();
+// The scheduler step the generated-code runtime calls: machine.cycle_budget holds the slice the
+// CPU was given and `cycles_past_budget` what it ran beyond it (generated code tests the budget
+// only at block exits, so the last block may end past it); the hardware moves by both. Returns
+// (and stores) the next budget, counted from where the CPU is. While the CPU is halted it goes
+// from event to event without returning.
+std::uint32_t advance_hardware(std::uint32_t cycles_past_budget = 0);
 
 // Wakes a halted CPU when IE & IF is non-zero, a stopped one only for the keypad, serial or
 // cartridge interrupt.

@@ -195,6 +195,7 @@ runtime_dispatch_checked:
    at slot 15 (which an interrupt may have changed). */
 runtime_schedule_and_dispatch:
         mov     rsp, QWORD PTR [rip + runtime_host_rsp]
+        mov     DWORD PTR [rip + runtime_budget_counter], r10d
         call    QWORD PTR [rip + runtime_scheduler]
         mov     r10d, eax
         not     r10d
@@ -212,6 +213,7 @@ runtime_schedule_and_dispatch:
         FOLD_FLAGS
         mov     SLOT(15), r11d
         \writeback
+        mov     DWORD PTR [rip + runtime_budget_counter], r10d
         sub     rsp, 8
         call    QWORD PTR [rip + runtime_scheduler]
         add     rsp, 8

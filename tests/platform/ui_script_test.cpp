@@ -6,6 +6,7 @@
 #include "app/ui_run.h"
 #include "frontend/language.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/number_text.h"
 #include "platform/ui_script.h"
 #include "tests/platform/glyph_reference.h"
 #include "tests/support/temp_dir.h"
@@ -63,6 +64,54 @@ TEST(UiScriptTest, ABadLineIsNamedWithItsNumberAndReason) {
     EXPECT_FALSE(parse_ui_script(c.script, 240, 320, commands, error)) << c.script;
     EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.script << " gave " << error;
     EXPECT_EQ(commands.size(), 1u);  // untouched
+  }
+}
+
+// One reading of numbers for the command line and the scripts: decimal (a leading 0 too, which
+// the C library would take for octal) or 0x hexadecimal, nothing else, nothing past the limit.
+TEST(UiScriptTest, NumbersReadAsOnTheCommandLine) {
+  const struct {
+    const char* text;
+    bool valid;
+    std::uint64_t value;
+  } cases[] = {
+      {"0", true, 0},
+      {"7", true, 7},
+      {"010", true, 10},
+      {"0008", true, 8},
+      {"0x10", true, 16},
+      {"0X1f", true, 31},
+      {"0xFF", true, 255},
+      {"100000000", true, 100000000},
+      {"100000001", false, 0},  // past the limit of 100000000
+      {"", false, 0},
+      {"0x", false, 0},
+      {"x10", false, 0},
+      {"-1", false, 0},
+      {"+1", false, 0},
+      {" 1", false, 0},
+      {"1 ", false, 0},
+      {"1e3", false, 0},
+      {"12a", false, 0},
+      {"0b1", false, 0},
+      {"0x1g", false, 0},
+      {"0x-1", false, 0},
+      {"99999999999999999999999", false, 0},
+  };
+  for (const auto& c : cases) {
+    std::uint64_t value = 12345;
+    EXPECT_EQ(parse_whole_number(c.text, MAX_WAIT_CYCLES, value), c.valid) << '"' << c.text << '"';
+    EXPECT_EQ(value, c.valid ? c.value : 12345u) << '"' << c.text << '"';
+
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    bool read = parse_ui_script(std::string("wait ") + c.text, 240, 320, commands, error);
+    // Blanks around the number only separate words in a script.
+    bool script_valid = c.valid || std::string(c.text) == "1 " || std::string(c.text) == " 1";
+    EXPECT_EQ(read, script_valid) << '"' << c.text << '"' << error;
+    if (read) {
+      EXPECT_EQ(commands[0].a, c.valid ? c.value : 1u) << '"' << c.text << '"';
+    }
   }
 }
 

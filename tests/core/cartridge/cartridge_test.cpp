@@ -7,6 +7,7 @@
 
 #include "core/cartridge/cartridge.h"
 #include "core/memory/memory.h"
+#include "core/save/gpio.h"
 #include "core/state.h"
 #include "tests/support/temp_dir.h"
 
@@ -40,6 +41,7 @@ class CartridgeTest : public ::testing::Test {
  protected:
   void SetUp() override { clear_machine_state(); }
   void TearDown() override {
+    rom_mapping_enabled = true;
     release_rom_buffer();
     if (rom_file != nullptr) std::fclose(rom_file);
     rom_file = nullptr;
@@ -197,6 +199,58 @@ TEST_F(CartridgeTest, AShrunkenFileReadsAsZerosWhereItsDataIsGone) {
   EXPECT_EQ(mem_read32(0x08000000 + PAGE), page_marker(1));
   EXPECT_EQ(mem_read32(0x08000000 + PAGE + PAGE - 4), 0u);
   EXPECT_EQ(mem_read32(0x08000000 + 40 * PAGE), 0u);
+}
+
+// A whole image is mapped from its file where it can be and read into the buffer where it cannot;
+// the game sees the same bytes, the same zero padding and its own clock-port writes either way,
+// and the file never sees those writes.
+TEST_F(CartridgeTest, AMappedImageAndAReadOneLookTheSame) {
+  ASSERT_TRUE(alloc_rom_buffer());
+  constexpr std::uint32_t SIZE = 3 * PAGE / 2 + 5;
+  std::vector<std::uint8_t> image = image_with_header(SIZE);
+  for (std::size_t i = 0x100; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7);
+  std::string path = dir.write("odd.gba", image);
+  for (bool mapping : {true, false}) {
+    SCOPED_TRACE(mapping ? "mapped" : "read");
+    clear_machine_state();
+    rom_mapping_enabled = mapping;
+    load(path);
+    EXPECT_EQ(rom_mapped_image != nullptr, mapping);
+    EXPECT_FALSE(rom_is_paged());
+    EXPECT_EQ(rom_file, nullptr);
+    EXPECT_EQ(machine.rom_size, 2 * PAGE);
+    EXPECT_STREQ(machine.rom_title, "HELLO WORLD!");
+    for (std::uint32_t i = 0x100; i < SIZE; i += 97) {
+      ASSERT_EQ(mem_read8(0x08000000 + i), image[i]) << i;
+    }
+    EXPECT_EQ(mem_read8(0x0A000000 + SIZE - 1), image.back());
+    for (std::uint32_t i = SIZE; i < 2 * PAGE; i += 509) ASSERT_EQ(mem_read8(0x08000000 + i), 0u);
+    EXPECT_EQ(mem_read32(0x08000000 + 2 * PAGE - 4), 0u);
+
+    machine.backup.clock_state = CLOCK_IDLE;
+    gpio_write16(GPIO_DIRECTION, 0x0007);
+    EXPECT_EQ(mem_read16(0x08000000 + GPIO_DIRECTION), 0x0007u);
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<std::uint8_t> on_disk(image.size());
+  EXPECT_EQ(std::fread(on_disk.data(), 1, on_disk.size(), file), on_disk.size());
+  std::fclose(file);
+  EXPECT_EQ(on_disk, image);
+}
+
+// Without a guard, reading a mapped page past the new end of the file is a bus error.
+TEST_F(CartridgeTest, AShrunkenMappedFileReadsAsZerosWhereItsDataIsGone) {
+  std::string path = write_marked_cartridge(dir, 2 * MB);
+  ASSERT_TRUE(alloc_rom_buffer());
+  load(path);
+  ASSERT_NE(rom_mapped_image, nullptr);
+  ASSERT_EQ(truncate(path.c_str(), 3 * PAGE / 2), 0);
+  EXPECT_EQ(mem_read32(0x08000000), page_marker(0));
+  EXPECT_EQ(mem_read32(0x08000000 + PAGE), page_marker(1));
+  EXPECT_EQ(mem_read32(0x08000000 + PAGE + PAGE - 4), 0u);
+  EXPECT_EQ(mem_read32(0x08000000 + 40 * PAGE), 0u);
+  EXPECT_EQ(mem_read32(0x08000000 + 2 * MB - 4), 0u);
 }
 
 TEST_F(CartridgeTest, ReloadingPageZeroRestoresTheClockPort) {

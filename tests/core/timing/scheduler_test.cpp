@@ -198,3 +198,35 @@ TEST_F(SchedulerTest, ResetPutsEverythingBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Generated code tests the budget only at block exits, so a slice can end past its budget; the
+// hardware must still count every cycle the CPU ran. By the hardware reference a timer at F/1
+// counts each cycle, a line is 960 drawing cycles then 272 of H-blank, and a frame 228 lines;
+// after any run of slices the timer, VCOUNT and the H-blank flag follow the cycles really run,
+// and the next budget is the distance from there to the nearest event.
+TEST_F(SchedulerTest, CyclesRunPastTheBudgetAreCarriedNotLost) {
+  io_write16(0x100, 0x0000);  // TM0CNT_L: reload 0, 65536 ticks an overflow
+  io_write16(0x102, 0x00C0);  // TM0CNT_H: F/1, interrupt on overflow, running
+  const std::uint32_t past_budget[] = {0, 1, 7, 3, 0, 40, 271, 272, 300, 959, 1000, 2, 1231, 5};
+  std::uint64_t cycles = 0;
+  for (int round = 0; round < 40; ++round) {
+    for (std::uint32_t past : past_budget) {
+      cycles += machine.cycle_budget + past;
+      std::uint32_t budget = advance_hardware(past);
+      std::uint64_t in_line = cycles % LINE_CYCLES;
+      std::uint64_t to_line_event =
+          in_line < LINE_DRAW_CYCLES ? LINE_DRAW_CYCLES - in_line : LINE_CYCLES - in_line;
+      std::uint64_t to_overflow = 0x10000 - cycles % 0x10000;
+      ASSERT_EQ(io16(0x100), cycles & 0xFFFF) << cycles;
+      ASSERT_EQ(io16(IO_VCOUNT), cycles / LINE_CYCLES % LINES_PER_FRAME) << cycles;
+      ASSERT_EQ((io16(IO_DISPSTAT) & 2) != 0, in_line >= LINE_DRAW_CYCLES) << cycles;
+      ASSERT_EQ(budget, std::min(to_line_event, to_overflow)) << cycles;
+      ASSERT_EQ((io16(IO_IF) & 0x0008) != 0, cycles >= 0x10000) << cycles;
+    }
+  }
+  EXPECT_GT(cycles, std::uint64_t{FRAME_CYCLES});
+}
+
+}  // namespace
