@@ -26,7 +26,9 @@ struct Corner {
 
 Corner first_pixel(OutputSize out, ScreenDirection direction, int w, int h) {
   switch (direction) {
-    case DIRECTION_TOP_LEFT: return {(w - out.height) / 2, h / 2 + out.width / 2 - 1};
+    // Rounded as a whole, not per half: with an odd height and an odd picture length the halves
+    // would start the picture one row above the screen.
+    case DIRECTION_TOP_LEFT: return {(w - out.height) / 2, (h + out.width) / 2 - 1};
     case DIRECTION_TOP_RIGHT: return {(w + out.height) / 2 - 1, h / 2 - out.width / 2};
     default: return {(w - out.width) / 2, (h - out.height) / 2};
   }

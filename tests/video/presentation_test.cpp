@@ -53,6 +53,8 @@ TEST(Presentation, SizesAndFirstPixelFollowTheRules) {
       // Beyond the rules' own figures: a picture that cannot fit is fitted, never drawn outside.
       {"2x rotated on 480x320 falls back to 1x", 2, 4, 480, 320, {240, 160}, 319, 40},
       {"1x on a 160x120 screen is fitted", 1, 1, 160, 120, {160, 106}, 0, 7},
+      // Odd both ways: the picture's top edge lies along the last row, not one past it.
+      {"stretch rotated on 241x161 ends on the last row", 3, 2, 241, 161, {161, 241}, 0, 160},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
