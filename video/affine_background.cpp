@@ -22,8 +22,8 @@ struct Walk {
 };
 
 // Colour index at (px, py), both inside the map; `cell` and `tile` cache the last map cell.
-unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py, std::uint32_t& cell,
-               const std::uint8_t*& tile) {
+[[gnu::always_inline]] inline unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py,
+                                             std::uint32_t& cell, const std::uint8_t*& tile) {
   std::uint32_t here = ((py >> 3) << m.cell_shift) + (px >> 3);
   if (here != cell) {
     cell = here;
@@ -33,7 +33,8 @@ unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py, std::uint
 }
 
 template <Form F, class Store>
-void put(const Store& store, typename Store::Pixel& p, unsigned index) {
+[[gnu::always_inline]] inline void put(const Store& store, typename Store::Pixel& p,
+                                       unsigned index) {
   if (index != 0) {
     store.put(p, index);
   } else if constexpr (F == BASE) {

@@ -34,8 +34,11 @@ Coefficients coefficients() {
 
 std::uint16_t colour(Palette palette, std::uint32_t index) { return palette[index & 0x1FF]; }
 
+std::uint32_t weighted_colours(std::uint16_t top, std::uint16_t below, const Coefficients& k) {
+  return k.evb * spread(below) + k.eva * spread(top);
+}
 std::uint32_t weighted_sum(std::uint32_t e, const Coefficients& k, Palette palette) {
-  return k.evb * spread(colour(palette, e >> 16)) + k.eva * spread(colour(palette, e));
+  return weighted_colours(colour(palette, e), colour(palette, e >> 16), k);
 }
 
 std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k, Palette palette) {
@@ -43,8 +46,7 @@ std::uint16_t blend_plain(std::uint32_t e, const Coefficients& k, Palette palett
 }
 
 // Only reachable when EVA + EVB exceeds 16: a field that overflowed is clamped to its maximum.
-std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, Palette palette) {
-  std::uint32_t s = weighted_sum(e, k, palette);
+std::uint16_t saturate(std::uint32_t s) {
   std::uint32_t v = s >> 4;
   if (v & 0x08010020) {
     if (s & 0x80000000u) v |= 0x07E00000;
@@ -52,6 +54,9 @@ std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, Palette p
     if (v & 0x20) v |= 0x1F;
   }
   return static_cast<std::uint16_t>(((v & SPREAD_MASK) >> 16) | (v & 0xF81F));
+}
+std::uint16_t blend_saturating(std::uint32_t e, const Coefficients& k, Palette palette) {
+  return saturate(weighted_sum(e, k, palette));
 }
 
 std::uint16_t blend(std::uint32_t e, const Coefficients& k, Palette palette) {
@@ -120,7 +125,84 @@ void fade32(unsigned start, unsigned end, const std::uint32_t* source, std::uint
   }
 }
 
+// The passes over a line drawn with target bits.
+
+template <bool Saturating>
+std::uint16_t blend_colours(std::uint16_t top, std::uint16_t below, const Coefficients& k) {
+  std::uint32_t s = weighted_colours(top, below, k);
+  return Saturating ? saturate(s) : pack(s >> 4);
+}
+
+// Blends the pixels whose top layer has every bit of `Top` over a second target.
+template <std::uint8_t Top, bool Saturating>
+void blend_targets_loop(unsigned start, unsigned end, std::uint16_t* line, const Coefficients& k) {
+  const LineTargets& t = line_targets;
+  for (unsigned x = start; x < end; ++x) {
+    if ((t.top[x] & (Top | TARGET_BACKDROP)) == Top && (t.beneath_bits[x] & TARGET_SECOND)) {
+      line[x] = blend_colours<Saturating>(line[x], t.beneath[x], k);
+    }
+  }
+}
+
+template <std::uint8_t Top>
+void blend_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  Coefficients k = coefficients();
+  if (k.eva + k.evb > 16) {
+    blend_targets_loop<Top, true>(start, end, line, k);
+  } else {
+    blend_targets_loop<Top, false>(start, end, line, k);
+  }
+}
+
+// Without semi-transparent objects every pixel is worked out and the first targets' kept, in a
+// loop without branches that the compiler widens.
+template <std::uint16_t (*Fade)(std::uint16_t, std::uint32_t)>
+void fade_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  std::uint32_t evy = coefficients().evy;
+  const std::uint8_t* top = line_targets.top;
+  for (unsigned x = start; x < end; ++x) {
+    std::uint16_t faded = Fade(line[x], evy);
+    line[x] = (top[x] & TARGET_FIRST) ? faded : line[x];
+  }
+}
+
+// Semi-transparency takes priority over the fade where its second target lies beneath.
+template <std::uint16_t (*Fade)(std::uint16_t, std::uint32_t)>
+void fade_semi_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  Coefficients k = coefficients();
+  const LineTargets& t = line_targets;
+  for (unsigned x = start; x < end; ++x) {
+    std::uint8_t top = t.top[x];
+    if ((top & TARGET_FIRST) == 0) continue;
+    if ((top & TARGET_SEMI) && (t.beneath_bits[x] & TARGET_SECOND)) {
+      line[x] = k.eva + k.evb > 16 ? blend_colours<true>(line[x], t.beneath[x], k)
+                                   : blend_colours<false>(line[x], t.beneath[x], k);
+    } else {
+      line[x] = Fade(line[x], k.evy);
+    }
+  }
+}
+
 }  // namespace
+
+void alpha_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  blend_targets<TARGET_FIRST>(start, end, line);
+}
+void semi_transparent_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  blend_targets<TARGET_SEMI>(start, end, line);
+}
+void brighten_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  fade_targets<brighten>(start, end, line);
+}
+void darken_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  fade_targets<darken>(start, end, line);
+}
+void brighten_semi_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  fade_semi_targets<brighten>(start, end, line);
+}
+void darken_semi_targets(unsigned start, unsigned end, std::uint16_t* line) {
+  fade_semi_targets<darken>(start, end, line);
+}
 
 void alpha_pass(unsigned start, unsigned end, const std::uint32_t* source, std::uint16_t* dest,
                 Palette palette) {

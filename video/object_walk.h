@@ -17,6 +17,12 @@ struct ObjectLine {
 
 ObjectLine read_object(unsigned n, bool one_dimensional);
 
+// Every object decoded once per change of OAM (or of the video mode), so that the spans of a
+// windowed line do not decode them again; the tile mapping is set where an object is drawn, as it
+// follows DISPCNT.
+extern ObjectLine decoded_objects[128];
+void decode_objects();
+
 // The texel row word of tile column `tile_column`, texture row `row`: 8 nibbles or 8 bytes.
 // Addresses wrap inside the 32 KB object tile area.
 std::uint64_t texel_row(const ObjectLine& o, unsigned tile_column, unsigned row);

@@ -32,6 +32,22 @@ struct WideSink {
   }
 };
 
+// Colours as the plain sink, with target bits beside them. Only the top-most object pixel takes
+// part in the effects: one over another object's pixel keeps what lay beneath that one.
+struct TargetSink {
+  std::uint16_t* line;
+  std::uint8_t bits;
+  void operator()(unsigned x, unsigned index) const {
+    std::uint8_t below = line_targets.top[x];
+    if ((below & TARGET_OBJECT) == 0) {
+      line_targets.beneath[x] = line[x];
+      line_targets.beneath_bits[x] = below;
+    }
+    line[x] = machine.native_palette[index];
+    line_targets.top[x] = bits;
+  }
+};
+
 struct PlainSink {
   std::uint16_t* line;
   void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
@@ -52,7 +68,8 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
   std::uint32_t count = machine.object_line_count[priority][y];
   const std::uint8_t* list = machine.object_line_list[priority][y];
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(list[i], OneD);
+    ObjectLine o = decoded_objects[list[i]];
+    o.one_dimensional = OneD;
     auto sink = make_sink(o);
     walk_object(o, start, end, sink);
   }
@@ -62,6 +79,15 @@ template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
   for_each_object<OneD>(priority, start, end,
                         [line](const ObjectLine&) { return PlainSink{line}; });
+}
+template <bool OneD>
+void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
+  auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
+  for_each_object<OneD>(priority, start, end, [line, bits](const ObjectLine& o) {
+    return TargetSink{line, o.semi_transparent
+                                ? static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI)
+                                : bits};
+  });
 }
 template <bool OneD>
 void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
@@ -80,6 +106,12 @@ void draw_wide(unsigned priority, unsigned start, unsigned end, std::uint32_t* l
 }
 
 }  // namespace
+
+ObjectLine decoded_objects[128];
+
+void decode_objects() {
+  for (unsigned n = 0; n < 128; ++n) decoded_objects[n] = read_object(n, false);
+}
 
 ObjectLine read_object(unsigned n, bool one_dimensional) {
   std::uint32_t a0 = attribute(n, 0), a1 = attribute(n, 1), a2 = attribute(n, 2);
@@ -134,6 +166,7 @@ unsigned texel(const ObjectLine& o, unsigned column, unsigned row) {
 }
 
 const ObjectRenderers object_renderers[2] = {
-    {draw_plain<false>, draw_wide<false>, draw_index16<false>, draw_wide<false>},
-    {draw_plain<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
+    {draw_plain<false>, draw_targets<false>, draw_wide<false>, draw_index16<false>,
+     draw_wide<false>},
+    {draw_plain<true>, draw_targets<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
 };

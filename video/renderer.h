@@ -37,15 +37,39 @@ inline std::uint32_t layer_tag(unsigned layer) {
 inline std::uint32_t backdrop_tag() { return layer_tag(5); }
 inline bool first_target(unsigned layer) { return (io_read16(IO_BLDCNT) >> layer) & 1; }
 
+// On a line with colour effects the layers draw colours, as on a plain line, and note beside them
+// what the effects need: the target bits of the layer on top of each pixel and, under a first
+// target or an object, the colour and bits of what lies beneath. The effects then touch only the
+// pixels that they change.
+constexpr std::uint8_t TARGET_FIRST = 1;
+constexpr std::uint8_t TARGET_SECOND = 2;
+constexpr std::uint8_t TARGET_OBJECT = 4;
+constexpr std::uint8_t TARGET_SEMI = 8;  // a semi-transparent object's pixel, always a first target
+constexpr std::uint8_t TARGET_BACKDROP = 16;  // nothing beneath it
+struct LineTargets {
+  std::uint8_t top[SCREEN_WIDTH];
+  std::uint8_t beneath_bits[SCREEN_WIDTH];
+  std::uint16_t beneath[SCREEN_WIDTH];
+};
+extern LineTargets line_targets;
+
+// BLDCNT bit `layer` as TARGET_FIRST, bit `layer` + 8 as TARGET_SECOND.
+inline std::uint8_t target_bits(unsigned layer) {
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
+  return static_cast<std::uint8_t>(((bldcnt >> layer) & 1) | ((bldcnt >> (layer + 7)) & 2));
+}
+inline std::uint8_t backdrop_target_bits() { return target_bits(5) | TARGET_BACKDROP; }
+
 // Layer renderers draw pixels [start, end) of the current line.
 using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint16_t* line);
 using Render32 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint32_t* line);
 
 enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 
-// The eight renderers of one background slot, each indexed by Form.
+// The renderers of one background slot, each indexed by Form.
 struct LayerRenderers {
   Render16 plain[2];
+  Render16 targets[2];
   Render32 blend[2];
   Render16 index16[2];
   Render32 index32[2];
@@ -63,6 +87,7 @@ extern std::uint16_t bitmap_line_palette[512];
 // Object renderers take the priority in place of the layer; one per variant and tile mapping.
 struct ObjectRenderers {
   Render16 plain;
+  Render16 targets;
   Render32 blend;
   Render16 index16;
   Render32 index32;

@@ -27,14 +27,10 @@ std::uint64_t tile_row(const TileRun& run, std::uint32_t entry) {
 
 // Pixels `first` to first + count - 1 of one tile, stored from line[x].
 template <class Store, Form F>
-void draw_tile(const TileRun& run, std::uint32_t entry, unsigned first, unsigned count,
-               typename Store::Pixel* line, unsigned x, const Store& store) {
-  std::uint64_t bits = tile_row(run, entry);
-  if (bits == 0) return clear_span<F>(store, line, x, x + count);
-  unsigned flip = (entry & 0x400) ? 7 : 0;
-  unsigned depth = run.colours256 ? 8 : 4;
-  unsigned mask = run.colours256 ? 0xFF : 0xF;
-  unsigned palette = run.colours256 ? 0 : (entry >> 12) << 4;
+[[gnu::always_inline]] inline void tile_pixels(std::uint64_t bits, unsigned flip, unsigned depth,
+                                               unsigned mask, unsigned palette, unsigned first,
+                                               unsigned count, typename Store::Pixel* line,
+                                               unsigned x, const Store& store) {
   for (unsigned i = 0; i < count; ++i) {
     unsigned column = (first + i) ^ flip;
     unsigned index = static_cast<unsigned>(bits >> (column * depth)) & mask;
@@ -44,6 +40,22 @@ void draw_tile(const TileRun& run, std::uint32_t entry, unsigned first, unsigned
       store.clear(line[x + i]);
     }
   }
+}
+
+template <class Store, Form F>
+void draw_tile(const TileRun& run, std::uint32_t entry, unsigned first, unsigned count,
+               typename Store::Pixel* line, unsigned x, const Store& store) {
+  std::uint64_t bits = tile_row(run, entry);
+  if (bits == 0) return clear_span<F>(store, line, x, x + count);
+  unsigned flip = (entry & 0x400) ? 7 : 0;
+  unsigned palette = run.colours256 ? 0 : (entry >> 12) << 4;
+  // Whole tiles, the common case, as a fixed run of eight that the compiler lays out flat.
+  if (run.colours256) {
+    if (count == 8) return tile_pixels<Store, F>(bits, flip, 8, 0xFF, 0, 0, 8, line, x, store);
+    return tile_pixels<Store, F>(bits, flip, 8, 0xFF, 0, first, count, line, x, store);
+  }
+  if (count == 8) return tile_pixels<Store, F>(bits, flip, 4, 0xF, palette, 0, 8, line, x, store);
+  tile_pixels<Store, F>(bits, flip, 4, 0xF, palette, first, count, line, x, store);
 }
 
 struct TextWalker {

@@ -50,8 +50,8 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
   unsigned low = end, high = start;
   MaskSink sink{mask, &low, &high};
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i],
-                               (dispcnt & DISPCNT_OBJ_1D) != 0);
+    ObjectLine o = decoded_objects[machine.object_line_list[OBJ_WINDOW_LIST][y][i]];
+    o.one_dimensional = (dispcnt & DISPCNT_OBJ_1D) != 0;
     walk_object(o, start, end, sink);
   }
   if (low >= high) return;

@@ -1,8 +1,8 @@
 // Cost of one drawn line: mode 0 with four 16-colour text backgrounds, and mode 2 with two
 // rotated affine backgrounds. Every tile row is opaque so that no zero-word skip shortens the work.
 // Then objects, windows and blending: 32 objects on one line, a windowed line with alpha blending,
-// and a whole frame of the sprite cartridge's scene. Last, the fades: a brightened text line and
-// bitmap lines with and without one.
+// the busy line of all of these at once, and a whole frame of the sprite cartridge's scene. Last,
+// the fades: a brightened text line and bitmap lines with and without one.
 
 #include <benchmark/benchmark.h>
 
@@ -119,6 +119,26 @@ void windowed_line_with_blending(benchmark::State& state) {
   draw_line(state, 40);
 }
 
+// The busy line: four text backgrounds, 32 objects across line 40 (a quarter of them
+// semi-transparent, a quarter rotated), window 0 over the middle with effects inside only, and
+// BG0 and the objects blended over the other backgrounds.
+void busy_line_objects_window_alpha(benchmark::State& state) {
+  set_up_text_mode();
+  hide_objects();
+  for (unsigned n = 0; n < 32; ++n) {
+    std::uint32_t kind = n % 4 == 3 ? 0x0100 : n % 4 == 1 ? 0x0400 : (n & 1) << 13;
+    put_object(n, 30 | kind, (n * 7) | 2u << 14 | (n % 4 == 3 ? (n / 4) << 9 : 0), n * 16);
+  }
+  io_store16(0x040, 60 << 8 | 180);
+  io_store16(0x044, 0x00A0);
+  io_store16(0x048, 0x3F);
+  io_store16(0x04A, 0x1F);
+  io_store16(0x050, 0x0E51);
+  io_store16(0x052, 0x080A);
+  io_store16(IO_DISPCNT, 0x3F40);
+  draw_line(state, 40);
+}
+
 // The sprite cartridge's scene, drawn a whole frame per iteration.
 void sprite_cartridge_frame(benchmark::State& state) {
   clear_machine_state();
@@ -174,6 +194,7 @@ void bitmap_mode_three_darkened(benchmark::State& state) { bitmap_mode_three(sta
 
 }  // namespace
 
+BENCHMARK(busy_line_objects_window_alpha);
 BENCHMARK(thirty_two_objects);
 BENCHMARK(windowed_line_with_blending);
 BENCHMARK(sprite_cartridge_frame);
