@@ -1,14 +1,13 @@
 // The object renderers: one per store variant and tile mapping. Objects come from the per-line
 // lists, last OAM number first, so lower numbers end on top.
 
+#include <cstring>
+
 #include "video/dispatch.h"
 #include "video/object_walk.h"
 #include "video/pixel_store.h"
 
 namespace {
-
-constexpr std::uint32_t OBJECT_AREA = 0x10000;
-constexpr std::uint32_t OBJECT_AREA_MASK = 0x7FFF;
 
 std::uint32_t attribute(unsigned n, unsigned word) {
   const std::uint8_t* a = machine.oam_data + n * 8 + word * 2;
@@ -32,21 +31,32 @@ struct WideSink {
   }
 };
 
-// Colours as the plain sink, with target bits beside them. Only the top-most object pixel takes
-// part in the effects: one over another object's pixel keeps what lay beneath that one.
-struct TargetSink {
-  std::uint16_t* line;
+// On a line with effects a priority group's objects are drawn into a line of their own, the
+// lower numbers last, then laid over the line in one pass.
+std::uint16_t group_colours[SCREEN_WIDTH];
+std::uint8_t group_bits[SCREEN_WIDTH];  // 0 where no object is opaque
+
+struct GroupSink {
   std::uint8_t bits;
   void operator()(unsigned x, unsigned index) const {
-    std::uint8_t below = line_targets.top[x];
-    if ((below & TARGET_OBJECT) == 0) {
-      line_targets.beneath[x] = line[x];
-      line_targets.beneath_bits[x] = below;
-    }
-    line[x] = machine.native_palette[index];
-    line_targets.top[x] = bits;
+    group_colours[x] = machine.native_palette[index];
+    group_bits[x] = bits;
   }
 };
+
+// Only the top-most object pixel takes part in the effects: one over another object's pixel
+// keeps what lay beneath that one. Without branches, so that the compiler widens the loop.
+void lay_group_over(unsigned start, unsigned end, std::uint16_t* line) {
+  LineTargets& t = line_targets;
+  for (unsigned x = start; x < end; ++x) {
+    std::uint8_t bits = group_bits[x], below = t.top[x];
+    bool cover = bits != 0, lift = cover && (below & TARGET_OBJECT) == 0;
+    t.beneath[x] = lift ? line[x] : t.beneath[x];
+    t.beneath_bits[x] = lift ? below : t.beneath_bits[x];
+    line[x] = cover ? group_colours[x] : line[x];
+    t.top[x] = cover ? bits : below;
+  }
+}
 
 struct PlainSink {
   std::uint16_t* line;
@@ -67,9 +77,13 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
   if (y >= SCREEN_HEIGHT || start >= end) return;
   std::uint32_t count = machine.object_line_count[priority][y];
   const std::uint8_t* list = machine.object_line_list[priority][y];
+  set_decoded_mapping(OneD);
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = decoded_objects[list[i]];
-    o.one_dimensional = OneD;
+    const ObjectLine& o = decoded_objects[list[i]];
+    // Most objects of a windowed line lie outside most of its spans.
+    if (o.x >= static_cast<int>(end) ||
+        o.x + static_cast<int>(o.box_width) <= static_cast<int>(start))
+      continue;
     auto sink = make_sink(o);
     walk_object(o, start, end, sink);
   }
@@ -82,12 +96,14 @@ void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* 
 }
 template <bool OneD>
 void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
+  if (start >= end) return;
   auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
-  for_each_object<OneD>(priority, start, end, [line, bits](const ObjectLine& o) {
-    return TargetSink{line, o.semi_transparent
-                                ? static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI)
-                                : bits};
+  auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
+  std::memset(group_bits + start, 0, end - start);
+  for_each_object<OneD>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
+    return GroupSink{o.semi_transparent ? semi_bits : bits};
   });
+  lay_group_over(start, end, line);
 }
 template <bool OneD>
 void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
@@ -109,8 +125,18 @@ void draw_wide(unsigned priority, unsigned start, unsigned end, std::uint32_t* l
 
 ObjectLine decoded_objects[128];
 
+namespace {
+bool decoded_one_dimensional = false;
+}
+
 void decode_objects() {
-  for (unsigned n = 0; n < 128; ++n) decoded_objects[n] = read_object(n, false);
+  for (unsigned n = 0; n < 128; ++n) decoded_objects[n] = read_object(n, decoded_one_dimensional);
+}
+
+void set_decoded_mapping(bool one_dimensional) {
+  if (one_dimensional == decoded_one_dimensional) return;
+  decoded_one_dimensional = one_dimensional;
+  for (ObjectLine& o : decoded_objects) o.one_dimensional = one_dimensional;
 }
 
 ObjectLine read_object(unsigned n, bool one_dimensional) {
@@ -143,26 +169,6 @@ ObjectLine read_object(unsigned n, bool one_dimensional) {
     o.vflip = (a1 & 0x2000) != 0;
   }
   return o;
-}
-
-std::uint64_t texel_row(const ObjectLine& o, unsigned tile_column, unsigned row) {
-  unsigned tile_bytes = o.colour256 ? 64 : 32, row_bytes = o.colour256 ? 8 : 4;
-  unsigned row_stride = o.one_dimensional ? (o.width / 8) * tile_bytes : 1024;
-  std::uint32_t address =
-      o.tile * 32 + (row / 8) * row_stride + tile_column * tile_bytes + (row % 8) * row_bytes;
-  // Rows are aligned to their size, so a row never straddles the end of the area.
-  const std::uint8_t* p = machine.vram_data + OBJECT_AREA + (address & OBJECT_AREA_MASK);
-  return o.colour256 ? load64(p) : load32(p);
-}
-
-unsigned texel(const ObjectLine& o, unsigned column, unsigned row) {
-  std::uint64_t word = texel_row(o, column / 8, row);
-  if (o.colour256) {
-    unsigned t = static_cast<unsigned>((word >> ((column % 8) * 8)) & 0xFF);
-    return t ? 256 + t : 0;
-  }
-  unsigned t = static_cast<unsigned>((word >> ((column % 8) * 4)) & 0xF);
-  return t ? 256 + o.palette * 16 + t : 0;
 }
 
 const ObjectRenderers object_renderers[2] = {

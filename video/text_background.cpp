@@ -25,15 +25,15 @@ std::uint64_t tile_row(const TileRun& run, std::uint32_t entry) {
   return run.colours256 ? load64(p) : load32(p);
 }
 
-// Pixels `first` to first + count - 1 of one tile, stored from line[x].
-template <class Store, Form F>
-[[gnu::always_inline]] inline void tile_pixels(std::uint64_t bits, unsigned flip, unsigned depth,
-                                               unsigned mask, unsigned palette, unsigned first,
+// Pixels `first` to first + count - 1 of a tile row word, stored from line[x].
+template <unsigned Depth, class Store, Form F>
+[[gnu::always_inline]] inline void tile_pixels(std::uint64_t bits, unsigned palette, unsigned first,
                                                unsigned count, typename Store::Pixel* line,
                                                unsigned x, const Store& store) {
+  constexpr std::uint64_t mask = (1u << Depth) - 1;
+#pragma GCC unroll 8
   for (unsigned i = 0; i < count; ++i) {
-    unsigned column = (first + i) ^ flip;
-    unsigned index = static_cast<unsigned>(bits >> (column * depth)) & mask;
+    auto index = static_cast<unsigned>((bits >> ((first + i) * Depth)) & mask);
     if (index != 0) {
       store.put(line[x + i], palette | index);
     } else if constexpr (F == BASE) {
@@ -42,20 +42,32 @@ template <class Store, Form F>
   }
 }
 
+// A horizontally flipped tile is walked forwards through its mirrored row word. Whole tiles, the
+// common case, go as a fixed run of eight that the compiler lays out flat.
+template <unsigned Depth, class Store, Form F>
+void tile_row_pixels(std::uint64_t bits, std::uint32_t entry, unsigned first, unsigned count,
+                     typename Store::Pixel* line, unsigned x, const Store& store) {
+  unsigned palette = Depth == 8 ? 0 : (entry >> 12) << 4;
+  if (entry & 0x400) {
+    if constexpr (Depth == 8) {
+      bits = __builtin_bswap64(bits);
+    } else {
+      auto r = __builtin_bswap32(static_cast<std::uint32_t>(bits));
+      bits = ((r & 0x0F0F0F0Fu) << 4) | ((r >> 4) & 0x0F0F0F0Fu);
+    }
+  }
+  if (count == 8) return tile_pixels<Depth, Store, F>(bits, palette, 0, 8, line, x, store);
+  tile_pixels<Depth, Store, F>(bits, palette, first, count, line, x, store);
+}
+
 template <class Store, Form F>
 void draw_tile(const TileRun& run, std::uint32_t entry, unsigned first, unsigned count,
                typename Store::Pixel* line, unsigned x, const Store& store) {
   std::uint64_t bits = tile_row(run, entry);
   if (bits == 0) return clear_span<F>(store, line, x, x + count);
-  unsigned flip = (entry & 0x400) ? 7 : 0;
-  unsigned palette = run.colours256 ? 0 : (entry >> 12) << 4;
-  // Whole tiles, the common case, as a fixed run of eight that the compiler lays out flat.
-  if (run.colours256) {
-    if (count == 8) return tile_pixels<Store, F>(bits, flip, 8, 0xFF, 0, 0, 8, line, x, store);
-    return tile_pixels<Store, F>(bits, flip, 8, 0xFF, 0, first, count, line, x, store);
-  }
-  if (count == 8) return tile_pixels<Store, F>(bits, flip, 4, 0xF, palette, 0, 8, line, x, store);
-  tile_pixels<Store, F>(bits, flip, 4, 0xF, palette, first, count, line, x, store);
+  if (run.colours256)
+    return tile_row_pixels<8, Store, F>(bits, entry, first, count, line, x, store);
+  tile_row_pixels<4, Store, F>(bits, entry, first, count, line, x, store);
 }
 
 struct TextWalker {

@@ -124,7 +124,17 @@ void windowed_line_with_blending(benchmark::State& state) {
 // BG0 and the objects blended over the other backgrounds.
 void busy_line_objects_window_alpha(benchmark::State& state) {
   set_up_text_mode();
+  // Object tiles with every fifth byte transparent, and rotation matrices for the rotated ones.
+  for (unsigned i = 0x10000; i < 0x18000; ++i)
+    machine.vram_data[i] = i % 5 == 0 ? 0 : static_cast<std::uint8_t>(0x11 + i % 0xEE);
   hide_objects();
+  const std::uint16_t matrix[4] = {222, 0xFF80, 128, 222};  // about 30 degrees
+  for (unsigned group = 0; group < 8; ++group) {
+    for (unsigned i = 0; i < 4; ++i) {
+      machine.oam_data[(group * 4 + i) * 8 + 6] = static_cast<std::uint8_t>(matrix[i]);
+      machine.oam_data[(group * 4 + i) * 8 + 7] = static_cast<std::uint8_t>(matrix[i] >> 8);
+    }
+  }
   for (unsigned n = 0; n < 32; ++n) {
     std::uint32_t kind = n % 4 == 3 ? 0x0100 : n % 4 == 1 ? 0x0400 : (n & 1) << 13;
     put_object(n, 30 | kind, (n * 7) | 2u << 14 | (n % 4 == 3 ? (n / 4) << 9 : 0), n * 16);
