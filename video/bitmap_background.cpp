@@ -11,11 +11,6 @@ std::uint16_t bitmap_line_palette[512];
 
 namespace {
 
-template <class Store>
-constexpr bool stores_colours = requires(const Store& s, typename Store::Pixel& p) {
-  s.put_colour(p, std::uint16_t{});
-};
-
 // The plain and target variants store the colour itself; the tagged ones store an index into the
 // line palette.
 template <class Store>
@@ -116,13 +111,25 @@ void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, co
     }
   }
   clear_span<F>(store, line, start, end);
-  auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width &&
-           static_cast<std::uint32_t>(whole(y)) < b.height;
-  };
-  unsigned i = start;
-  for (; i < end && !inside(); ++i) x += pa, y += pc;
-  for (; i < end && inside(); ++i, x += pa, y += pc) {
+  // A straight walk crosses the bitmap once: only the steps inside it are sampled.
+  auto wide = [](std::uint32_t v) { return std::int64_t{static_cast<std::int32_t>(v)}; };
+  auto signed_step = [](std::uint32_t v) { return std::int64_t{static_cast<std::int32_t>(v)}; };
+  StepRange across =
+      steps_inside(wide(x), signed_step(pa), 0, std::int64_t{b.width} * 256, end - start);
+  StepRange down =
+      steps_inside(wide(y), signed_step(pc), 0, std::int64_t{b.height} * 256, end - start);
+  unsigned from = std::max(across.first, down.first), to = std::min(across.end, down.end);
+  x += from * pa, y += from * pc;
+  if constexpr (stores_colours<Store>) {
+    if (pa == 0 && pc == 0 && from < to) {  // one texel for the whole run
+      std::uint16_t colours[SCREEN_WIDTH];
+      std::fill(colours, colours + (to - from),
+                pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)),
+                            static_cast<std::uint32_t>(whole(y))));
+      return store.put_colours(line, start + from, to - from, colours);
+    }
+  }
+  for (unsigned i = start + from; i < start + to; ++i, x += pa, y += pc) {
     auto px = static_cast<std::uint32_t>(whole(x)), py = static_cast<std::uint32_t>(whole(y));
     put_colour(store, line[i], i, pixel<Mode>(b, px, py));
   }

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr std::uint32_t SPREAD_MASK = 0x07E0F81F;
-constexpr std::uint32_t FIVE_BIT_CHANNELS = 0x07C0F81F;  // green without its lowest bit
 constexpr std::uint32_t BOTH_TARGETS = TAG_FIRST | TAG_SECOND << 16;
 constexpr std::uint32_t SEMI_OVER_SECOND = TAG_SEMI | TAG_SECOND << 16;
 
@@ -63,15 +62,24 @@ std::uint16_t blend(std::uint32_t e, const Coefficients& k, Palette palette) {
   return k.eva + k.evb > 16 ? blend_saturating(e, k, palette) : blend_plain(e, k, palette);
 }
 
-// I + (31 - I) x EVY / 16 and I - I x EVY / 16 per channel; EVY is at most 16, so no product
-// reaches the next field.
+// I + (31 - I) x EVY / 16 and I - I x EVY / 16 per channel, on the console's five bits (green's
+// lowest bit is dropped and comes back as 0), each channel rounded down once. Sixteen-bit
+// arithmetic throughout, so that a loop of these widens to one multiply per channel.
+template <bool Up>
+std::uint16_t fade(std::uint16_t c, std::uint16_t evy) {
+  auto channel = [evy](unsigned i) {
+    auto scaled =
+        static_cast<std::uint16_t>(static_cast<std::uint16_t>((Up ? 31 - i : i) * evy) >> 4);
+    return static_cast<std::uint16_t>(Up ? i + scaled : i - scaled);
+  };
+  unsigned red = channel(c >> 11u), green = channel((c >> 6u) & 0x1Fu), blue = channel(c & 0x1Fu);
+  return static_cast<std::uint16_t>(red << 11 | green << 6 | blue);
+}
 std::uint16_t brighten(std::uint16_t c, std::uint32_t evy) {
-  std::uint32_t s = spread(c) & FIVE_BIT_CHANNELS;
-  return pack(s + ((((FIVE_BIT_CHANNELS - s) * evy) >> 4) & FIVE_BIT_CHANNELS));
+  return fade<true>(c, static_cast<std::uint16_t>(evy));
 }
 std::uint16_t darken(std::uint16_t c, std::uint32_t evy) {
-  std::uint32_t s = spread(c) & FIVE_BIT_CHANNELS;
-  return pack(s - (((s * evy) >> 4) & FIVE_BIT_CHANNELS));
+  return fade<false>(c, static_cast<std::uint16_t>(evy));
 }
 
 // Blends the entries that have every bit of `Pair`; the others show their top colour.
@@ -156,12 +164,12 @@ void blend_targets(unsigned start, unsigned end, std::uint16_t* line) {
 
 // Without semi-transparent objects every pixel is worked out and the first targets' kept, in a
 // loop without branches that the compiler widens.
-template <std::uint16_t (*Fade)(std::uint16_t, std::uint32_t)>
-void fade_targets(unsigned start, unsigned end, std::uint16_t* line) {
-  std::uint32_t evy = coefficients().evy;
-  const std::uint8_t* top = line_targets.top;
+template <bool Up>
+void fade_targets(unsigned start, unsigned end, std::uint16_t* __restrict line) {
+  auto evy = static_cast<std::uint16_t>(coefficients().evy);
+  const std::uint8_t* __restrict top = line_targets.top;
   for (unsigned x = start; x < end; ++x) {
-    std::uint16_t faded = Fade(line[x], evy);
+    std::uint16_t faded = fade<Up>(line[x], evy);
     line[x] = (top[x] & TARGET_FIRST) ? faded : line[x];
   }
 }
@@ -192,10 +200,10 @@ void semi_transparent_targets(unsigned start, unsigned end, std::uint16_t* line)
   blend_targets<TARGET_SEMI>(start, end, line);
 }
 void brighten_targets(unsigned start, unsigned end, std::uint16_t* line) {
-  fade_targets<brighten>(start, end, line);
+  fade_targets<true>(start, end, line);
 }
 void darken_targets(unsigned start, unsigned end, std::uint16_t* line) {
-  fade_targets<darken>(start, end, line);
+  fade_targets<false>(start, end, line);
 }
 void brighten_semi_targets(unsigned start, unsigned end, std::uint16_t* line) {
   fade_semi_targets<brighten>(start, end, line);

@@ -84,6 +84,19 @@ void walk_plain_texels(const ObjectLine& object, unsigned first, unsigned last, 
     if (word != 0) {
       if (o.hflip) word = mirrored(word, Bits == 8);
       if (run == 8) {
+        if constexpr (requires {
+                        sink.put_colours(x, static_cast<const std::uint16_t*>(nullptr));
+                      }) {
+          if (all_opaque<Bits>(word)) {
+            constexpr std::uint64_t mask = (1u << Bits) - 1;
+            std::uint16_t colours[8];
+            for (unsigned k = 0; k < 8; ++k)
+              colours[k] = machine.native_palette[base + ((word >> (k * Bits)) & mask)];
+            sink.put_colours(x, colours);
+            x += run;
+            continue;
+          }
+        }
         sink_texels<Bits>(word, 0, 8, base, x, sink);
       } else {
         sink_texels<Bits>(word, in_word, run, base, x, sink);
@@ -100,30 +113,6 @@ void walk_plain_object(const ObjectLine& o, unsigned first, unsigned last, Sink&
   } else {
     walk_plain_texels<4>(o, first, last, sink);
   }
-}
-
-// The steps i of [0, count) at which t + d x i lies in [low, high): one run, as a line crosses a
-// band once.
-struct StepRange {
-  unsigned first, end;
-};
-inline std::int64_t floor_div(std::int64_t a, std::int64_t b) {  // b > 0
-  return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-inline StepRange steps_inside(std::int64_t t, std::int64_t d, std::int64_t low, std::int64_t high,
-                              unsigned count) {
-  std::int64_t first = 0, end = count;
-  if (d == 0) {
-    if (t < low || t >= high) end = 0;
-  } else if (d > 0) {
-    first = std::max<std::int64_t>(first, -floor_div(t - low, d));  // ceil((low - t) / d)
-    end = std::min<std::int64_t>(end, floor_div(high - 1 - t, d) + 1);
-  } else {
-    first = std::max<std::int64_t>(0, -floor_div(high - 1 - t, -d));  // ceil((t - high + 1) / -d)
-    end = std::min<std::int64_t>(end, floor_div(t - low, -d) + 1);
-  }
-  if (end <= first) return {0, 0};
-  return {static_cast<unsigned>(first), static_cast<unsigned>(end)};
 }
 
 // The texture is sampled along the line with the object's matrix, only over the pixels whose

@@ -42,6 +42,11 @@ struct GroupSink {
     group_colours[x] = machine.native_palette[index];
     group_bits[x] = bits;
   }
+  // Eight opaque texels in a row.
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
+    std::memset(group_bits + x, bits, 8);
+  }
 };
 
 // Only the top-most object pixel takes part in the effects: one over another object's pixel
@@ -61,6 +66,9 @@ void lay_group_over(unsigned start, unsigned end, std::uint16_t* line) {
 struct PlainSink {
   std::uint16_t* line;
   void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(line + x, colours, 8 * sizeof *colours);
+  }
 };
 
 struct Index16Sink {

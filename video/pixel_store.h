@@ -34,6 +34,9 @@ struct PlainStore {
     std::memcpy(out + x, colours, count * sizeof(Pixel));
   }
   void clear(Pixel& p) const { p = backdrop; }
+  void clear_run(Pixel* out, unsigned start, unsigned end) const {
+    if (start < end) std::fill(out + start, out + end, backdrop);
+  }
 };
 
 // Colours as the plain store, with the layer's target bits beside them; a first target keeps what
@@ -75,6 +78,11 @@ struct TargetStore {
   void clear(Pixel& p) const {
     p = backdrop;
     line_targets.top[&p - line] = backdrop_bits;
+  }
+  void clear_run(Pixel* out, unsigned start, unsigned end) const {
+    if (start >= end) return;
+    std::fill(out + start, out + end, backdrop);
+    std::memset(line_targets.top + start, backdrop_bits, end - start);
   }
 };
 
@@ -134,11 +142,21 @@ struct RendererSet {
   };
 };
 
+// The plain and target stores take colours as well as palette indices.
+template <class Store>
+constexpr bool stores_colours = requires(const Store& s, typename Store::Pixel& p) {
+  s.put_colour(p, std::uint16_t{});
+};
+
 // Transparent pixels: the base form shows the backdrop through them, an overlay leaves them.
 template <Form F, class Store>
 inline void clear_span(const Store& store, typename Store::Pixel* line, unsigned start,
                        unsigned end) {
   if constexpr (F == BASE) {
-    for (unsigned x = start; x < end; ++x) store.clear(line[x]);
+    if constexpr (requires { store.clear_run(line, start, end); }) {
+      store.clear_run(line, start, end);
+    } else {
+      for (unsigned x = start; x < end; ++x) store.clear(line[x]);
+    }
   }
 }

@@ -56,7 +56,19 @@ void tile_row_pixels(std::uint64_t bits, std::uint32_t entry, unsigned first, un
       bits = ((r & 0x0F0F0F0Fu) << 4) | ((r >> 4) & 0x0F0F0F0Fu);
     }
   }
-  if (count == 8) return tile_pixels<Depth, Store, F>(bits, palette, 0, 8, line, x, store);
+  if (count == 8) {
+    if constexpr (stores_colours<Store>) {
+      // An opaque row, the usual case, is stored as one run of colours.
+      if (all_opaque<Depth>(bits)) {
+        constexpr std::uint64_t mask = (1u << Depth) - 1;
+        std::uint16_t colours[8];
+        for (unsigned i = 0; i < 8; ++i)
+          colours[i] = store.palette[palette | ((bits >> (i * Depth)) & mask)];
+        return store.put_colours(line, x, 8, colours);
+      }
+    }
+    return tile_pixels<Depth, Store, F>(bits, palette, 0, 8, line, x, store);
+  }
   tile_pixels<Depth, Store, F>(bits, palette, first, count, line, x, store);
 }
 

@@ -186,13 +186,18 @@ void text_mode_brightened(benchmark::State& state) {
   draw_lines(state);
 }
 
-// Mode 3 unscaled, the whole bitmap filled; `fade` darkens BG2 by 6/16.
-void bitmap_mode_three(benchmark::State& state, bool fade) {
+// Mode 3, the whole bitmap filled, with the matrix left at zero (every pixel of a line samples
+// one texel) or `unscaled`; `fade` darkens BG2 by 6/16.
+void bitmap_mode_three(benchmark::State& state, bool fade, bool unscaled = false) {
   clear_machine_state();
   fill_vram_with_patterns();
   for (unsigned i = 0x10000; i < 0x14000; ++i)
     machine.vram_data[i] = static_cast<std::uint8_t>(i * 13);
   io_store16(IO_DISPCNT, 0x0403);
+  if (unscaled) {  // PA and PD 1.0, as games set them: the row is copied
+    io_store16(0x020, 0x100);
+    io_store16(0x026, 0x100);
+  }
   if (fade) {
     io_store16(0x050, 0x00C4);
     io_store16(0x054, 6);
@@ -201,6 +206,10 @@ void bitmap_mode_three(benchmark::State& state, bool fade) {
 }
 void bitmap_mode_three_plain(benchmark::State& state) { bitmap_mode_three(state, false); }
 void bitmap_mode_three_darkened(benchmark::State& state) { bitmap_mode_three(state, true); }
+void bitmap_mode_three_unscaled(benchmark::State& state) { bitmap_mode_three(state, false, true); }
+void bitmap_mode_three_unscaled_darkened(benchmark::State& state) {
+  bitmap_mode_three(state, true, true);
+}
 
 }  // namespace
 
@@ -213,4 +222,6 @@ BENCHMARK(affine_mode_two_rotated);
 BENCHMARK(text_mode_brightened);
 BENCHMARK(bitmap_mode_three_plain);
 BENCHMARK(bitmap_mode_three_darkened);
+BENCHMARK(bitmap_mode_three_unscaled);
+BENCHMARK(bitmap_mode_three_unscaled_darkened);
 BENCHMARK_MAIN();
