@@ -141,24 +141,35 @@ std::uint16_t blend_colours(std::uint16_t top, std::uint16_t below, const Coeffi
   return Saturating ? saturate(s) : pack(s >> 4);
 }
 
-// Blends the pixels whose top layer has every bit of `Top` over a second target.
-template <std::uint8_t Top, bool Saturating>
-void blend_targets_loop(unsigned start, unsigned end, std::uint16_t* line, const Coefficients& k) {
-  const LineTargets& t = line_targets;
-  for (unsigned x = start; x < end; ++x) {
-    if ((t.top[x] & (Top | TARGET_BACKDROP)) == Top && (t.beneath_bits[x] & TARGET_SECOND)) {
-      line[x] = blend_colours<Saturating>(line[x], t.beneath[x], k);
-    }
-  }
+// (top x EVA + below x EVB) / 16 per channel, green with six bits, each clamped to its maximum:
+// the arithmetic of the blends above in sixteen-bit lanes, so that a loop of these widens.
+std::uint16_t blend_channels(std::uint16_t top, std::uint16_t below, std::uint16_t eva,
+                             std::uint16_t evb) {
+  auto channel = [eva, evb](unsigned a, unsigned b, unsigned most) {
+    auto sum = static_cast<std::uint16_t>(static_cast<std::uint16_t>(a * eva) +
+                                          static_cast<std::uint16_t>(b * evb));
+    auto v = static_cast<std::uint16_t>(sum >> 4);
+    return static_cast<unsigned>(v < most ? v : most);
+  };
+  unsigned red = channel(top >> 11u, below >> 11u, 31);
+  unsigned green = channel((top >> 5u) & 63u, (below >> 5u) & 63u, 63);
+  unsigned blue = channel(top & 31u, below & 31u, 31);
+  return static_cast<std::uint16_t>(red << 11 | green << 5 | blue);
 }
 
+// Blends the pixels whose top layer has every bit of `Top` over a second target. Every pixel is
+// worked out and the blend kept where it applies, in a loop without branches that widens.
 template <std::uint8_t Top>
-void blend_targets(unsigned start, unsigned end, std::uint16_t* line) {
+void blend_targets(unsigned start, unsigned end, std::uint16_t* __restrict line) {
   Coefficients k = coefficients();
-  if (k.eva + k.evb > 16) {
-    blend_targets_loop<Top, true>(start, end, line, k);
-  } else {
-    blend_targets_loop<Top, false>(start, end, line, k);
+  auto eva = static_cast<std::uint16_t>(k.eva), evb = static_cast<std::uint16_t>(k.evb);
+  const std::uint8_t* __restrict top = line_targets.top;
+  const std::uint8_t* __restrict below_bits = line_targets.beneath_bits;
+  const std::uint16_t* __restrict beneath = line_targets.beneath;
+  for (unsigned x = start; x < end; ++x) {
+    std::uint16_t blended = blend_channels(line[x], beneath[x], eva, evb);
+    bool take = ((top[x] & (Top | TARGET_BACKDROP)) == Top) & ((below_bits[x] & TARGET_SECOND) != 0);
+    line[x] = take ? blended : line[x];
   }
 }
 

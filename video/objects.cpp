@@ -51,15 +51,22 @@ struct GroupSink {
 
 // Only the top-most object pixel takes part in the effects: one over another object's pixel
 // keeps what lay beneath that one. Without branches, so that the compiler widens the loop.
-void lay_group_over(unsigned start, unsigned end, std::uint16_t* line) {
-  LineTargets& t = line_targets;
+void lay_group_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
+  std::uint16_t* __restrict beneath = line_targets.beneath;
+  std::uint8_t* __restrict beneath_bits = line_targets.beneath_bits;
+  std::uint8_t* __restrict top = line_targets.top;
+  const std::uint16_t* __restrict colours = group_colours;
+  const std::uint8_t* __restrict group = group_bits;
   for (unsigned x = start; x < end; ++x) {
-    std::uint8_t bits = group_bits[x], below = t.top[x];
-    bool cover = bits != 0, lift = cover && (below & TARGET_OBJECT) == 0;
-    t.beneath[x] = lift ? line[x] : t.beneath[x];
-    t.beneath_bits[x] = lift ? below : t.beneath_bits[x];
-    line[x] = cover ? group_colours[x] : line[x];
-    t.top[x] = cover ? bits : below;
+    std::uint8_t bits = group[x], below = top[x];
+    // All ones where an object covers the pixel, and where it lifts a non-object pixel beneath.
+    auto cover = static_cast<std::uint16_t>(-static_cast<int>(bits != 0));
+    auto lift = static_cast<std::uint16_t>(cover & -static_cast<int>((below & TARGET_OBJECT) == 0));
+    auto cover8 = static_cast<std::uint8_t>(cover), lift8 = static_cast<std::uint8_t>(lift);
+    beneath[x] = static_cast<std::uint16_t>((line[x] & lift) | (beneath[x] & ~lift));
+    beneath_bits[x] = static_cast<std::uint8_t>((below & lift8) | (beneath_bits[x] & ~lift8));
+    line[x] = static_cast<std::uint16_t>((colours[x] & cover) | (line[x] & ~cover));
+    top[x] = static_cast<std::uint8_t>(bits | (below & ~cover8));
   }
 }
 
