@@ -26,6 +26,7 @@ extern ObjectLine decoded_objects[128];
 void decode_objects();
 void set_decoded_mapping(bool one_dimensional);
 
+// Object tiles: 32 KB of video memory from 0x10000; addresses wrap inside it.
 constexpr std::uint32_t OBJECT_TILE_AREA = 0x10000;
 constexpr std::uint32_t OBJECT_TILE_AREA_MASK = 0x7FFF;
 
