@@ -14,7 +14,7 @@ namespace {
 // The plain and target variants store the colour itself; the tagged ones store an index into the
 // line palette.
 template <class Store>
-void put_colour(const Store& store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
+void put_colour(const Store store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
   if constexpr (stores_colours<Store>) {
     store.put_colour(p, colour);
   } else {
@@ -69,7 +69,7 @@ void row_colours(const Bitmap& b, std::uint32_t column, std::uint32_t py, unsign
 // the pixels [first, stop) drawn.
 template <unsigned Mode, class Store>
 void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned& first, unsigned& stop,
-              typename Store::Pixel* line, const Store& store) {
+              typename Store::Pixel* line, const Store store) {
   unsigned x = first, end = stop;
   stop = first;
   if (sx < 0) {
@@ -92,7 +92,7 @@ void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned& firs
 }
 
 template <unsigned Mode, Form F, class Store>
-void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, const Store& store) {
+void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, const Store store) {
   Bitmap b = bitmap<Mode>();
   auto pa = static_cast<std::uint32_t>(reg16_signed(IO_BG2PA));
   auto pc = static_cast<std::uint32_t>(reg16_signed(IO_BG2PC));
@@ -139,7 +139,7 @@ template <unsigned Mode>
 struct BitmapWalker {
   template <class Store, Form F>
   static void walk(unsigned, unsigned start, unsigned end, typename Store::Pixel* line,
-                   const Store& store) {
+                   const Store store) {
     render_bitmap<Mode, F>(start, end, line, store);
   }
 };

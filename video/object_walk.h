@@ -57,7 +57,8 @@ template <unsigned Bits, class Sink>
 }
 
 template <unsigned Bits, class Sink>
-void walk_plain_texels(const ObjectLine& object, unsigned first, unsigned last, Sink& sink) {
+void walk_plain_texels(const ObjectLine& object, unsigned first, unsigned last, Sink& target) {
+  Sink sink = target;           // a copy that its own stores cannot alias
   const ObjectLine o = object;  // a copy that the sink's stores cannot alias
   unsigned row = vcount() - static_cast<unsigned>(o.y);
   if (o.vflip) row = o.height - 1 - row;
@@ -120,7 +121,8 @@ void walk_plain_object(const ObjectLine& o, unsigned first, unsigned last, Sink&
 // sample lies inside it; the tile addressing is worked out once per object, so that a texel costs
 // an address sum and one byte read.
 template <bool Colour256, class Sink>
-void walk_affine_texels(const ObjectLine& o, unsigned first, unsigned last, Sink& sink) {
+void walk_affine_texels(const ObjectLine& o, unsigned first, unsigned last, Sink& target) {
+  Sink sink = target;  // a copy that its own stores cannot alias
   constexpr unsigned row_bytes = Colour256 ? 8 : 4, tile_bytes = row_bytes * 8;
   const unsigned row_stride = o.one_dimensional ? (o.width / 8) * tile_bytes : 1024;
   const std::uint32_t tile_base = o.tile * 32;

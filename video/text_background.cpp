@@ -31,7 +31,7 @@ struct TileRows {
 template <unsigned Depth, class Store, Form F>
 [[gnu::always_inline]] inline void tile_pixels(std::uint64_t bits, unsigned palette, unsigned first,
                                                unsigned count, typename Store::Pixel* line,
-                                               unsigned x, const Store& store) {
+                                               unsigned x, const Store store) {
   constexpr std::uint64_t mask = (1u << Depth) - 1;
 #pragma GCC unroll 8
   for (unsigned i = 0; i < count; ++i) {
@@ -65,7 +65,7 @@ template <unsigned Depth>
 // Pixels `first` to first + count - 1 of one tile, stored from line[x].
 template <unsigned Depth, class Store, Form F>
 void draw_part(const TileRows<Depth>& rows, std::uint32_t entry, unsigned first, unsigned count,
-               typename Store::Pixel* line, unsigned x, const Store& store) {
+               typename Store::Pixel* line, unsigned x, const Store store) {
   std::uint64_t bits = rows.row(entry);
   if (bits == 0) return clear_span<F>(store, line, x, x + count);
   tile_pixels<Depth, Store, F>(in_screen_order<Depth>(bits, entry), palette_of<Depth>(entry), first,
@@ -75,7 +75,7 @@ void draw_part(const TileRows<Depth>& rows, std::uint32_t entry, unsigned first,
 // `count` whole tiles from map entry `entry` on, stored from line[x].
 template <unsigned Depth, class Store, Form F>
 void draw_whole_tiles(const TileRows<Depth>& rows, const std::uint8_t* entry, unsigned count,
-                      typename Store::Pixel* line, unsigned x, const Store& store) {
+                      typename Store::Pixel* line, unsigned x, const Store store) {
   constexpr std::uint64_t mask = (1u << Depth) - 1;
   for (unsigned n = 0; n < count; ++n, entry += 2, x += 8) {
     std::uint32_t e = load16(entry);
@@ -102,7 +102,7 @@ void draw_whole_tiles(const TileRows<Depth>& rows, const std::uint8_t* entry, un
 
 template <unsigned Depth, class Store, Form F>
 void walk_depth(unsigned layer, std::uint32_t control, unsigned start, unsigned end,
-                typename Store::Pixel* line, const Store& store) {
+                typename Store::Pixel* line, const Store store) {
   bool wide = (control >> 14) & 1;
   bool tall = (control >> 15) & 1;
   unsigned y = (vcount() + io_read16(IO_BG0VOFS + 4 * layer)) & 511;
@@ -139,7 +139,7 @@ void walk_depth(unsigned layer, std::uint32_t control, unsigned start, unsigned 
 struct TextWalker {
   template <class Store, Form F>
   static void walk(unsigned layer, unsigned start, unsigned end, typename Store::Pixel* line,
-                   const Store& store) {
+                   const Store store) {
     std::uint32_t control = bgcnt(layer);
     if (control & 0x80) {
       walk_depth<8, Store, F>(layer, control, start, end, line, store);
