@@ -1,4 +1,5 @@
-// Per-line dispatch: the layer order, the path chosen once per line by the colour effect, and the
+// Per-line dispatch: the layer order, the path chosen once per line by the colour effect (plain
+// colours, or colours with target bits and then the effect on the pixels it changes), and the
 // base/overlay walk over the layers.
 
 #include "video/dispatch.h"

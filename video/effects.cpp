@@ -1,7 +1,9 @@
-// The colour-effect passes. Colours are spread so that one multiply scales red, green and blue at
-// once, with room above each field for the carries of a sum of two weighted colours. Alpha blends
-// keep green's sixth bit as a fraction; brighten and darken work on the console's five bits per
-// channel, so that each channel is rounded once, as the hardware's formula is.
+// The colour-effect passes. The tagged passes spread colours so that one multiply scales red,
+// green and blue at once, with room above each field for the carries of a sum of two weighted
+// colours; the passes over a line with target bits work per channel in sixteen-bit lanes, so that
+// their loops widen. Alpha blends keep green's sixth bit as a fraction; brighten and darken work on
+// the console's five bits per channel, so that each channel is rounded once, as the hardware's
+// formula is.
 
 #include "video/effects.h"
 
@@ -168,7 +170,8 @@ void blend_targets(unsigned start, unsigned end, std::uint16_t* __restrict line)
   const std::uint16_t* __restrict beneath = line_targets.beneath;
   for (unsigned x = start; x < end; ++x) {
     std::uint16_t blended = blend_channels(line[x], beneath[x], eva, evb);
-    bool take = ((top[x] & (Top | TARGET_BACKDROP)) == Top) & ((below_bits[x] & TARGET_SECOND) != 0);
+    bool take =
+        ((top[x] & (Top | TARGET_BACKDROP)) == Top) & ((below_bits[x] & TARGET_SECOND) != 0);
     line[x] = take ? blended : line[x];
   }
 }

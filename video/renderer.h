@@ -1,6 +1,6 @@
 #pragma once
-// What the line dispatch and the layer renderers share: register access, tagged pixels, the
-// renderer function types and tables, and the line fill routines.
+// What the line dispatch and the layer renderers share: register access, target bits and tagged
+// pixels, the renderer function types and tables, and the line fill routines.
 
 #include <algorithm>
 #include <cstdint>
