@@ -22,8 +22,8 @@ struct Walk {
 };
 
 // Colour index at (px, py), both inside the map; `cell` and `tile` cache the last map cell.
-unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py, std::uint32_t& cell,
-               const std::uint8_t*& tile) {
+[[gnu::always_inline]] inline unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py,
+                                             std::uint32_t& cell, const std::uint8_t*& tile) {
   std::uint32_t here = ((py >> 3) << m.cell_shift) + (px >> 3);
   if (here != cell) {
     cell = here;
@@ -33,7 +33,8 @@ unsigned texel(const AffineMap& m, std::uint32_t px, std::uint32_t py, std::uint
 }
 
 template <Form F, class Store>
-void put(const Store& store, typename Store::Pixel& p, unsigned index) {
+[[gnu::always_inline]] inline void put(const Store store, typename Store::Pixel& p,
+                                       unsigned index) {
   if (index != 0) {
     store.put(p, index);
   } else if constexpr (F == BASE) {
@@ -45,7 +46,7 @@ void put(const Store& store, typename Store::Pixel& p, unsigned index) {
 // while inside, transparent after.
 template <class Store, Form F>
 void clipped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename Store::Pixel* line,
-             const Store& store) {
+             const Store store) {
   unsigned x = start;
   auto inside = [&] { return w.px() < m.size && w.py() < m.size; };
   for (; x < end && !inside(); ++x, w.step()) {
@@ -61,14 +62,15 @@ void clipped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename 
 // One map row for the whole line: the row's texel offset is fixed.
 template <class Store, Form F>
 void clipped_row(const AffineMap& m, Walk w, unsigned start, unsigned end,
-                 typename Store::Pixel* line, const Store& store) {
+                 typename Store::Pixel* line, const Store store) {
   if (w.py() >= m.size) return clear_span<F>(store, line, start, end);
   clipped<Store, F>(m, w, start, end, line, store);
 }
 
 template <class Store, Form F>
-void wrapped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename Store::Pixel* line,
-             const Store& store) {
+void wrapped(const AffineMap& map, Walk w, unsigned start, unsigned end,
+             typename Store::Pixel* line, const Store store) {
+  const AffineMap m = map;  // a copy that the stores to the line cannot alias
   std::uint32_t cell = ~0u;
   const std::uint8_t* tile = nullptr;
   std::uint32_t mask = m.size - 1;
@@ -79,7 +81,7 @@ void wrapped(const AffineMap& m, Walk w, unsigned start, unsigned end, typename 
 
 template <class Store, Form F>
 void wrapped_row(const AffineMap& m, Walk w, unsigned start, unsigned end,
-                 typename Store::Pixel* line, const Store& store) {
+                 typename Store::Pixel* line, const Store store) {
   std::uint32_t mask = m.size - 1;
   std::uint32_t py = w.py() & mask;
   const std::uint8_t* map_row = m.map + ((py >> 3) << m.cell_shift);
@@ -93,7 +95,7 @@ void wrapped_row(const AffineMap& m, Walk w, unsigned start, unsigned end,
 struct AffineWalker {
   template <class Store, Form F>
   static void walk(unsigned layer, unsigned start, unsigned end, typename Store::Pixel* line,
-                   const Store& store) {
+                   const Store store) {
     std::uint32_t control = bgcnt(layer);
     unsigned size_bits = (control >> 14) & 3;
     AffineMap m{machine.vram_data + ((control >> 8) & 31) * 2048,

@@ -2,6 +2,7 @@
 // outside the bitmap show the backdrop in the base form and are left alone in an overlay.
 
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 #include "video/pixel_store.h"
@@ -10,11 +11,12 @@ std::uint16_t bitmap_line_palette[512];
 
 namespace {
 
-// The plain variant stores the colour itself; the tagged ones store an index into the line palette.
+// The plain and target variants store the colour itself; the tagged ones store an index into the
+// line palette.
 template <class Store>
-void put_colour(const Store& store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
-  if constexpr (std::is_same_v<Store, PlainStore>) {
-    p = colour;
+void put_colour(const Store store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
+  if constexpr (stores_colours<Store>) {
+    store.put_colour(p, colour);
   } else {
     bitmap_line_palette[1 + x] = colour;
     store.put(p, 1 + x);
@@ -48,11 +50,28 @@ Bitmap bitmap() {
   return {width, height, machine.vram_data + (second_page ? 0xA000 : 0)};
 }
 
-// PA exactly 1: the source row is copied, shifted right by the part left of the bitmap.
+// `count` colours of row `py` from `column` on, in one pass over the row that the compiler widens.
+template <unsigned Mode>
+void row_colours(const Bitmap& b, std::uint32_t column, std::uint32_t py, unsigned count,
+                 std::uint16_t* out) {
+  const std::uint8_t* source = b.pixels + (py * b.width + column) * (Mode == 4 ? 1 : 2);
+  if constexpr (Mode == 4) {
+    const std::uint16_t* palette = machine.native_palette;
+    for (unsigned i = 0; i < count; ++i) out[i] = palette[source[i]];
+  } else {
+    std::uint16_t raw[SCREEN_WIDTH];
+    std::memcpy(raw, source, count * 2);
+    for (unsigned i = 0; i < count; ++i) out[i] = bitmap_colour(raw[i]);
+  }
+}
+
+// PA exactly 1: the source row is copied, shifted right by the part left of the bitmap. Returns
+// the pixels [first, stop) drawn.
 template <unsigned Mode, class Store>
-void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned start, unsigned end,
-              typename Store::Pixel* line, const Store& store) {
-  unsigned x = start;
+void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned& first, unsigned& stop,
+              typename Store::Pixel* line, const Store store) {
+  unsigned x = first, end = stop;
+  stop = first;
   if (sx < 0) {
     std::uint32_t skip = 0u - static_cast<std::uint32_t>(sx);
     if (skip >= end - x) return;
@@ -61,12 +80,19 @@ void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned start
   }
   auto column = static_cast<std::uint32_t>(sx);
   if (column >= b.width) return;
-  unsigned stop = static_cast<unsigned>(std::min<std::uint32_t>(end, x + (b.width - column)));
-  for (; x < stop; ++x, ++column) put_colour(store, line[x], x, pixel<Mode>(b, column, py));
+  unsigned last = static_cast<unsigned>(std::min<std::uint32_t>(end, x + (b.width - column)));
+  first = x, stop = last;
+  if constexpr (stores_colours<Store>) {
+    std::uint16_t colours[SCREEN_WIDTH];
+    row_colours<Mode>(b, column, py, last - x, colours);
+    store.put_colours(line, x, last - x, colours);
+  } else {
+    for (; x < last; ++x, ++column) put_colour(store, line[x], x, pixel<Mode>(b, column, py));
+  }
 }
 
-template <unsigned Mode, class Store>
-void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, const Store& store) {
+template <unsigned Mode, Form F, class Store>
+void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, const Store store) {
   Bitmap b = bitmap<Mode>();
   auto pa = static_cast<std::uint32_t>(reg16_signed(IO_BG2PA));
   auto pc = static_cast<std::uint32_t>(reg16_signed(IO_BG2PC));
@@ -75,16 +101,35 @@ void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, co
   auto whole = [](std::uint32_t v) { return static_cast<std::int32_t>(v) >> 8; };
   if (pc == 0) {
     auto py = static_cast<std::uint32_t>(whole(y));
-    if (py >= b.height) return;
-    if (pa == 256) return copy_row<Mode>(b, whole(x), py, start, end, line, store);
+    if (py >= b.height) return clear_span<F>(store, line, start, end);
+    if (pa == 256) {
+      unsigned first = start, stop = end;
+      copy_row<Mode>(b, whole(x), py, first, stop, line, store);
+      if (first >= stop) return clear_span<F>(store, line, start, end);
+      clear_span<F>(store, line, start, first);
+      return clear_span<F>(store, line, stop, end);
+    }
   }
-  auto inside = [&] {
-    return static_cast<std::uint32_t>(whole(x)) < b.width &&
-           static_cast<std::uint32_t>(whole(y)) < b.height;
-  };
-  unsigned i = start;
-  for (; i < end && !inside(); ++i) x += pa, y += pc;
-  for (; i < end && inside(); ++i, x += pa, y += pc) {
+  clear_span<F>(store, line, start, end);
+  // A straight walk crosses the bitmap once: only the steps inside it are sampled.
+  auto wide = [](std::uint32_t v) { return std::int64_t{static_cast<std::int32_t>(v)}; };
+  auto signed_step = [](std::uint32_t v) { return std::int64_t{static_cast<std::int32_t>(v)}; };
+  StepRange across =
+      steps_inside(wide(x), signed_step(pa), 0, std::int64_t{b.width} * 256, end - start);
+  StepRange down =
+      steps_inside(wide(y), signed_step(pc), 0, std::int64_t{b.height} * 256, end - start);
+  unsigned from = std::max(across.first, down.first), to = std::min(across.end, down.end);
+  x += from * pa, y += from * pc;
+  if constexpr (stores_colours<Store>) {
+    if (pa == 0 && pc == 0 && from < to) {  // one texel for the whole run
+      std::uint16_t colours[SCREEN_WIDTH];
+      std::fill(colours, colours + (to - from),
+                pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)),
+                            static_cast<std::uint32_t>(whole(y))));
+      return store.put_colours(line, start + from, to - from, colours);
+    }
+  }
+  for (unsigned i = start + from; i < start + to; ++i, x += pa, y += pc) {
     auto px = static_cast<std::uint32_t>(whole(x)), py = static_cast<std::uint32_t>(whole(y));
     put_colour(store, line[i], i, pixel<Mode>(b, px, py));
   }
@@ -94,9 +139,8 @@ template <unsigned Mode>
 struct BitmapWalker {
   template <class Store, Form F>
   static void walk(unsigned, unsigned start, unsigned end, typename Store::Pixel* line,
-                   const Store& store) {
-    clear_span<F>(store, line, start, end);
-    render_bitmap<Mode>(start, end, line, store);
+                   const Store store) {
+    render_bitmap<Mode, F>(start, end, line, store);
   }
 };
 

@@ -1,9 +1,11 @@
-// Per-line dispatch: the layer order, the path chosen once per line by the colour effect, and the
+// Per-line dispatch: the layer order, the path chosen once per line by the colour effect (plain
+// colours, or colours with target bits and then the effect on the pixels it changes), and the
 // base/overlay walk over the layers.
 
 #include "video/dispatch.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "video/effects.h"
 #include "video/video.h"
@@ -121,21 +123,27 @@ Palette effect_palette(unsigned mode) {
 
 }  // namespace
 
-void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                 unsigned flags) {
-  if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
+bool tagged_reference_path = false;
+LineTargets line_targets;
+
+namespace {
+
+// The line as the plain path draws it, with the target bits beside it, then the effect on the
+// pixels that take it.
+void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                    unsigned flags, TargetPass pass) {
+  std::memset(line_targets.top + start, backdrop_target_bits(), end - start);
+  draw_layers(line, start, end, dispcnt & 7, &LayerRenderers::targets, &ObjectRenderers::targets,
+              dispcnt, machine.native_palette[0], flags);
+  pass(start, end, line);
+}
+
+// The earlier path: every pixel tagged with its palette index and target flags, then a pass over
+// the whole span. Kept as the oracle that the comparison test checks the target path against.
+void render_tagged(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                   unsigned flags, bool alpha, bool fading) {
   unsigned mode = dispcnt & 7;
-  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
-  unsigned effect = effect_of(bldcnt);
-  bool allowed = (flags & 0x20) != 0;
-  bool some_first = (bldcnt & 0x3F) != 0;
-  bool alpha = allowed && effect == EFFECT_ALPHA && (io_read16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
-               some_first && (bldcnt & 0x3F00) != 0;
-  // Semi-transparent objects are first targets whatever BLDCNT selects, so they fade on a line
-  // that has no other first target.
-  bool brighten = effect == EFFECT_BRIGHTEN;
-  bool fading =
-      allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
+  bool brighten = effect_of(io_read16(IO_BLDCNT)) == EFFECT_BRIGHTEN;
   std::uint16_t backdrop = static_cast<std::uint16_t>(backdrop_tag());
   std::uint32_t wide[SCREEN_WIDTH];
   if (alpha) {
@@ -143,21 +151,50 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
                 std::uint32_t{backdrop}, flags);
     effect_passes.alpha(start, end, wide, line, effect_palette(mode));
   } else if (machine.semi_transparent_count[vcount()] != 0) {
-    // Semi-transparent objects blend even where the window forbids effects.
     draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32,
                 dispcnt, std::uint32_t{backdrop}, flags);
     Pass32 pass = effect_passes.semi_transparent;
     if (fading) pass = brighten ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
     pass(start, end, wide, line, effect_palette(mode));
-  } else if (fading && some_first) {
+  } else {
     draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
                 dispcnt, backdrop, flags);
     Pass16 fade = brighten ? effect_passes.brighten : effect_passes.darken;
     fade(start, end, line, effect_palette(mode));
-  } else {
-    draw_layers(line, start, end, mode, &LayerRenderers::plain, &ObjectRenderers::plain, dispcnt,
-                machine.native_palette[0], flags);
   }
+}
+
+}  // namespace
+
+void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                 unsigned flags) {
+  if (machine.layer_count == 0 || (flags & 0x1F) == 0) return fill_backdrop(line, start, end);
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
+  unsigned effect = effect_of(bldcnt);
+  bool allowed = (flags & 0x20) != 0;
+  bool some_first = (bldcnt & 0x3F) != 0;
+  bool alpha = allowed && effect == EFFECT_ALPHA && (io_read16(IO_BLDALPHA) & 0x1F1F) != 0x1F &&
+               some_first && (bldcnt & 0x3F00) != 0;
+  // Semi-transparent objects are first targets whatever BLDCNT selects, so they fade on a line
+  // that has no other first target; they blend even where the window forbids effects.
+  bool semi = machine.semi_transparent_count[vcount()] != 0;
+  bool brighten = effect == EFFECT_BRIGHTEN;
+  bool fading =
+      allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
+  if (!alpha && !semi && !(fading && some_first)) {
+    return draw_layers(line, start, end, dispcnt & 7, &LayerRenderers::plain,
+                       &ObjectRenderers::plain, dispcnt, machine.native_palette[0], flags);
+  }
+  if (tagged_reference_path) return render_tagged(line, start, end, dispcnt, flags, alpha, fading);
+  TargetPass pass = alpha ? alpha_targets : semi_transparent_targets;
+  if (!alpha && fading) {
+    if (semi) {
+      pass = brighten ? brighten_semi_targets : darken_semi_targets;
+    } else {
+      pass = brighten ? brighten_targets : darken_targets;
+    }
+  }
+  render_targets(line, start, end, dispcnt, flags, pass);
 }
 
 void render_line(std::uint16_t* line, std::uint32_t dispcnt) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "video/dispatch.h"
+#include "video/object_walk.h"
 
 const std::uint8_t object_widths[12] = {8, 16, 32, 64, 16, 32, 32, 64, 8, 8, 16, 32};
 const std::uint8_t object_heights[12] = {8, 16, 32, 64, 8, 8, 16, 32, 16, 32, 32, 64};
@@ -45,6 +46,7 @@ bool object_span(unsigned n, unsigned mode, ObjectSpan& span) {
 }  // namespace
 
 void rebuild_object_lines(unsigned mode) {
+  decode_objects();
   std::memset(machine.object_line_count, 0, sizeof machine.object_line_count);
   std::memset(machine.semi_transparent_count, 0, sizeof machine.semi_transparent_count);
   // From the last object down, so that lower numbers are drawn later and end on top.

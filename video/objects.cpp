@@ -1,14 +1,13 @@
 // The object renderers: one per store variant and tile mapping. Objects come from the per-line
 // lists, last OAM number first, so lower numbers end on top.
 
+#include <cstring>
+
 #include "video/dispatch.h"
 #include "video/object_walk.h"
 #include "video/pixel_store.h"
 
 namespace {
-
-constexpr std::uint32_t OBJECT_AREA = 0x10000;
-constexpr std::uint32_t OBJECT_AREA_MASK = 0x7FFF;
 
 std::uint32_t attribute(unsigned n, unsigned word) {
   const std::uint8_t* a = machine.oam_data + n * 8 + word * 2;
@@ -32,9 +31,51 @@ struct WideSink {
   }
 };
 
+// On a line with effects a priority group's objects are drawn into a line of their own, the
+// lower numbers last, then laid over the line in one pass.
+std::uint16_t group_colours[SCREEN_WIDTH];
+std::uint8_t group_bits[SCREEN_WIDTH];  // 0 where no object is opaque
+
+struct GroupSink {
+  std::uint8_t bits;
+  void operator()(unsigned x, unsigned index) const {
+    group_colours[x] = machine.native_palette[index];
+    group_bits[x] = bits;
+  }
+  // Eight opaque texels in a row.
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
+    std::memset(group_bits + x, bits, 8);
+  }
+};
+
+// Only the top-most object pixel takes part in the effects: one over another object's pixel
+// keeps what lay beneath that one. Without branches, so that the compiler widens the loop.
+void lay_group_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
+  std::uint16_t* __restrict beneath = line_targets.beneath;
+  std::uint8_t* __restrict beneath_bits = line_targets.beneath_bits;
+  std::uint8_t* __restrict top = line_targets.top;
+  const std::uint16_t* __restrict colours = group_colours;
+  const std::uint8_t* __restrict group = group_bits;
+  for (unsigned x = start; x < end; ++x) {
+    std::uint8_t bits = group[x], below = top[x];
+    // All ones where an object covers the pixel, and where it lifts a non-object pixel beneath.
+    auto cover = static_cast<std::uint16_t>(-static_cast<int>(bits != 0));
+    auto lift = static_cast<std::uint16_t>(cover & -static_cast<int>((below & TARGET_OBJECT) == 0));
+    auto cover8 = static_cast<std::uint8_t>(cover), lift8 = static_cast<std::uint8_t>(lift);
+    beneath[x] = static_cast<std::uint16_t>((line[x] & lift) | (beneath[x] & ~lift));
+    beneath_bits[x] = static_cast<std::uint8_t>((below & lift8) | (beneath_bits[x] & ~lift8));
+    line[x] = static_cast<std::uint16_t>((colours[x] & cover) | (line[x] & ~cover));
+    top[x] = static_cast<std::uint8_t>(bits | (below & ~cover8));
+  }
+}
+
 struct PlainSink {
   std::uint16_t* line;
   void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(line + x, colours, 8 * sizeof *colours);
+  }
 };
 
 struct Index16Sink {
@@ -51,8 +92,13 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
   if (y >= SCREEN_HEIGHT || start >= end) return;
   std::uint32_t count = machine.object_line_count[priority][y];
   const std::uint8_t* list = machine.object_line_list[priority][y];
+  set_decoded_mapping(OneD);
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(list[i], OneD);
+    const ObjectLine& o = decoded_objects[list[i]];
+    // Most objects of a windowed line lie outside most of its spans.
+    if (o.x >= static_cast<int>(end) ||
+        o.x + static_cast<int>(o.box_width) <= static_cast<int>(start))
+      continue;
     auto sink = make_sink(o);
     walk_object(o, start, end, sink);
   }
@@ -62,6 +108,17 @@ template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
   for_each_object<OneD>(priority, start, end,
                         [line](const ObjectLine&) { return PlainSink{line}; });
+}
+template <bool OneD>
+void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
+  if (start >= end) return;
+  auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
+  auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
+  std::memset(group_bits + start, 0, end - start);
+  for_each_object<OneD>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
+    return GroupSink{o.semi_transparent ? semi_bits : bits};
+  });
+  lay_group_over(start, end, line);
 }
 template <bool OneD>
 void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
@@ -80,6 +137,22 @@ void draw_wide(unsigned priority, unsigned start, unsigned end, std::uint32_t* l
 }
 
 }  // namespace
+
+ObjectLine decoded_objects[128];
+
+namespace {
+bool decoded_one_dimensional = false;
+}
+
+void decode_objects() {
+  for (unsigned n = 0; n < 128; ++n) decoded_objects[n] = read_object(n, decoded_one_dimensional);
+}
+
+void set_decoded_mapping(bool one_dimensional) {
+  if (one_dimensional == decoded_one_dimensional) return;
+  decoded_one_dimensional = one_dimensional;
+  for (ObjectLine& o : decoded_objects) o.one_dimensional = one_dimensional;
+}
 
 ObjectLine read_object(unsigned n, bool one_dimensional) {
   std::uint32_t a0 = attribute(n, 0), a1 = attribute(n, 1), a2 = attribute(n, 2);
@@ -113,27 +186,8 @@ ObjectLine read_object(unsigned n, bool one_dimensional) {
   return o;
 }
 
-std::uint64_t texel_row(const ObjectLine& o, unsigned tile_column, unsigned row) {
-  unsigned tile_bytes = o.colour256 ? 64 : 32, row_bytes = o.colour256 ? 8 : 4;
-  unsigned row_stride = o.one_dimensional ? (o.width / 8) * tile_bytes : 1024;
-  std::uint32_t address =
-      o.tile * 32 + (row / 8) * row_stride + tile_column * tile_bytes + (row % 8) * row_bytes;
-  // Rows are aligned to their size, so a row never straddles the end of the area.
-  const std::uint8_t* p = machine.vram_data + OBJECT_AREA + (address & OBJECT_AREA_MASK);
-  return o.colour256 ? load64(p) : load32(p);
-}
-
-unsigned texel(const ObjectLine& o, unsigned column, unsigned row) {
-  std::uint64_t word = texel_row(o, column / 8, row);
-  if (o.colour256) {
-    unsigned t = static_cast<unsigned>((word >> ((column % 8) * 8)) & 0xFF);
-    return t ? 256 + t : 0;
-  }
-  unsigned t = static_cast<unsigned>((word >> ((column % 8) * 4)) & 0xF);
-  return t ? 256 + o.palette * 16 + t : 0;
-}
-
 const ObjectRenderers object_renderers[2] = {
-    {draw_plain<false>, draw_wide<false>, draw_index16<false>, draw_wide<false>},
-    {draw_plain<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
+    {draw_plain<false>, draw_targets<false>, draw_wide<false>, draw_index16<false>,
+     draw_wide<false>},
+    {draw_plain<true>, draw_targets<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
 };

@@ -3,6 +3,7 @@
 // one background walk into the eight renderers of a slot. Only the store differs between variants;
 // the walk (addressing and order of writes) is the same for all of them.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -26,9 +27,63 @@ struct PlainStore {
   using Pixel = std::uint16_t;
   const std::uint16_t* palette = machine.native_palette;
   std::uint16_t backdrop = machine.native_palette[0];
-  explicit PlainStore(unsigned) {}
+  PlainStore(unsigned, Pixel*) {}
   void put(Pixel& p, unsigned index) const { p = palette[index]; }
+  void put_colour(Pixel& p, std::uint16_t colour) const { p = colour; }
+  void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
+    std::memcpy(out + x, colours, count * sizeof(Pixel));
+  }
   void clear(Pixel& p) const { p = backdrop; }
+  void clear_run(Pixel* out, unsigned start, unsigned end) const {
+    if (start < end) std::fill(out + start, out + end, backdrop);
+  }
+};
+
+// Colours as the plain store, with the layer's target bits beside them; a first target keeps what
+// lies beneath its pixels (the backdrop under a base layer, the previous top pixel under an
+// overlay) for the blend.
+template <Form F, bool First>
+struct TargetStore {
+  using Pixel = std::uint16_t;
+  const std::uint16_t* palette = machine.native_palette;
+  std::uint16_t backdrop = machine.native_palette[0];
+  std::uint8_t bits;
+  std::uint8_t backdrop_bits = backdrop_target_bits();
+  const Pixel* line;
+  TargetStore(unsigned layer, const Pixel* start_of_line)
+      : bits(target_bits(layer)), line(start_of_line) {}
+  void put_colour(Pixel& p, std::uint16_t colour) const {
+    auto x = static_cast<unsigned>(&p - line);
+    if constexpr (First) {
+      line_targets.beneath[x] = F == BASE ? backdrop : p;
+      line_targets.beneath_bits[x] = F == BASE ? backdrop_bits : line_targets.top[x];
+    }
+    p = colour;
+    line_targets.top[x] = bits;
+  }
+  void put(Pixel& p, unsigned index) const { put_colour(p, palette[index]); }
+  void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
+    if constexpr (First) {
+      if constexpr (F == BASE) {
+        std::fill(line_targets.beneath + x, line_targets.beneath + x + count, backdrop);
+        std::memset(line_targets.beneath_bits + x, backdrop_bits, count);
+      } else {
+        std::memcpy(line_targets.beneath + x, out + x, count * sizeof(Pixel));
+        std::memcpy(line_targets.beneath_bits + x, line_targets.top + x, count);
+      }
+    }
+    std::memcpy(out + x, colours, count * sizeof(Pixel));
+    std::memset(line_targets.top + x, bits, count);
+  }
+  void clear(Pixel& p) const {
+    p = backdrop;
+    line_targets.top[&p - line] = backdrop_bits;
+  }
+  void clear_run(Pixel* out, unsigned start, unsigned end) const {
+    if (start >= end) return;
+    std::fill(out + start, out + end, backdrop);
+    std::memset(line_targets.top + start, backdrop_bits, end - start);
+  }
 };
 
 template <class PixelType>
@@ -36,7 +91,7 @@ struct TaggedStore {
   using Pixel = PixelType;
   std::uint32_t tag;
   std::uint32_t backdrop = backdrop_tag();
-  explicit TaggedStore(unsigned layer) : tag(layer_tag(layer)) {}
+  TaggedStore(unsigned layer, const Pixel*) : tag(layer_tag(layer)) {}
   void put(Pixel& p, unsigned index) const { p = static_cast<Pixel>(index | tag); }
   void clear(Pixel& p) const { p = static_cast<Pixel>(backdrop); }
 };
@@ -47,7 +102,7 @@ using Index32Store = TaggedStore<std::uint32_t>;
 // previous top pixel under an overlay.
 template <Form F>
 struct BlendStore : Index32Store {
-  explicit BlendStore(unsigned layer) : Index32Store(layer) {}
+  BlendStore(unsigned layer, const Pixel* line) : Index32Store(layer, line) {}
   void put(Pixel& p, unsigned index) const {
     std::uint32_t beneath = F == BASE ? backdrop : (p & 0xFFFF);
     p = index | tag | beneath << 16;
@@ -60,7 +115,15 @@ struct RendererSet {
   template <class Store, Form F>
   static void draw(unsigned layer, unsigned start, unsigned end, typename Store::Pixel* line) {
     if (start >= end) return;
-    Walker::template walk<Store, F>(layer, start, end, line, Store(layer));
+    Walker::template walk<Store, F>(layer, start, end, line, Store(layer, line));
+  }
+  template <Form F>
+  static void targets(unsigned layer, unsigned start, unsigned end, std::uint16_t* line) {
+    if (first_target(layer)) {
+      draw<TargetStore<F, true>, F>(layer, start, end, line);
+    } else {
+      draw<TargetStore<F, false>, F>(layer, start, end, line);
+    }
   }
   template <Form F>
   static void blend(unsigned layer, unsigned start, unsigned end, std::uint32_t* line) {
@@ -72,10 +135,17 @@ struct RendererSet {
   }
   static constexpr LayerRenderers table = {
       {draw<PlainStore, BASE>, draw<PlainStore, OVERLAY>},
+      {targets<BASE>, targets<OVERLAY>},
       {blend<BASE>, blend<OVERLAY>},
       {draw<Index16Store, BASE>, draw<Index16Store, OVERLAY>},
       {draw<Index32Store, BASE>, draw<Index32Store, OVERLAY>},
   };
+};
+
+// The plain and target stores take colours as well as palette indices.
+template <class Store>
+constexpr bool stores_colours = requires(const Store& s, typename Store::Pixel& p) {
+  s.put_colour(p, std::uint16_t{});
 };
 
 // Transparent pixels: the base form shows the backdrop through them, an overlay leaves them.
@@ -83,6 +153,10 @@ template <Form F, class Store>
 inline void clear_span(const Store& store, typename Store::Pixel* line, unsigned start,
                        unsigned end) {
   if constexpr (F == BASE) {
-    for (unsigned x = start; x < end; ++x) store.clear(line[x]);
+    if constexpr (requires { store.clear_run(line, start, end); }) {
+      store.clear_run(line, start, end);
+    } else {
+      for (unsigned x = start; x < end; ++x) store.clear(line[x]);
+    }
   }
 }

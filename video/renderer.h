@@ -1,7 +1,8 @@
 #pragma once
-// What the line dispatch and the layer renderers share: register access, tagged pixels, the
-// renderer function types and tables, and the line fill routines.
+// What the line dispatch and the layer renderers share: register access, target bits and tagged
+// pixels, the renderer function types and tables, and the line fill routines.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "core/io/io_image.h"
@@ -37,15 +38,72 @@ inline std::uint32_t layer_tag(unsigned layer) {
 inline std::uint32_t backdrop_tag() { return layer_tag(5); }
 inline bool first_target(unsigned layer) { return (io_read16(IO_BLDCNT) >> layer) & 1; }
 
+// On a line with colour effects the layers draw colours, as on a plain line, and note beside them
+// what the effects need: the target bits of the layer on top of each pixel and, under a first
+// target or an object, the colour and bits of what lies beneath. The effects then touch only the
+// pixels that they change.
+constexpr std::uint8_t TARGET_FIRST = 1;
+constexpr std::uint8_t TARGET_SECOND = 2;
+constexpr std::uint8_t TARGET_OBJECT = 4;
+constexpr std::uint8_t TARGET_SEMI = 8;  // a semi-transparent object's pixel, always a first target
+constexpr std::uint8_t TARGET_BACKDROP = 16;  // nothing beneath it
+struct LineTargets {
+  std::uint8_t top[SCREEN_WIDTH];
+  std::uint8_t beneath_bits[SCREEN_WIDTH];
+  std::uint16_t beneath[SCREEN_WIDTH];
+};
+extern LineTargets line_targets;
+
+// BLDCNT bit `layer` as TARGET_FIRST, bit `layer` + 8 as TARGET_SECOND.
+inline std::uint8_t target_bits(unsigned layer) {
+  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
+  return static_cast<std::uint8_t>(((bldcnt >> layer) & 1) | ((bldcnt >> (layer + 7)) & 2));
+}
+inline std::uint8_t backdrop_target_bits() { return target_bits(5) | TARGET_BACKDROP; }
+
+// Whether each of the eight 4-bit or 8-bit texels of a row word is opaque (non-zero).
+template <unsigned Depth>
+constexpr bool all_opaque(std::uint64_t word) {
+  constexpr std::uint64_t lows = Depth == 8 ? 0x0101010101010101u : 0x11111111u;
+  std::uint64_t any = word | word >> 1 | word >> 2 | word >> 3;
+  if constexpr (Depth == 8) any |= word >> 4 | word >> 5 | word >> 6 | word >> 7;
+  return (any & lows) == lows;
+}
+
+// The steps i of [0, count) at which t + d x i lies in [low, high): one run, as a line crosses a
+// band once.
+struct StepRange {
+  unsigned first, end;
+};
+inline std::int64_t floor_div(std::int64_t a, std::int64_t b) {  // b > 0
+  return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+inline StepRange steps_inside(std::int64_t t, std::int64_t d, std::int64_t low, std::int64_t high,
+                              unsigned count) {
+  std::int64_t first = 0, end = count;
+  if (d == 0) {
+    if (t < low || t >= high) end = 0;
+  } else if (d > 0) {
+    first = std::max<std::int64_t>(first, -floor_div(t - low, d));  // ceil((low - t) / d)
+    end = std::min<std::int64_t>(end, floor_div(high - 1 - t, d) + 1);
+  } else {
+    first = std::max<std::int64_t>(0, -floor_div(high - 1 - t, -d));  // ceil((t - high + 1) / -d)
+    end = std::min<std::int64_t>(end, floor_div(t - low, -d) + 1);
+  }
+  if (end <= first) return {0, 0};
+  return {static_cast<unsigned>(first), static_cast<unsigned>(end)};
+}
+
 // Layer renderers draw pixels [start, end) of the current line.
 using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint16_t* line);
 using Render32 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint32_t* line);
 
 enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 
-// The eight renderers of one background slot, each indexed by Form.
+// The renderers of one background slot, each indexed by Form.
 struct LayerRenderers {
   Render16 plain[2];
+  Render16 targets[2];
   Render32 blend[2];
   Render16 index16[2];
   Render32 index32[2];
@@ -63,6 +121,7 @@ extern std::uint16_t bitmap_line_palette[512];
 // Object renderers take the priority in place of the layer; one per variant and tile mapping.
 struct ObjectRenderers {
   Render16 plain;
+  Render16 targets;
   Render32 blend;
   Render16 index16;
   Render32 index32;

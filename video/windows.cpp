@@ -49,10 +49,9 @@ void object_window_pass(std::uint16_t* line, unsigned start, unsigned end, std::
   bool mask[SCREEN_WIDTH] = {};
   unsigned low = end, high = start;
   MaskSink sink{mask, &low, &high};
+  set_decoded_mapping((dispcnt & DISPCNT_OBJ_1D) != 0);
   for (std::uint32_t i = 0; i < count; ++i) {
-    ObjectLine o = read_object(machine.object_line_list[OBJ_WINDOW_LIST][y][i],
-                               (dispcnt & DISPCNT_OBJ_1D) != 0);
-    walk_object(o, start, end, sink);
+    walk_object(decoded_objects[machine.object_line_list[OBJ_WINDOW_LIST][y][i]], start, end, sink);
   }
   if (low >= high) return;
   std::uint16_t scratch[SCREEN_WIDTH];

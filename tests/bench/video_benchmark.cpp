@@ -1,8 +1,8 @@
 // Cost of one drawn line: mode 0 with four 16-colour text backgrounds, and mode 2 with two
 // rotated affine backgrounds. Every tile row is opaque so that no zero-word skip shortens the work.
 // Then objects, windows and blending: 32 objects on one line, a windowed line with alpha blending,
-// and a whole frame of the sprite cartridge's scene. Last, the fades: a brightened text line and
-// bitmap lines with and without one.
+// the busy line of all of these at once, and a whole frame of the sprite cartridge's scene. Last,
+// the fades: a brightened text line and bitmap lines with and without one.
 
 #include <benchmark/benchmark.h>
 
@@ -119,6 +119,36 @@ void windowed_line_with_blending(benchmark::State& state) {
   draw_line(state, 40);
 }
 
+// The busy line: four text backgrounds, 32 objects across line 40 (a quarter of them
+// semi-transparent, a quarter rotated), window 0 over the middle with effects inside only, and
+// BG0 and the objects blended over the other backgrounds.
+void busy_line_objects_window_alpha(benchmark::State& state) {
+  set_up_text_mode();
+  // Object tiles with every fifth byte transparent, and rotation matrices for the rotated ones.
+  for (unsigned i = 0x10000; i < 0x18000; ++i)
+    machine.vram_data[i] = i % 5 == 0 ? 0 : static_cast<std::uint8_t>(0x11 + i % 0xEE);
+  hide_objects();
+  const std::uint16_t matrix[4] = {222, 0xFF80, 128, 222};  // about 30 degrees
+  for (unsigned group = 0; group < 8; ++group) {
+    for (unsigned i = 0; i < 4; ++i) {
+      machine.oam_data[(group * 4 + i) * 8 + 6] = static_cast<std::uint8_t>(matrix[i]);
+      machine.oam_data[(group * 4 + i) * 8 + 7] = static_cast<std::uint8_t>(matrix[i] >> 8);
+    }
+  }
+  for (unsigned n = 0; n < 32; ++n) {
+    std::uint32_t kind = n % 4 == 3 ? 0x0100 : n % 4 == 1 ? 0x0400 : (n & 1) << 13;
+    put_object(n, 30 | kind, (n * 7) | 2u << 14 | (n % 4 == 3 ? (n / 4) << 9 : 0), n * 16);
+  }
+  io_store16(0x040, 60 << 8 | 180);
+  io_store16(0x044, 0x00A0);
+  io_store16(0x048, 0x3F);
+  io_store16(0x04A, 0x1F);
+  io_store16(0x050, 0x0E51);
+  io_store16(0x052, 0x080A);
+  io_store16(IO_DISPCNT, 0x3F40);
+  draw_line(state, 40);
+}
+
 // The sprite cartridge's scene, drawn a whole frame per iteration.
 void sprite_cartridge_frame(benchmark::State& state) {
   clear_machine_state();
@@ -156,13 +186,18 @@ void text_mode_brightened(benchmark::State& state) {
   draw_lines(state);
 }
 
-// Mode 3 unscaled, the whole bitmap filled; `fade` darkens BG2 by 6/16.
-void bitmap_mode_three(benchmark::State& state, bool fade) {
+// Mode 3, the whole bitmap filled, with the matrix left at zero (every pixel of a line samples
+// one texel) or `unscaled`; `fade` darkens BG2 by 6/16.
+void bitmap_mode_three(benchmark::State& state, bool fade, bool unscaled = false) {
   clear_machine_state();
   fill_vram_with_patterns();
   for (unsigned i = 0x10000; i < 0x14000; ++i)
     machine.vram_data[i] = static_cast<std::uint8_t>(i * 13);
   io_store16(IO_DISPCNT, 0x0403);
+  if (unscaled) {  // PA and PD 1.0, as games set them: the row is copied
+    io_store16(0x020, 0x100);
+    io_store16(0x026, 0x100);
+  }
   if (fade) {
     io_store16(0x050, 0x00C4);
     io_store16(0x054, 6);
@@ -171,9 +206,14 @@ void bitmap_mode_three(benchmark::State& state, bool fade) {
 }
 void bitmap_mode_three_plain(benchmark::State& state) { bitmap_mode_three(state, false); }
 void bitmap_mode_three_darkened(benchmark::State& state) { bitmap_mode_three(state, true); }
+void bitmap_mode_three_unscaled(benchmark::State& state) { bitmap_mode_three(state, false, true); }
+void bitmap_mode_three_unscaled_darkened(benchmark::State& state) {
+  bitmap_mode_three(state, true, true);
+}
 
 }  // namespace
 
+BENCHMARK(busy_line_objects_window_alpha);
 BENCHMARK(thirty_two_objects);
 BENCHMARK(windowed_line_with_blending);
 BENCHMARK(sprite_cartridge_frame);
@@ -182,4 +222,6 @@ BENCHMARK(affine_mode_two_rotated);
 BENCHMARK(text_mode_brightened);
 BENCHMARK(bitmap_mode_three_plain);
 BENCHMARK(bitmap_mode_three_darkened);
+BENCHMARK(bitmap_mode_three_unscaled);
+BENCHMARK(bitmap_mode_three_unscaled_darkened);
 BENCHMARK_MAIN();

@@ -109,4 +109,28 @@ TEST_F(BitmapTest, Mode4PageSelect) {
   EXPECT_EQ(line[6], BACKDROP);  // index 0 draws palette entry 0
 }
 
+// The run of steps that affine objects and bitmaps sample, found ahead of the loop, against a
+// walk that tests every step, over starts, steps and bands on both sides of zero.
+TEST(StepsInside, FindTheSameRunAsAStepByStepWalk) {
+  for (std::int64_t t = -70000; t <= 70000; t += 1237) {
+    for (std::int64_t d : {-32768, -300, -256, -17, -1, 0, 1, 5, 256, 300, 32767}) {
+      for (std::int64_t high : {256, 8 * 256, 160 * 256}) {
+        unsigned first = 0, end = 0;
+        bool seen = false;
+        for (unsigned i = 0; i < 240; ++i) {
+          std::int64_t v = t + d * i;
+          if (v >= 0 && v < high) {
+            if (!seen) first = i;
+            seen = true;
+            end = i + 1;
+          }
+        }
+        StepRange run = steps_inside(t, d, 0, high, 240);
+        ASSERT_EQ(run.first, seen ? first : 0u) << t << " " << d << " " << high;
+        ASSERT_EQ(run.end, seen ? end : 0u) << t << " " << d << " " << high;
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -44,10 +44,14 @@ class DispatchTest : public VideoTest {
     VideoTest::SetUp();
     saved = effect_passes;
     effect_passes = FAKE_PASSES;
+    tagged_reference_path = true;  // the fakes stand in for the tagged path's passes
     pass_log = {};
     for (unsigned n = 0; n < 128; ++n) machine.oam_data[n * 8 + 1] = 0x02;  // all disabled
   }
-  void TearDown() override { effect_passes = saved; }
+  void TearDown() override {
+    effect_passes = saved;
+    tagged_reference_path = false;
+  }
   EffectPasses saved{};
 
   // BGn as a text background whose whole map shows tile 1, solid in `index`.
