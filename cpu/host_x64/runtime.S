@@ -62,45 +62,46 @@
 
 /* ---- guest flags between the host flags and slot 20 -------------------------------------- */
 
-/* Host flags into slot 20 bits 31-28. Clobbers esi, edi and the host flags. */
+/* Host flags into slot 20 bits 31-28. Clobbers eax, esi, edi and the host flags. lahf and seto
+   read the flags where pushfq would stall on the whole flags register. */
 .macro FOLD_FLAGS
-        pushfq
-        pop     rsi
+        lahf                            /* ah = SF ZF . . . . . CF */
+        seto    al
+        movzx   esi, ah
+        movzx   eax, al
+        shl     eax, 28                 /* V from OF */
         mov     edi, esi
-        shl     edi, 24
-        and     edi, 0xC0000000         /* N from SF (bit 7), Z from ZF (bit 6) */
-        test    esi, 0x001
-        jnz     93f
-        or      edi, 0x20000000         /* CF clear means guest C set */
-93:     test    esi, 0x800
-        jz      94f
-        or      edi, 0x10000000         /* V from OF */
-94:     mov     esi, SLOT(20)
+        and     edi, 0xC0
+        shl     edi, 24                 /* N from SF, Z from ZF */
+        or      eax, edi
+        not     esi
+        and     esi, 1
+        shl     esi, 29                 /* CF clear means guest C set */
+        or      eax, esi
+        mov     esi, SLOT(20)
         and     esi, 0x0FFFFFFF
-        or      esi, edi
+        or      esi, eax
         mov     SLOT(20), esi
 .endm
 
-/* Slot 20 bits 31-28 into the host flags. Clobbers esi and edi. */
+/* Slot 20 bits 31-28 into the host flags: ah = the SF ZF CF byte for sahf, al = V for the
+   add that sets OF (see the fast path below). Clobbers eax, esi and edi. */
 .macro RESTORE_FLAGS
         mov     esi, SLOT(20)
-        pushfq
-        pop     rdi
-        and     rdi, ~0x8C1
-        bt      esi, 31
-        jnc     95f
-        or      rdi, 0x80
-95:     bt      esi, 30
-        jnc     96f
-        or      rdi, 0x40
-96:     bt      esi, 29
-        jc      97f
-        or      rdi, 0x01
-97:     bt      esi, 28
-        jnc     98f
-        or      rdi, 0x800
-98:     push    rdi
-        popfq
+        mov     eax, esi
+        shr     eax, 29
+        and     eax, 1
+        xor     eax, 1                  /* CF = NOT C */
+        mov     edi, esi
+        shr     edi, 24
+        and     edi, 0xC0               /* SF = N, ZF = Z */
+        or      eax, edi
+        shl     eax, 8
+        shr     esi, 28
+        and     esi, 1
+        or      eax, esi
+        add     al, 0x7F
+        sahf
 .endm
 
 /* A fast path keeps the flags in ah (SF ZF CF) and cl (OF) with lahf / seto and puts them back
@@ -172,13 +173,14 @@ runtime_dispatch:
         pop     r10
         cmp     rax, -1
         je      runtime_bad_jump
+        mov     r11, rax
         test    SLOT(20), CPSR_T
         jnz     1f
         LOAD_ARM
         jmp     2f
 1:      LOAD_THUMB
 2:      RESTORE_FLAGS
-        jmp     rax
+        jmp     r11
 
 runtime_bad_jump:
         mov     eax, 1
