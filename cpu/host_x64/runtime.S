@@ -235,10 +235,39 @@ runtime_schedule_and_dispatch:
 
 /* ---- jumps ------------------------------------------------------------------------------- */
 
+/* The fast way on for an indirect jump in the same state: eax = target. When time remains and
+   the indirect-jump cache knows the block, jumps there with the cached set and the guest flags
+   left in place; otherwise falls through with eax as it came, the host flags restored, and ecx,
+   edx, esi, r8 and r11 clobbered. `other_state` jumps to 81f when eax leaves this state. */
+.macro PROBE_INDIRECT mask, thumb, other_state
+        mov     r11d, eax
+        lahf
+        seto    cl
+        \other_state
+        mov     r8d, r11d
+        and     r8d, \mask
+        or      r8d, \thumb             /* the key */
+        test    r10d, r10d
+        jns     81f                     /* the budget is spent */
+        imul    edx, r8d, 0x9E3779B1
+        shr     edx, 32 - INDIRECT_CACHE_BITS
+        shl     edx, 4
+        lea     rsi, [rip + indirect_jump_cache]
+        cmp     DWORD PTR [rsi + rdx], r8d
+        jne     81f
+        add     cl, 0x7F
+        sahf
+        jmp     QWORD PTR [rsi + rdx + INDIRECT_ENTRY_CODE]
+81:     add     cl, 0x7F
+        sahf
+        mov     eax, r11d
+.endm
+
 /* Reached by jmp with eax = target. */
-.macro INDIRECT_JUMP name, writeback, align_mask
+.macro INDIRECT_JUMP name, writeback, align_mask, thumb
         .globl  \name
 \name:
+        PROBE_INDIRECT \align_mask, \thumb, ""
         mov     r11d, eax
         FOLD_FLAGS
         and     r11d, \align_mask
@@ -247,12 +276,13 @@ runtime_schedule_and_dispatch:
         jmp     runtime_dispatch_checked
 .endm
 
-        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_ARM, 0xFFFFFFFC
-        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_THUMB, 0xFFFFFFFE
+        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_ARM, 0xFFFFFFFC, 0
+        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_THUMB, 0xFFFFFFFE, 1
 
 /* BX from ARM code: bit 0 of the target selects Thumb. */
         .globl  jump_exchange_arm
 jump_exchange_arm:
+        PROBE_INDIRECT 0xFFFFFFFC, 0, "test r11d, 1; jnz 81f"
         mov     r11d, eax
         FOLD_FLAGS
         WRITEBACK_ARM
@@ -268,6 +298,7 @@ jump_exchange_arm:
 /* BX from Thumb code: bit 0 clear selects ARM. */
         .globl  jump_exchange_thumb
 jump_exchange_thumb:
+        PROBE_INDIRECT 0xFFFFFFFE, 1, "test r11d, 1; jz 81f"
         mov     r11d, eax
         FOLD_FLAGS
         WRITEBACK_THUMB
