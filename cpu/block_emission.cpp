@@ -41,17 +41,51 @@ std::uint8_t condition_reads(unsigned condition) {
   return reads[condition & 15];
 }
 
-// A conditional instruction may not run, so its writes kill nothing.
-void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode)) {
-  std::uint8_t live = ALL_FLAGS;
-  for (unsigned i = plan.count; i-- > 0;) {
-    InstructionRecord& record = plan.records[i];
-    record.flags_live_after = live;
-    unsigned condition = record.attributes & ATTR_CONDITION;
-    FlagUsage flags = usage(record.opcode);
-    if (record.attributes & ATTR_CONTROL) flags.reads = ALL_FLAGS;
-    std::uint8_t killed = condition == CONDITION_ALWAYS ? flags.writes : 0;
-    live = static_cast<std::uint8_t>((live & ~killed) | flags.reads | condition_reads(condition));
+namespace {
+
+bool lands_inside(const BlockPlan& plan, std::uint32_t target) {
+  return target >= plan.start && target < plan.end &&
+         (target - plan.start) % plan.instruction_size == 0;
+}
+
+}  // namespace
+
+// A conditional instruction may not run, so its writes kill nothing; an unconditional branch
+// never goes on to the next instruction. The block's own backward branches make this a fixed
+// point, reached from nothing live in a few passes.
+void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode),
+                           EntryReads entry_reads) {
+  std::uint8_t live_before[MAX_BLOCK_INSTRUCTIONS] = {};
+  std::uint8_t outside_reads[MAX_BLOCK_INSTRUCTIONS] = {};
+  for (unsigned i = 0; i < plan.count; ++i) {
+    const InstructionRecord& record = plan.records[i];
+    if (record.has_branch_target && !lands_inside(plan, record.branch_target)) {
+      outside_reads[i] = entry_reads(plan, record.branch_target);
+    }
+  }
+  const std::uint8_t live_at_end = entry_reads(plan, plan.end);
+  for (bool changed = true; changed;) {
+    changed = false;
+    std::uint8_t live = live_at_end;
+    for (unsigned i = plan.count; i-- > 0;) {
+      InstructionRecord& record = plan.records[i];
+      record.flags_live_after = live;
+      unsigned condition = record.attributes & ATTR_CONDITION;
+      FlagUsage flags = usage(record.opcode);
+      if (record.has_branch_target) {
+        std::uint32_t target = record.branch_target;
+        flags.reads |= lands_inside(plan, target)
+                           ? live_before[(target - plan.start) / plan.instruction_size]
+                           : outside_reads[i];
+        if (condition == CONDITION_ALWAYS) live = 0;
+      } else if (record.attributes & ATTR_CONTROL) {
+        flags.reads = ALL_FLAGS;
+      }
+      std::uint8_t killed = condition == CONDITION_ALWAYS ? flags.writes : 0;
+      live = static_cast<std::uint8_t>((live & ~killed) | flags.reads | condition_reads(condition));
+      if (live != live_before[i]) changed = true;
+      live_before[i] = live;
+    }
   }
 }
 
