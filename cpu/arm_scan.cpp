@@ -37,7 +37,7 @@ void scan_arm_block(BlockPlan& plan, bool tag_code) {
     std::uint32_t opcode = fetch_guest32(address);
     if (tag_code) tag_ram_code(address, 4);
     InstructionRecord& record = plan.records[plan.count++];
-    record = {nullptr, opcode, attributes_of(opcode), 0, ALL_FLAGS, false, 0};
+    record = {nullptr, opcode, attributes_of(opcode), 0, ALL_FLAGS, false, 0, ALL_FLAGS};
 
     unsigned exits_before = plan.exit_count;
     ArmClass kind = classify_arm(opcode);

@@ -64,6 +64,7 @@ void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opc
     }
   }
   const std::uint8_t live_at_end = entry_reads(plan, plan.end);
+  plan.flags_live_at_end = live_at_end;
   for (bool changed = true; changed;) {
     changed = false;
     std::uint8_t live = live_at_end;
@@ -74,9 +75,10 @@ void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opc
       FlagUsage flags = usage(record.opcode);
       if (record.has_branch_target) {
         std::uint32_t target = record.branch_target;
-        flags.reads |= lands_inside(plan, target)
-                           ? live_before[(target - plan.start) / plan.instruction_size]
-                           : outside_reads[i];
+        record.flags_live_at_target =
+            lands_inside(plan, target) ? live_before[(target - plan.start) / plan.instruction_size]
+                                       : outside_reads[i];
+        flags.reads |= record.flags_live_at_target;
         if (condition == CONDITION_ALWAYS) live = 0;
       } else if (record.attributes & ATTR_CONTROL) {
         flags.reads = ALL_FLAGS;
@@ -95,14 +97,36 @@ void flush_pending_cycles(BlockPlan& plan) {
   plan.pending_cycles = 0;
 }
 
+namespace {
+
+// The flags the code at an exit's target may read, as the liveness pass found them.
+std::uint8_t flags_live_at_exit(const BlockPlan& plan, std::uint32_t from, std::uint32_t target,
+                                bool thumb) {
+  if (thumb != (plan.instruction_size == 2)) return ALL_FLAGS;
+  if (target == plan.end && from + plan.instruction_size == plan.end &&
+      !plan.records[plan.count - 1].has_branch_target) {
+    return plan.flags_live_at_end;
+  }
+  const InstructionRecord& record = plan.records[(from - plan.start) / plan.instruction_size];
+  if (record.has_branch_target && record.branch_target == target) {
+    return record.flags_live_at_target;
+  }
+  return target == plan.end ? plan.flags_live_at_end : std::uint8_t{ALL_FLAGS};
+}
+
+}  // namespace
+
 void emit_direct_exit(BlockPlan& plan, std::uint32_t from, std::uint32_t target, bool thumb) {
   flush_pending_cycles(plan);
+  bool flags_dead = flags_live_at_exit(plan, from, target, thumb) == 0;
   BlockExit& exit = plan.exits[plan.emitted_exits++];
   exit.thumb = thumb;
   bool same_state = thumb == (plan.instruction_size == 2);
   bool forward_inside = same_state && target > from && target < plan.end &&
                         (target - plan.start) % plan.instruction_size == 0;
-  exit.patch = forward_inside ? host_emit_jump() : host_emit_exit(target, thumb);
+  exit.patch = forward_inside ? host_emit_jump()
+               : flags_dead   ? host_emit_exit_with_dead_flags(target, thumb)
+                              : host_emit_exit(target, thumb);
 }
 
 namespace {
@@ -205,6 +229,7 @@ int emit_and_link_block(BlockPlan& plan, InstructionEmitter emit, bool tag_code)
   bool thumb = plan.instruction_size == 2;
   std::uint8_t* end = code_area_start(region) + code_area_size(region);
   host_begin_block(caches.write_pointer[region], end);
+  host_emit_block_entry(plan);
   Emitted emitted = emit_instructions(plan, emit);
   if (emitted == Emitted::CACHE_FULL) return TRANSLATE_CACHE_FULL;
   if (emitted == Emitted::TOO_LONG) return BLOCK_TOO_LONG;

@@ -41,6 +41,7 @@ struct InstructionRecord {
   // liveness follows the branch instead of taking every flag as read.
   bool has_branch_target;
   std::uint32_t branch_target;
+  std::uint8_t flags_live_at_target;  // flags the code at the branch target may read
 };
 
 // What an instruction does with the flags: reads them, or writes them whenever it runs.
@@ -71,8 +72,9 @@ struct BlockPlan {
   std::uint32_t pending_cycles;
   InstructionRecord records[MAX_BLOCK_INSTRUCTIONS];
   BlockExit exits[MAX_BLOCK_EXITS];
-  unsigned exit_count;     // targets found by the scan
-  unsigned emitted_exits;  // exits whose jump the emission has placed, in scan order
+  std::uint8_t flags_live_at_end;  // flags the code after the block may read
+  unsigned exit_count;             // targets found by the scan
+  unsigned emitted_exits;          // exits whose jump the emission has placed, in scan order
 };
 extern BlockPlan block_plan;
 

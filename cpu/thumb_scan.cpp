@@ -75,7 +75,7 @@ void scan_thumb_block(BlockPlan& plan, bool tag_code) {
     if (tag_code) tag_ram_code(address, 2);
     bool control = is_control(h);
     InstructionRecord& record = plan.records[plan.count++];
-    record = {nullptr, h, attributes_of(h, control), 0, ALL_FLAGS, false, 0};
+    record = {nullptr, h, attributes_of(h, control), 0, ALL_FLAGS, false, 0, ALL_FLAGS};
 
     unsigned exits_before = plan.exit_count;
     record_exits(plan, h, address);

@@ -12,52 +12,44 @@
 #define SLOT(n) DWORD PTR [rip + machine + SLOT_OFFSET(n)]
 #define CPSR_T 0x20
 
-/* ---- the cached register sets ------------------------------------------------------------ */
+/* ---- the cached registers ---------------------------------------------------------------- */
 
-.macro WRITEBACK_ARM
-        mov     SLOT(0), ebx
-        mov     SLOT(1), ebp
-        mov     SLOT(6), r12d
-        mov     SLOT(9), r13d
-        mov     SLOT(12), r14d
-        mov     SLOT(14), r15d
+/* Each block keeps the guest registers it uses most in rbx, rbp, r12, r13, r14 and r15, loads
+   them at its entry and writes them back before it leaves. Its entry stores its choice in
+   runtime_register_map: four bits per host register in that order from the lowest, the guest
+   register's number or 15 for none. The routines that call ordinary code mid-block write the
+   set back and reload it through the map. Both clobber esi and edi and the host flags. */
+.macro MAPPED_MOVE reg, nibble, store
+        mov     esi, DWORD PTR [rip + runtime_register_map]
+        shr     esi, 4 * \nibble
+        and     esi, 15
+        cmp     esi, 15
+        je      99f
+        lea     rdi, [rip + machine + STATE_REGISTERS]
+.if \store
+        mov     DWORD PTR [rdi + rsi*4], \reg
+.else
+        mov     \reg, DWORD PTR [rdi + rsi*4]
+.endif
+99:
 .endm
 
-.macro LOAD_ARM
-        mov     ebx, SLOT(0)
-        mov     ebp, SLOT(1)
-        mov     r12d, SLOT(6)
-        mov     r13d, SLOT(9)
-        mov     r14d, SLOT(12)
-        mov     r15d, SLOT(14)
+.macro WRITEBACK_MAPPED
+        MAPPED_MOVE ebx, 0, 1
+        MAPPED_MOVE ebp, 1, 1
+        MAPPED_MOVE r12d, 2, 1
+        MAPPED_MOVE r13d, 3, 1
+        MAPPED_MOVE r14d, 4, 1
+        MAPPED_MOVE r15d, 5, 1
 .endm
 
-.macro WRITEBACK_THUMB
-        mov     SLOT(0), ebx
-        mov     SLOT(1), ebp
-        mov     SLOT(2), r12d
-        mov     SLOT(3), r13d
-        mov     SLOT(4), r14d
-        mov     SLOT(5), r15d
-.endm
-
-.macro LOAD_THUMB
-        mov     ebx, SLOT(0)
-        mov     ebp, SLOT(1)
-        mov     r12d, SLOT(2)
-        mov     r13d, SLOT(3)
-        mov     r14d, SLOT(4)
-        mov     r15d, SLOT(5)
-.endm
-
-/* Writes back the set of the state in slot 20. Clobbers the host flags. */
-.macro WRITEBACK_CURRENT
-        test    SLOT(20), CPSR_T
-        jnz     91f
-        WRITEBACK_ARM
-        jmp     92f
-91:     WRITEBACK_THUMB
-92:
+.macro LOAD_MAPPED
+        MAPPED_MOVE ebx, 0, 0
+        MAPPED_MOVE ebp, 1, 0
+        MAPPED_MOVE r12d, 2, 0
+        MAPPED_MOVE r13d, 3, 0
+        MAPPED_MOVE r14d, 4, 0
+        MAPPED_MOVE r15d, 5, 0
 .endm
 
 /* ---- guest flags between the host flags and slot 20 -------------------------------------- */
@@ -125,6 +117,11 @@ runtime_host_rsp:
         .globl  runtime_stop_request
 runtime_stop_request:
         .long   0
+        .data
+        .balign 4
+        .globl  runtime_register_map
+runtime_register_map:
+        .long   0xFFFFFFFF
         .text
 
 /* RuntimeExit run_translated(uint32_t cycles) */
@@ -174,12 +171,7 @@ runtime_dispatch:
         cmp     rax, -1
         je      runtime_bad_jump
         mov     r11, rax
-        test    SLOT(20), CPSR_T
-        jnz     1f
-        LOAD_ARM
-        jmp     2f
-1:      LOAD_THUMB
-2:      RESTORE_FLAGS
+        RESTORE_FLAGS                   /* the block's entry loads its registers */
         jmp     r11
 
 runtime_bad_jump:
@@ -228,10 +220,10 @@ runtime_schedule_and_dispatch:
         ret
 .endm
 
-        SCHEDULER_EXIT exit_on_budget_arm, WRITEBACK_ARM, LOAD_ARM
-        SCHEDULER_EXIT exit_on_budget_thumb, WRITEBACK_THUMB, LOAD_THUMB
-        SCHEDULER_EXIT exit_at_idle_arm, WRITEBACK_ARM, LOAD_ARM
-        SCHEDULER_EXIT exit_at_idle_thumb, WRITEBACK_THUMB, LOAD_THUMB
+        SCHEDULER_EXIT exit_on_budget_arm, WRITEBACK_MAPPED, LOAD_MAPPED
+        SCHEDULER_EXIT exit_on_budget_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
+        SCHEDULER_EXIT exit_at_idle_arm, WRITEBACK_MAPPED, LOAD_MAPPED
+        SCHEDULER_EXIT exit_at_idle_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
 
 /* ---- jumps ------------------------------------------------------------------------------- */
 
@@ -276,8 +268,8 @@ runtime_schedule_and_dispatch:
         jmp     runtime_dispatch_checked
 .endm
 
-        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_ARM, 0xFFFFFFFC, 0
-        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_THUMB, 0xFFFFFFFE, 1
+        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_MAPPED, 0xFFFFFFFC, 0
+        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_MAPPED, 0xFFFFFFFE, 1
 
 /* BX from ARM code: bit 0 of the target selects Thumb. */
         .globl  jump_exchange_arm
@@ -285,7 +277,7 @@ jump_exchange_arm:
         PROBE_INDIRECT 0xFFFFFFFC, 0, "test r11d, 1; jnz 81f"
         mov     r11d, eax
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         test    r11d, 1
         jz      1f
         or      SLOT(20), CPSR_T
@@ -301,7 +293,7 @@ jump_exchange_thumb:
         PROBE_INDIRECT 0xFFFFFFFE, 1, "test r11d, 1; jz 81f"
         mov     r11d, eax
         FOLD_FLAGS
-        WRITEBACK_THUMB
+        WRITEBACK_MAPPED
         test    r11d, 1
         jnz     1f
         and     SLOT(20), ~CPSR_T
@@ -325,7 +317,7 @@ write_cpsr_arm:
         not     eax
         and     ecx, eax
         or      r8d, ecx
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         push    r9
         push    r10
         sub     rsp, 8
@@ -338,7 +330,7 @@ write_cpsr_arm:
         pop     r9
         test    eax, eax
         jnz     1f
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 1:      mov     SLOT(15), eax           /* an interrupt was taken at once */
@@ -381,7 +373,7 @@ write_spsr_masked:
         .globl  return_from_exception
 return_from_exception:
         mov     r11d, eax
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         SPSR_POINTER rsi
         mov     esi, DWORD PTR [rsi]
         mov     SLOT(20), esi
@@ -422,13 +414,13 @@ return_from_exception:
         pop     r9
         /* From Supervisor mode itself no bank changes hands; the return address still must. */
         mov     SLOT(14), r11d
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 .endm
 
-        ENTER_SWI enter_swi_arm, WRITEBACK_ARM
-        ENTER_SWI enter_swi_thumb, WRITEBACK_THUMB
+        ENTER_SWI enter_swi_arm, WRITEBACK_MAPPED
+        ENTER_SWI enter_swi_thumb, WRITEBACK_MAPPED
 
 .macro SWI_DIVIDE name, writeback, load
         .globl  \name
@@ -447,8 +439,8 @@ return_from_exception:
         ret
 .endm
 
-        SWI_DIVIDE swi_divide_arm, WRITEBACK_ARM, LOAD_ARM
-        SWI_DIVIDE swi_divide_thumb, WRITEBACK_THUMB, LOAD_THUMB
+        SWI_DIVIDE swi_divide_arm, WRITEBACK_MAPPED, LOAD_MAPPED
+        SWI_DIVIDE swi_divide_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
 
 /* Calls ordinary code from a fast-path routine whose flags are parked in ah and cl, with its
    arguments already in edi and esi: keeps rax, rcx, r9 and r10, aligns the stack, and leaves
@@ -520,7 +512,7 @@ return_from_exception:
 /* The store has landed on translated RAM code: slot 15 holds the next instruction, the flags
    are folded. Drop every RAM block and go on there. */
 runtime_code_overwritten:
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         mov     rsp, QWORD PTR [rip + runtime_host_rsp]
         push    r10
         sub     rsp, 8
@@ -558,7 +550,7 @@ runtime_code_overwritten:
         FOLD_FLAGS
         cmp     r8d, 2
         je      runtime_code_overwritten
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         jmp     runtime_schedule_and_dispatch
 .endm
 
@@ -660,7 +652,7 @@ shift_ror_by_register:
 block_transfer_user_bank:
         mov     r8d, eax
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         mov     SLOT(15), r11d
         push    r9
         push    r10
@@ -671,7 +663,7 @@ block_transfer_user_bank:
         add     rsp, 8
         pop     r10
         pop     r9
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 
