@@ -149,19 +149,53 @@ bool too_long_after(const BlockPlan& plan, unsigned index) {
          host_position() - plan.records[0].host > std::ptrdiff_t{MAX_BLOCK_HOST_BYTES};
 }
 
+// The first instruction after the group that shares the condition test of instruction `first`.
+unsigned group_end(const BlockPlan& plan, unsigned first) {
+  unsigned end = first + 1;
+  while (end < plan.count && !needs_new_test(plan, end)) ++end;
+  return end;
+}
+
+// How the cycles counted before a condition test reach both ways past it. They are written
+// before the test when a way through the group may leave with them (a jump flushes what is
+// pending) or the instruction after it is a branch target (which must find none pending). A
+// lone conditional branch is cheaper still: its exit writes them together with its own, and the
+// way past it takes them on as if it had never been there.
+enum class CarryAcross { FLUSH_FIRST, KEEP, RESTORE_AFTER };
+
+CarryAcross cycles_across_test(const BlockPlan& plan, unsigned first) {
+  unsigned end = group_end(plan, first);
+  if (end < plan.count && plan.records[end].internal_target) return CarryAcross::FLUSH_FIRST;
+  if (end == first + 1 && plan.records[first].has_branch_target) return CarryAcross::RESTORE_AFTER;
+  for (unsigned i = first; i < end; ++i) {
+    if (plan.records[i].attributes & ATTR_CONTROL) return CarryAcross::FLUSH_FIRST;
+  }
+  return CarryAcross::KEEP;
+}
+
 Emitted emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
   AccessWidth fetch_width = plan.instruction_size == 4 ? ACCESS_32 : ACCESS_16;
   std::uint8_t* skip = nullptr;
+  bool restore_after_skip = false;
+  std::uint32_t cycles_past_skip = 0;
+  auto end_skip = [&] {
+    if (skip != nullptr) host_patch(skip, host_position());
+    if (skip != nullptr && restore_after_skip) plan.pending_cycles = cycles_past_skip;
+    skip = nullptr;
+    restore_after_skip = false;
+  };
   for (unsigned i = 0; i < plan.count; ++i) {
     InstructionRecord& record = plan.records[i];
     // A branch of this block lands before the condition test, which it must not bypass.
     record.host = host_position();
     if (needs_new_test(plan, i)) {
-      if (skip != nullptr) host_patch(skip, host_position());
-      skip = nullptr;
+      end_skip();
       unsigned condition = record.attributes & ATTR_CONDITION;
       if (condition != CONDITION_ALWAYS) {
-        flush_pending_cycles(plan);
+        CarryAcross carry = cycles_across_test(plan, i);
+        if (carry == CarryAcross::FLUSH_FIRST) flush_pending_cycles(plan);
+        restore_after_skip = carry == CarryAcross::RESTORE_AFTER;
+        cycles_past_skip = plan.pending_cycles;
         skip = host_emit_condition_skip(condition);
       }
     }
@@ -174,7 +208,7 @@ Emitted emit_instructions(BlockPlan& plan, InstructionEmitter emit) {
     }
     if (i + 1 < plan.count && plan.records[i + 1].internal_target) flush_pending_cycles(plan);
   }
-  if (skip != nullptr) host_patch(skip, host_position());
+  end_skip();
   return Emitted::ALL;
 }
 
