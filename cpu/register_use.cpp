@@ -7,11 +7,47 @@ namespace {
 
 constexpr unsigned LOOP_WEIGHT = 8;
 
+void mark_written(RegisterUse& use, std::uint32_t field) {
+  use.written = static_cast<std::uint16_t>(use.written | (1u << (field & 15)));
+}
+
+// A superset of what each class writes: the base of every transfer, whether or not it is
+// written back.
+void mark_arm_writes(RegisterUse& use, std::uint32_t op) {
+  bool load = op & (1u << 20);
+  switch (classify_arm(op)) {
+    case ArmClass::DATA_PROCESSING:
+      if (!is_compare_op((op >> 21) & 15)) mark_written(use, op >> 12);
+      break;
+    case ArmClass::MULTIPLY: mark_written(use, op >> 16); break;
+    case ArmClass::MULTIPLY_LONG:
+      mark_written(use, op >> 16);
+      mark_written(use, op >> 12);
+      break;
+    case ArmClass::SWAP: mark_written(use, op >> 12); break;
+    case ArmClass::SINGLE_TRANSFER:
+    case ArmClass::HALFWORD_TRANSFER:
+      mark_written(use, op >> 16);
+      if (load) mark_written(use, op >> 12);
+      break;
+    case ArmClass::BLOCK_TRANSFER:
+      mark_written(use, op >> 16);
+      if (load) use.written = static_cast<std::uint16_t>(use.written | (op & 0xFFFF));
+      break;
+    case ArmClass::BRANCH:
+      if (op & (1u << 24)) mark_written(use, 14);
+      break;
+    case ArmClass::MRS: mark_written(use, op >> 12); break;
+    default: break;
+  }
+}
+
 void count(RegisterUse& use, std::uint32_t field, unsigned weight) {
   use.weight[field & 15] += weight;
 }
 
 void count_arm(RegisterUse& use, std::uint32_t op, unsigned w) {
+  mark_arm_writes(use, op);
   switch (classify_arm(op)) {
     case ArmClass::DATA_PROCESSING: {
       unsigned data_op = (op >> 21) & 15;
@@ -69,9 +105,15 @@ void count_thumb(RegisterUse& use, std::uint16_t h, std::uint32_t address, unsig
   switch (decoded.kind) {
     case ThumbKind::ARM_EQUIVALENT: count_arm(use, decoded.arm_opcode, w); break;
     case ThumbKind::LONG_BRANCH_PREFIX:
-    case ThumbKind::LONG_BRANCH: count(use, 14, w); break;
+    case ThumbKind::LONG_BRANCH:
+      count(use, 14, w);
+      mark_written(use, 14);
+      break;
     case ThumbKind::BRANCH_EXCHANGE: count(use, h >> 3, w); break;
-    case ThumbKind::PC_ADDRESS: count(use, (h >> 8) & 7, w); break;
+    case ThumbKind::PC_ADDRESS:
+      count(use, (h >> 8) & 7, w);
+      mark_written(use, (h >> 8) & 7);
+      break;
     default: break;
   }
 }

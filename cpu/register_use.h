@@ -9,6 +9,11 @@
 
 struct RegisterUse {
   unsigned weight[16];  // r15 always 0: reading it gives a constant, writing it jumps
+  // Every register an instruction of the block may write (bit n for rn), or more: a host that
+  // writes back only these when the block leaves must never miss one. Registers that runtime
+  // routines change behind the block (the SWI entry, division, mode changes) are not in it; those
+  // routines reload what they change.
+  std::uint16_t written;
 };
 
 // Counts each named register of each instruction, those inside a loop of the block (between a

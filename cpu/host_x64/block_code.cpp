@@ -27,6 +27,7 @@ const Xbyak::Reg32* const cache_registers[CACHED_REGISTERS] = {&ebx,  &ebp,  &r1
 // reads to write them back and reload them.
 struct BlockRegisters {
   const Xbyak::Reg32* host[16];
+  std::uint16_t written;  // what the block may change, and so writes back when it leaves
   std::uint32_t map_word;
   // The block's span in its state: a branch that stays inside keeps the registers in place.
   std::uint32_t start, end, instruction_size;
@@ -75,6 +76,7 @@ const Xbyak::Reg32* cached_register(unsigned n) {
 void allocate_registers(const BlockPlan& plan) {
   RegisterUse use = count_register_use(plan);
   block_registers = {};
+  block_registers.written = use.written;
   block_registers.map_word = 0xFFFFFFFF;
   block_registers.start = plan.start;
   block_registers.end = plan.end;
@@ -94,7 +96,8 @@ void allocate_registers(const BlockPlan& plan) {
 
 void write_back_registers() {
   for (unsigned n = 0; n < 15; ++n) {
-    if (const Xbyak::Reg32* host = block_registers.host[n]) code().mov(slot(n), *host);
+    const Xbyak::Reg32* host = block_registers.host[n];
+    if (host != nullptr && (block_registers.written & (1u << n))) code().mov(slot(n), *host);
   }
 }
 

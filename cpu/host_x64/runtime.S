@@ -18,38 +18,37 @@
    them at its entry and writes them back before it leaves. Its entry stores its choice in
    runtime_register_map: four bits per host register in that order from the lowest, the guest
    register's number or 15 for none. The routines that call ordinary code mid-block write the
-   set back and reload it through the map. Both clobber esi and edi and the host flags. */
-.macro MAPPED_MOVE reg, nibble, store
-        mov     esi, DWORD PTR [rip + runtime_register_map]
-        shr     esi, 4 * \nibble
-        and     esi, 15
-        cmp     esi, 15
+   set back and reload it through the map. Both clobber ecx, esi, edi and the host flags. */
+.macro MAPPED_MOVE reg, store
+        mov     ecx, edi
+        and     ecx, 15
+        cmp     ecx, 15
         je      99f
-        lea     rdi, [rip + machine + STATE_REGISTERS]
 .if \store
-        mov     DWORD PTR [rdi + rsi*4], \reg
+        mov     DWORD PTR [rsi + rcx*4], \reg
 .else
-        mov     \reg, DWORD PTR [rdi + rsi*4]
+        mov     \reg, DWORD PTR [rsi + rcx*4]
 .endif
-99:
+99:     shr     edi, 4
+.endm
+
+.macro MAPPED_SET store
+        mov     edi, DWORD PTR [rip + runtime_register_map]
+        lea     rsi, [rip + machine + STATE_REGISTERS]
+        MAPPED_MOVE ebx, \store
+        MAPPED_MOVE ebp, \store
+        MAPPED_MOVE r12d, \store
+        MAPPED_MOVE r13d, \store
+        MAPPED_MOVE r14d, \store
+        MAPPED_MOVE r15d, \store
 .endm
 
 .macro WRITEBACK_MAPPED
-        MAPPED_MOVE ebx, 0, 1
-        MAPPED_MOVE ebp, 1, 1
-        MAPPED_MOVE r12d, 2, 1
-        MAPPED_MOVE r13d, 3, 1
-        MAPPED_MOVE r14d, 4, 1
-        MAPPED_MOVE r15d, 5, 1
+        MAPPED_SET 1
 .endm
 
 .macro LOAD_MAPPED
-        MAPPED_MOVE ebx, 0, 0
-        MAPPED_MOVE ebp, 1, 0
-        MAPPED_MOVE r12d, 2, 0
-        MAPPED_MOVE r13d, 3, 0
-        MAPPED_MOVE r14d, 4, 0
-        MAPPED_MOVE r15d, 5, 0
+        MAPPED_SET 0
 .endm
 
 /* ---- guest flags between the host flags and slot 20 -------------------------------------- */
@@ -199,31 +198,35 @@ runtime_schedule_and_dispatch:
 /* ---- scheduler exits --------------------------------------------------------------------- */
 
 /* Reached by call with r11d = the jump target; returns to the jump that follows the call site
-   unless the scheduler took an interrupt. */
-.macro SCHEDULER_EXIT name, writeback, load
+   unless the scheduler took an interrupt. Nothing but an interrupt or a snapshot load changes
+   guest registers or flags during the step, and both ask for a re-dispatch: coming back here,
+   the cached registers still hold the guest's and the flags parked on the stack are current. */
+.macro SCHEDULER_EXIT name
         .globl  \name
 \name:
+        lahf
+        seto    al
+        push    rax                     /* also aligns the stack for the call */
         FOLD_FLAGS
         mov     SLOT(15), r11d
-        \writeback
-        sub     rsp, 8
+        WRITEBACK_MAPPED
         call    QWORD PTR [rip + runtime_scheduler]
-        add     rsp, 8
         mov     r10d, eax
         not     r10d
+        pop     rax
         cmp     DWORD PTR [rip + runtime_stop_request], 0
         jne     runtime_stop
         cmp     SLOT(31), 0
         jne     runtime_dispatch
-        \load
-        RESTORE_FLAGS
+        add     al, 0x7F
+        sahf
         ret
 .endm
 
-        SCHEDULER_EXIT exit_on_budget_arm, WRITEBACK_MAPPED, LOAD_MAPPED
-        SCHEDULER_EXIT exit_on_budget_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
-        SCHEDULER_EXIT exit_at_idle_arm, WRITEBACK_MAPPED, LOAD_MAPPED
-        SCHEDULER_EXIT exit_at_idle_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
+        SCHEDULER_EXIT exit_on_budget_arm
+        SCHEDULER_EXIT exit_on_budget_thumb
+        SCHEDULER_EXIT exit_at_idle_arm
+        SCHEDULER_EXIT exit_at_idle_thumb
 
 /* ---- jumps ------------------------------------------------------------------------------- */
 
