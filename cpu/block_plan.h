@@ -37,6 +37,11 @@ struct InstructionRecord {
   // Flags that some later instruction may read before they are written again. Emitters need
   // not keep the others.
   std::uint8_t flags_live_after;
+  // A branch to a known address in the block's own state (B, BL, the Thumb long branch): there,
+  // liveness follows the branch instead of taking every flag as read.
+  bool has_branch_target;
+  std::uint32_t branch_target;
+  std::uint8_t flags_live_at_target;  // flags the code at the branch target may read
 };
 
 // What an instruction does with the flags: reads them, or writes them whenever it runs.
@@ -67,8 +72,9 @@ struct BlockPlan {
   std::uint32_t pending_cycles;
   InstructionRecord records[MAX_BLOCK_INSTRUCTIONS];
   BlockExit exits[MAX_BLOCK_EXITS];
-  unsigned exit_count;     // targets found by the scan
-  unsigned emitted_exits;  // exits whose jump the emission has placed, in scan order
+  std::uint8_t flags_live_at_end;  // flags the code after the block may read
+  unsigned exit_count;             // targets found by the scan
+  unsigned emitted_exits;          // exits whose jump the emission has placed, in scan order
 };
 extern BlockPlan block_plan;
 
@@ -87,7 +93,12 @@ bool is_exit_target(const BlockPlan& plan, std::uint32_t address, unsigned count
 // The flags an ARM condition field tests.
 std::uint8_t condition_reads(unsigned condition);
 
-// Fills flags_live_after backwards from the block end, where every flag is live. `usage`
-// tells each instruction's reads and writes; jumps must read every flag, since the code they
-// reach may.
-void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode));
+// The flags that the code at a block's branch target (or after its end) may read before it writes
+// them; ALL_FLAGS where that is not known for certain.
+using EntryReads = std::uint8_t (*)(const BlockPlan& plan, std::uint32_t target);
+
+// Fills flags_live_after backwards from the block end, where `entry_reads(plan, plan.end)` is
+// live. `usage` tells each instruction's reads and writes; a branch reads what its target reads
+// (the instruction there, or `entry_reads` outside the block), every other jump every flag.
+void compute_flag_liveness(BlockPlan& plan, FlagUsage (*usage)(std::uint32_t opcode),
+                           EntryReads entry_reads);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/state.h"
+#include "cpu/translation_cache.h"
 
 namespace {
 
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
   define(out, "STATE_WRITE_MAP", offsetof(MachineState, write_map));
   define(out, "STATE_MAP_ENTRY_SIZE", sizeof(MachineState::read_map[0]));
   define(out, "STATE_MAP_ENTRIES", MAP_ENTRIES);
+  define(out, "INDIRECT_CACHE_BITS", INDIRECT_CACHE_BITS);
+  define(out, "INDIRECT_ENTRY_CODE", offsetof(IndirectJumpEntry, code));
   std::fprintf(out,
                "\n#define SLOT_OFFSET(n) (STATE_REGISTERS + 4 * (n))\n"
                "#define BANKED_OFFSET(mode, word) "

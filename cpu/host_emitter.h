@@ -10,6 +10,10 @@
 
 // Starts emitting at `start`; nothing may be written at or beyond `end`.
 void host_begin_block(std::uint8_t* start, std::uint8_t* end);
+// Emits the block's entry, after host_begin_block and before the first instruction, where
+// internal branches never come back to: a host may choose here, from the plan, where guest
+// registers live for the whole block. A host with nothing to do emits nothing.
+void host_emit_block_entry(const BlockPlan& plan);
 // True once an emission ran out of room (the block must be thrown away).
 bool host_block_overflowed();
 std::uint8_t* host_position();
@@ -27,6 +31,10 @@ void host_patch(std::uint8_t* field, const std::uint8_t* target);
 // The budget test and a jump to be patched to the target's block; a target that is the idle
 // loop calls the scheduler unconditionally. Returns the jump's field.
 std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb);
+
+// The same for a target where no guest flag is live, so that the budget test may use the host
+// flags. A host may simply call host_emit_exit.
+std::uint8_t* host_emit_exit_with_dead_flags(std::uint32_t target, bool thumb);
 
 // A plain jump to be patched; returns its field.
 std::uint8_t* host_emit_jump();

@@ -50,7 +50,9 @@ std::uint32_t* runtime_spsr_pointers[MODE_COUNT] = {
 };
 
 BlockAddress runtime_lookup(std::uint32_t pc, std::uint32_t thumb) {
-  return thumb ? lookup_thumb_block(pc) : lookup_arm_block(pc);
+  BlockAddress block = thumb ? lookup_thumb_block(pc) : lookup_arm_block(pc);
+  remember_indirect_jump(pc, thumb != 0, block);
+  return block;
 }
 
 // User mode may only write the flags.

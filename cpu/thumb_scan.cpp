@@ -34,17 +34,36 @@ void add_exit(BlockPlan& plan, std::uint32_t target, bool thumb) {
   plan.exits[plan.exit_count++] = {target, thumb, nullptr};
 }
 
+void add_branch(BlockPlan& plan, std::uint32_t target) {
+  InstructionRecord& record = plan.records[plan.count - 1];
+  record.has_branch_target = true;
+  record.branch_target = target;
+  add_exit(plan, target, true);
+}
+
 void record_exits(BlockPlan& plan, std::uint16_t h, std::uint32_t address) {
   if (is_thumb_conditional_branch(h) || (h & 0xF800) == 0xE000) {
-    add_exit(plan, thumb_branch_target(h, address), true);
+    add_branch(plan, thumb_branch_target(h, address));
   } else if (is_thumb_swi(h) && !swi_runs_inline(h & 0xFF)) {
     add_exit(plan, 0x08, false);
   } else if (is_long_branch_suffix(h) && plan.count >= 2) {
     auto first = static_cast<std::uint16_t>(plan.records[plan.count - 2].opcode);
     if (is_long_branch_prefix(first)) {
-      add_exit(plan, thumb_long_branch_target(first, h, address - 2), true);
+      add_branch(plan, thumb_long_branch_target(first, h, address - 2));
     }
   }
+}
+
+bool may_jump(std::uint32_t h) { return is_control(static_cast<std::uint16_t>(h)); }
+FlagUsage usage_of(std::uint32_t h) { return thumb_flag_usage(static_cast<std::uint16_t>(h)); }
+unsigned condition_of(std::uint32_t h) {
+  auto halfword = static_cast<std::uint16_t>(h);
+  return is_thumb_conditional_branch(halfword) ? (halfword >> 8) & 15 : CONDITION_ALWAYS;
+}
+
+std::uint8_t thumb_entry_reads(const BlockPlan& plan, std::uint32_t target) {
+  static constexpr InstructionSetFlags thumb_flags = {usage_of, may_jump, condition_of};
+  return flags_read_at(plan, target, thumb_flags);
 }
 
 }  // namespace
@@ -56,7 +75,7 @@ void scan_thumb_block(BlockPlan& plan, bool tag_code) {
     if (tag_code) tag_ram_code(address, 2);
     bool control = is_control(h);
     InstructionRecord& record = plan.records[plan.count++];
-    record = {nullptr, h, attributes_of(h, control), 0, ALL_FLAGS};
+    record = {nullptr, h, attributes_of(h, control), 0, ALL_FLAGS, false, 0, ALL_FLAGS};
 
     unsigned exits_before = plan.exit_count;
     record_exits(plan, h, address);
@@ -65,5 +84,5 @@ void scan_thumb_block(BlockPlan& plan, bool tag_code) {
     if (block_ends_after(plan, unconditional_jump, address + 2, exits_before)) break;
     address += 2;
   }
-  finish_scan(plan, thumb_flag_usage);
+  finish_scan(plan, usage_of, thumb_entry_reads);
 }

@@ -11,6 +11,7 @@
 TranslationCaches caches;
 TranslateFunction arm_translator = nullptr;
 TranslateFunction thumb_translator = nullptr;
+IndirectJumpEntry indirect_jump_cache[1u << INDIRECT_CACHE_BITS];
 
 namespace {
 
@@ -99,6 +100,7 @@ void restart_code_area(int region) {
   }
   caches.write_pointer[region] = start;
   ++caches.flush_generation[region];
+  clear_indirect_jump_cache();
 }
 
 }  // namespace
@@ -167,4 +169,16 @@ void tag_ram_code(std::uint32_t address, std::uint32_t length) {
     if (*tag == TAG_NO_CODE) *tag = TAG_INSIDE_BLOCK;
   }
   cover_ram_bytes(address & ~1u, end);
+}
+
+void clear_indirect_jump_cache() {
+  std::fill(std::begin(indirect_jump_cache), std::end(indirect_jump_cache),
+            IndirectJumpEntry{INDIRECT_CACHE_NO_KEY, 0, nullptr});
+}
+
+void remember_indirect_jump(std::uint32_t pc, bool thumb, BlockAddress block) {
+  std::uint32_t aligned = thumb ? pc & ~1u : pc & ~3u;
+  if (!is_block_address(block) || aligned >> 24 == 0) return;  // no BIOS blocks (see above)
+  std::uint32_t key = indirect_jump_key(aligned, thumb);
+  indirect_jump_cache[indirect_jump_slot(key)] = {key, 0, reinterpret_cast<std::uint8_t*>(block)};
 }

@@ -132,6 +132,32 @@ BlockAddress lookup_thumb_block(std::uint32_t pc);
 // there is none; never translates.
 BlockAddress find_translated_block(std::uint32_t pc, bool thumb);
 
+// In front of the lookup for indirect jumps: a direct-mapped table from a guest address, with
+// the Thumb state in bit 0 (the key), to the host code of its block. The runtime fills it from
+// the outermost lookups it makes and each host's indirect-jump routines probe it; every flush of
+// any cache empties it, since a flush drops blocks it may point at (a block of another cache
+// linked into the flushed one included). BIOS blocks stay out: their lookup opens the BIOS to
+// reads, which a probe would skip.
+constexpr unsigned INDIRECT_CACHE_BITS = 10;
+constexpr std::uint32_t INDIRECT_CACHE_NO_KEY = 0xFFFFFFFF;  // no guest code can be there
+struct alignas(16) IndirectJumpEntry {
+  std::uint32_t key;
+  std::uint32_t unused;
+  std::uint8_t* code;
+};
+static_assert(sizeof(IndirectJumpEntry) == 16);
+extern "C" IndirectJumpEntry indirect_jump_cache[1u << INDIRECT_CACHE_BITS];
+
+inline std::uint32_t indirect_jump_key(std::uint32_t aligned_address, bool thumb) {
+  return aligned_address | (thumb ? 1u : 0u);
+}
+inline std::uint32_t indirect_jump_slot(std::uint32_t key) {
+  return (key * 0x9E3779B1u) >> (32 - INDIRECT_CACHE_BITS);
+}
+// Remembers where the lookup found (or translated) the block for an indirect jump.
+void remember_indirect_jump(std::uint32_t pc, bool thumb, BlockAddress block);
+void clear_indirect_jump_cache();
+
 // Empty one cache: write pointer back to the start, index emptied, block numbers from 257 again,
 // the cache's tags cleared.
 void flush_ram_cache();

@@ -5,6 +5,7 @@
 
 #include "core/state.h"
 #include "cpu/host_emitter.h"
+#include "cpu/register_use.h"
 #include "cpu/runtime.h"
 #include "cpu/translation_settings.h"
 
@@ -17,10 +18,21 @@ namespace {
 std::unique_ptr<BlockCode> current;
 bool thumb_state = false;
 
-const Xbyak::Reg32* const arm_map[16] = {&ebx,  &ebp,    nullptr, nullptr, nullptr, nullptr,
-                                         &r12d, nullptr, nullptr, &r13d,   nullptr, nullptr,
-                                         &r14d, nullptr, &r15d,   nullptr};
-const Xbyak::Reg32* const thumb_map[16] = {&ebx, &ebp, &r12d, &r13d, &r14d, &r15d};
+// The host registers that hold guest registers, in the order of the nibbles of the block's
+// register map (see runtime.S).
+const Xbyak::Reg32* const cache_registers[CACHED_REGISTERS] = {&ebx,  &ebp,  &r12d,
+                                                               &r13d, &r14d, &r15d};
+
+// Where each guest register of the block being emitted lives, and the map word the runtime
+// reads to write them back and reload them.
+struct BlockRegisters {
+  const Xbyak::Reg32* host[16];
+  std::uint16_t written;  // what the block may change, and so writes back when it leaves
+  std::uint32_t map_word;
+  // The block's span in its state: a branch that stays inside keeps the registers in place.
+  std::uint32_t start, end, instruction_size;
+};
+BlockRegisters block_registers{};
 
 Xbyak::Address slot(unsigned n) { return code().dword[rip + &machine.registers[n]]; }
 
@@ -57,7 +69,42 @@ void set_thumb_block(bool thumb) { thumb_state = thumb; }
 bool thumb_block() { return thumb_state; }
 
 const Xbyak::Reg32* cached_register(unsigned n) {
-  return n < 16 ? (thumb_state ? thumb_map : arm_map)[n] : nullptr;
+  return n < 16 ? block_registers.host[n] : nullptr;
+}
+
+// The guest registers with the highest weights get host registers; ties go to the lower number.
+void allocate_registers(const BlockPlan& plan) {
+  RegisterUse use = count_register_use(plan);
+  block_registers = {};
+  block_registers.written = use.written;
+  block_registers.map_word = 0xFFFFFFFF;
+  block_registers.start = plan.start;
+  block_registers.end = plan.end;
+  block_registers.instruction_size = plan.instruction_size;
+  for (unsigned slot = 0; slot < CACHED_REGISTERS; ++slot) {
+    unsigned best = 16;
+    for (unsigned n = 0; n < 15; ++n) {
+      if (use.weight[n] == 0 || block_registers.host[n] != nullptr) continue;
+      if (best == 16 || use.weight[n] > use.weight[best]) best = n;
+    }
+    if (best == 16) break;
+    block_registers.host[best] = cache_registers[slot];
+    block_registers.map_word &= ~(0xFu << (4 * slot));
+    block_registers.map_word |= best << (4 * slot);
+  }
+}
+
+void write_back_registers() {
+  for (unsigned n = 0; n < 15; ++n) {
+    const Xbyak::Reg32* host = block_registers.host[n];
+    if (host != nullptr && (block_registers.written & (1u << n))) code().mov(slot(n), *host);
+  }
+}
+
+bool stays_inside_block(std::uint32_t target, bool thumb) {
+  const BlockRegisters& b = block_registers;
+  return thumb == (b.instruction_size == 2) && target >= b.start && target < b.end &&
+         (target - b.start) % b.instruction_size == 0;
 }
 
 void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value) {
@@ -103,6 +150,11 @@ void call_runtime(void (*routine)(), std::uint32_t word) {
 
 void call_runtime(void (*routine)()) { code().call(reinterpret_cast<const void*>(routine)); }
 
+void leave_for_runtime(void (*routine)()) {
+  write_back_registers();
+  jump_runtime(routine);
+}
+
 void jump_runtime(void (*routine)()) {
   code().jmp(reinterpret_cast<const void*>(routine), Xbyak::CodeGenerator::T_NEAR);
 }
@@ -110,6 +162,16 @@ void jump_runtime(void (*routine)()) {
 }  // namespace x64
 
 using x64::code;
+
+// The entry: the runtime learns the block's register map, and every cached register is loaded,
+// so that the runtime may write them all back at any call.
+void host_emit_block_entry(const BlockPlan& plan) {
+  x64::allocate_registers(plan);
+  code().mov(code().dword[rip + &runtime_register_map], x64::block_registers.map_word);
+  for (unsigned n = 0; n < 15; ++n) {
+    if (const Xbyak::Reg32* host = x64::block_registers.host[n]) code().mov(*host, x64::slot(n));
+  }
+}
 
 void host_begin_block(std::uint8_t* start, std::uint8_t* end) {
   Xbyak::ClearError();
@@ -149,10 +211,12 @@ void host_patch(std::uint8_t* field, const std::uint8_t* target) {
 // while time remains, and jrcxz branches on zero without reading the flags.
 std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb) {
   if (target == translation_settings.idle_loop_address) {
+    if (!x64::stays_inside_block(target, thumb)) x64::write_back_registers();
     x64::call_runtime(thumb ? exit_at_idle_thumb : exit_at_idle_arm, target);
     code().db(0xE9);
     return x64::emit_rel32_placeholder();
   }
+  if (!x64::stays_inside_block(target, thumb)) x64::write_back_registers();
   Xbyak::Label spent, jump;
   code().mov(eax, r10d);
   code().cdq();
@@ -167,12 +231,29 @@ std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb) {
   return field;
 }
 
+// With the flags dead the budget test is a sign test. After the scheduler the counter is
+// negative again, so the cold path goes back through the test to the one patched jump.
+std::uint8_t* host_emit_exit_with_dead_flags(std::uint32_t target, bool thumb) {
+  if (target == translation_settings.idle_loop_address) return host_emit_exit(target, thumb);
+  if (!x64::stays_inside_block(target, thumb)) x64::write_back_registers();
+  Xbyak::Label test;
+  code().L(test);
+  code().test(r10d, r10d);
+  code().db(0x0F);
+  code().db(0x88);  // js rel32: time remains
+  std::uint8_t* field = x64::emit_rel32_placeholder();
+  x64::call_runtime(thumb ? exit_on_budget_thumb : exit_on_budget_arm, target);
+  code().jmp(test, Xbyak::CodeGenerator::T_SHORT);
+  return field;
+}
+
 std::uint8_t* host_emit_jump() {
   code().db(0xE9);
   return x64::emit_rel32_placeholder();
 }
 
 void host_emit_indirect_jump(std::uint32_t target, bool thumb) {
+  x64::write_back_registers();
   code().mov(eax, target);
   x64::jump_runtime(thumb ? jump_indirect_thumb : jump_indirect_arm);
 }

@@ -7,7 +7,9 @@
 //   r11d            the guest address a routine needs (what follows a call as a data word on
 //                   hosts that have one): the load's PC, the store's next instruction, the MSR
 //   r10d            NOT remaining cycle budget: negative while the budget lasts
-//   rbx rbp r12-r15 the cached guest registers: r0 r1 r6 r9 r12 r14 in ARM state, r0-r5 in Thumb
+//   rbx rbp r12-r15 the cached guest registers: each block chooses its own (the most used), loads
+//                   them at its entry and writes them back before it leaves; the runtime finds
+//                   the running block's choice in runtime_register_map
 //   r9              scratch that routines preserve (block-transfer base)
 //   host SF ZF OF   guest N Z V; host CF holds NOT C, the borrow convention of x86 subtraction,
 //                   so that every guest condition is a single host condition
@@ -39,8 +41,12 @@ inline const Xbyak::Reg32& data_word() { return Xbyak::util::r11d; }
 void set_thumb_block(bool thumb);
 bool thumb_block();
 
-// The host register that caches guest register n in this block's state, or null.
+constexpr unsigned CACHED_REGISTERS = 6;
+
+// The host register that caches guest register n in this block, or null.
 const Xbyak::Reg32* cached_register(unsigned n);
+// Stores every cached register to its slot, before the block leaves.
+void write_back_registers();
 
 // Guest register n into `dst`; r15 reads as the constant `pc_value`.
 void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value);
@@ -57,5 +63,7 @@ void restore_flags();
 void call_runtime(void (*routine)(), std::uint32_t word);
 void call_runtime(void (*routine)());
 void jump_runtime(void (*routine)());
+// Leaves the block for a runtime routine, the cached registers written back first.
+void leave_for_runtime(void (*routine)());
 
 }  // namespace x64

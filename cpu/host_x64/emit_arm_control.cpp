@@ -2,9 +2,9 @@
 
 #include "core/state.h"
 #include "cpu/block_emission.h"
-#include "cpu/runtime.h"
 #include "cpu/host_x64/block_code.h"
 #include "cpu/host_x64/emit_arm.h"
+#include "cpu/runtime.h"
 
 using namespace Xbyak::util;
 
@@ -13,9 +13,9 @@ namespace x64 {
 void emit_arm_jump_to_eax(const ArmInstruction& in, bool restore_psr) {
   flush_pending_cycles(in.plan);
   if (restore_psr) {
-    jump_runtime(return_from_exception);
+    leave_for_runtime(return_from_exception);
   } else {
-    jump_runtime(in.thumb ? jump_indirect_thumb : jump_indirect_arm);
+    leave_for_runtime(in.thumb ? jump_indirect_thumb : jump_indirect_arm);
   }
 }
 
@@ -26,7 +26,7 @@ using namespace x64;
 void host_emit_branch_exchange(const ArmInstruction& in, unsigned rm) {
   load_guest(eax, rm, in.pc);
   flush_pending_cycles(in.plan);
-  jump_runtime(in.thumb ? jump_exchange_thumb : jump_exchange_arm);
+  leave_for_runtime(in.thumb ? jump_exchange_thumb : jump_exchange_arm);
 }
 
 void host_emit_inline_divide(bool thumb) {

@@ -4,9 +4,9 @@
 
 #include "core/state.h"
 #include "cpu/arm_decode.h"
-#include "cpu/runtime.h"
 #include "cpu/host_x64/block_code.h"
 #include "cpu/host_x64/emit_arm.h"
+#include "cpu/runtime.h"
 
 using namespace Xbyak::util;
 
@@ -94,6 +94,10 @@ bool emit_without_flags(const ArmInstruction& in, const DataProcessing& d) {
   bool immediate = operand.kind == ShifterOperand::IMMEDIATE;
   if (d.s || !(immediate || is_plain_register(operand))) return false;
   unsigned op = d.op;
+  if ((op == OP_MOV || op == OP_MVN) && immediate && d.rd != 15) {
+    store_guest_constant(d.rd, op == OP_MOV ? operand.immediate : ~operand.immediate);
+    return true;
+  }
   if (op == OP_MOV || op == OP_MVN) {
     emit_operand2(operand, d.pc, false);
     if (op == OP_MVN) code().not_(edx);
@@ -180,12 +184,15 @@ bool emit_flag_setting_shift(const ArmInstruction& in, const DataProcessing& d) 
   bool host_shift = shift == Shift::LSL || shift == Shift::LSR || shift == Shift::ASR;
   if (!host_shift || operand.amount == 0 || operand.amount == 32) return false;
   auto amount = static_cast<std::uint8_t>(operand.amount);
-  load_guest(edx, operand.rm, in.pc);
-  if (shift == Shift::LSL) code().shl(edx, amount);
-  if (shift == Shift::LSR) code().shr(edx, amount);
-  if (shift == Shift::ASR) code().sar(edx, amount);
+  // Shifted where the result lives when Rd has a host register of its own.
+  const Xbyak::Reg32* cached_rd = cached_register(d.rd);
+  const Xbyak::Reg32& value = cached_rd != nullptr ? *cached_rd : edx;
+  load_guest(value, operand.rm, in.pc);
+  if (shift == Shift::LSL) code().shl(value, amount);
+  if (shift == Shift::LSR) code().shr(value, amount);
+  if (shift == Shift::ASR) code().sar(value, amount);
   if (in.live & FLAG_C) code().cmc();
-  store_guest(d.rd, edx);
+  if (cached_rd == nullptr) store_guest(d.rd, edx);
   return true;
 }
 

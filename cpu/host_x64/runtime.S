@@ -12,95 +12,87 @@
 #define SLOT(n) DWORD PTR [rip + machine + SLOT_OFFSET(n)]
 #define CPSR_T 0x20
 
-/* ---- the cached register sets ------------------------------------------------------------ */
+/* ---- the cached registers ---------------------------------------------------------------- */
 
-.macro WRITEBACK_ARM
-        mov     SLOT(0), ebx
-        mov     SLOT(1), ebp
-        mov     SLOT(6), r12d
-        mov     SLOT(9), r13d
-        mov     SLOT(12), r14d
-        mov     SLOT(14), r15d
+/* Each block keeps the guest registers it uses most in rbx, rbp, r12, r13, r14 and r15, loads
+   them at its entry and writes them back before it leaves. Its entry stores its choice in
+   runtime_register_map: four bits per host register in that order from the lowest, the guest
+   register's number or 15 for none. The routines that call ordinary code mid-block write the
+   set back and reload it through the map. Both clobber ecx, esi, edi and the host flags. */
+.macro MAPPED_MOVE reg, store
+        mov     ecx, edi
+        and     ecx, 15
+        cmp     ecx, 15
+        je      99f
+.if \store
+        mov     DWORD PTR [rsi + rcx*4], \reg
+.else
+        mov     \reg, DWORD PTR [rsi + rcx*4]
+.endif
+99:     shr     edi, 4
 .endm
 
-.macro LOAD_ARM
-        mov     ebx, SLOT(0)
-        mov     ebp, SLOT(1)
-        mov     r12d, SLOT(6)
-        mov     r13d, SLOT(9)
-        mov     r14d, SLOT(12)
-        mov     r15d, SLOT(14)
+.macro MAPPED_SET store
+        mov     edi, DWORD PTR [rip + runtime_register_map]
+        lea     rsi, [rip + machine + STATE_REGISTERS]
+        MAPPED_MOVE ebx, \store
+        MAPPED_MOVE ebp, \store
+        MAPPED_MOVE r12d, \store
+        MAPPED_MOVE r13d, \store
+        MAPPED_MOVE r14d, \store
+        MAPPED_MOVE r15d, \store
 .endm
 
-.macro WRITEBACK_THUMB
-        mov     SLOT(0), ebx
-        mov     SLOT(1), ebp
-        mov     SLOT(2), r12d
-        mov     SLOT(3), r13d
-        mov     SLOT(4), r14d
-        mov     SLOT(5), r15d
+.macro WRITEBACK_MAPPED
+        MAPPED_SET 1
 .endm
 
-.macro LOAD_THUMB
-        mov     ebx, SLOT(0)
-        mov     ebp, SLOT(1)
-        mov     r12d, SLOT(2)
-        mov     r13d, SLOT(3)
-        mov     r14d, SLOT(4)
-        mov     r15d, SLOT(5)
-.endm
-
-/* Writes back the set of the state in slot 20. Clobbers the host flags. */
-.macro WRITEBACK_CURRENT
-        test    SLOT(20), CPSR_T
-        jnz     91f
-        WRITEBACK_ARM
-        jmp     92f
-91:     WRITEBACK_THUMB
-92:
+.macro LOAD_MAPPED
+        MAPPED_SET 0
 .endm
 
 /* ---- guest flags between the host flags and slot 20 -------------------------------------- */
 
-/* Host flags into slot 20 bits 31-28. Clobbers esi, edi and the host flags. */
+/* Host flags into slot 20 bits 31-28. Clobbers eax, esi, edi and the host flags. lahf and seto
+   read the flags where pushfq would stall on the whole flags register. */
 .macro FOLD_FLAGS
-        pushfq
-        pop     rsi
+        lahf                            /* ah = SF ZF . . . . . CF */
+        seto    al
+        movzx   esi, ah
+        movzx   eax, al
+        shl     eax, 28                 /* V from OF */
         mov     edi, esi
-        shl     edi, 24
-        and     edi, 0xC0000000         /* N from SF (bit 7), Z from ZF (bit 6) */
-        test    esi, 0x001
-        jnz     93f
-        or      edi, 0x20000000         /* CF clear means guest C set */
-93:     test    esi, 0x800
-        jz      94f
-        or      edi, 0x10000000         /* V from OF */
-94:     mov     esi, SLOT(20)
+        and     edi, 0xC0
+        shl     edi, 24                 /* N from SF, Z from ZF */
+        or      eax, edi
+        not     esi
+        and     esi, 1
+        shl     esi, 29                 /* CF clear means guest C set */
+        or      eax, esi
+        mov     esi, SLOT(20)
         and     esi, 0x0FFFFFFF
-        or      esi, edi
+        or      esi, eax
         mov     SLOT(20), esi
 .endm
 
-/* Slot 20 bits 31-28 into the host flags. Clobbers esi and edi. */
+/* Slot 20 bits 31-28 into the host flags: ah = the SF ZF CF byte for sahf, al = V for the
+   add that sets OF (see the fast path below). Clobbers eax, esi and edi. */
 .macro RESTORE_FLAGS
         mov     esi, SLOT(20)
-        pushfq
-        pop     rdi
-        and     rdi, ~0x8C1
-        bt      esi, 31
-        jnc     95f
-        or      rdi, 0x80
-95:     bt      esi, 30
-        jnc     96f
-        or      rdi, 0x40
-96:     bt      esi, 29
-        jc      97f
-        or      rdi, 0x01
-97:     bt      esi, 28
-        jnc     98f
-        or      rdi, 0x800
-98:     push    rdi
-        popfq
+        mov     eax, esi
+        shr     eax, 29
+        and     eax, 1
+        xor     eax, 1                  /* CF = NOT C */
+        mov     edi, esi
+        shr     edi, 24
+        and     edi, 0xC0               /* SF = N, ZF = Z */
+        or      eax, edi
+        shl     eax, 8
+        shr     esi, 28
+        and     esi, 1
+        or      eax, esi
+        add     al, 0x7F
+        sahf
 .endm
 
 /* A fast path keeps the flags in ah (SF ZF CF) and cl (OF) with lahf / seto and puts them back
@@ -124,6 +116,11 @@ runtime_host_rsp:
         .globl  runtime_stop_request
 runtime_stop_request:
         .long   0
+        .data
+        .balign 4
+        .globl  runtime_register_map
+runtime_register_map:
+        .long   0xFFFFFFFF
         .text
 
 /* RuntimeExit run_translated(uint32_t cycles) */
@@ -172,13 +169,9 @@ runtime_dispatch:
         pop     r10
         cmp     rax, -1
         je      runtime_bad_jump
-        test    SLOT(20), CPSR_T
-        jnz     1f
-        LOAD_ARM
-        jmp     2f
-1:      LOAD_THUMB
-2:      RESTORE_FLAGS
-        jmp     rax
+        mov     r11, rax
+        RESTORE_FLAGS                   /* the block's entry loads its registers */
+        jmp     r11
 
 runtime_bad_jump:
         mov     eax, 1
@@ -206,39 +199,72 @@ runtime_schedule_and_dispatch:
 /* ---- scheduler exits --------------------------------------------------------------------- */
 
 /* Reached by call with r11d = the jump target; returns to the jump that follows the call site
-   unless the scheduler took an interrupt. */
-.macro SCHEDULER_EXIT name, writeback, load
+   unless the scheduler took an interrupt. Nothing but an interrupt or a snapshot load changes
+   guest registers or flags during the step, and both ask for a re-dispatch: coming back here,
+   the cached registers still hold the guest's and the flags parked on the stack are current. */
+.macro SCHEDULER_EXIT name
         .globl  \name
 \name:
+        lahf
+        seto    al
+        push    rax                     /* also aligns the stack for the call */
         FOLD_FLAGS
         mov     SLOT(15), r11d
-        \writeback
+        WRITEBACK_MAPPED
         mov     DWORD PTR [rip + runtime_budget_counter], r10d
-        sub     rsp, 8
         call    QWORD PTR [rip + runtime_scheduler]
-        add     rsp, 8
         mov     r10d, eax
         not     r10d
+        pop     rax
         cmp     DWORD PTR [rip + runtime_stop_request], 0
         jne     runtime_stop
         cmp     SLOT(31), 0
         jne     runtime_dispatch
-        \load
-        RESTORE_FLAGS
+        add     al, 0x7F
+        sahf
         ret
 .endm
 
-        SCHEDULER_EXIT exit_on_budget_arm, WRITEBACK_ARM, LOAD_ARM
-        SCHEDULER_EXIT exit_on_budget_thumb, WRITEBACK_THUMB, LOAD_THUMB
-        SCHEDULER_EXIT exit_at_idle_arm, WRITEBACK_ARM, LOAD_ARM
-        SCHEDULER_EXIT exit_at_idle_thumb, WRITEBACK_THUMB, LOAD_THUMB
+        SCHEDULER_EXIT exit_on_budget_arm
+        SCHEDULER_EXIT exit_on_budget_thumb
+        SCHEDULER_EXIT exit_at_idle_arm
+        SCHEDULER_EXIT exit_at_idle_thumb
 
 /* ---- jumps ------------------------------------------------------------------------------- */
 
+/* The fast way on for an indirect jump in the same state: eax = target. When time remains and
+   the indirect-jump cache knows the block, jumps there with the cached set and the guest flags
+   left in place; otherwise falls through with eax as it came, the host flags restored, and ecx,
+   edx, esi, r8 and r11 clobbered. `other_state` jumps to 81f when eax leaves this state. */
+.macro PROBE_INDIRECT mask, thumb, other_state
+        mov     r11d, eax
+        lahf
+        seto    cl
+        \other_state
+        mov     r8d, r11d
+        and     r8d, \mask
+        or      r8d, \thumb             /* the key */
+        test    r10d, r10d
+        jns     81f                     /* the budget is spent */
+        imul    edx, r8d, 0x9E3779B1
+        shr     edx, 32 - INDIRECT_CACHE_BITS
+        shl     edx, 4
+        lea     rsi, [rip + indirect_jump_cache]
+        cmp     DWORD PTR [rsi + rdx], r8d
+        jne     81f
+        add     cl, 0x7F
+        sahf
+        jmp     QWORD PTR [rsi + rdx + INDIRECT_ENTRY_CODE]
+81:     add     cl, 0x7F
+        sahf
+        mov     eax, r11d
+.endm
+
 /* Reached by jmp with eax = target. */
-.macro INDIRECT_JUMP name, writeback, align_mask
+.macro INDIRECT_JUMP name, writeback, align_mask, thumb
         .globl  \name
 \name:
+        PROBE_INDIRECT \align_mask, \thumb, ""
         mov     r11d, eax
         FOLD_FLAGS
         and     r11d, \align_mask
@@ -247,15 +273,16 @@ runtime_schedule_and_dispatch:
         jmp     runtime_dispatch_checked
 .endm
 
-        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_ARM, 0xFFFFFFFC
-        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_THUMB, 0xFFFFFFFE
+        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_MAPPED, 0xFFFFFFFC, 0
+        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_MAPPED, 0xFFFFFFFE, 1
 
 /* BX from ARM code: bit 0 of the target selects Thumb. */
         .globl  jump_exchange_arm
 jump_exchange_arm:
+        PROBE_INDIRECT 0xFFFFFFFC, 0, "test r11d, 1; jnz 81f"
         mov     r11d, eax
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         test    r11d, 1
         jz      1f
         or      SLOT(20), CPSR_T
@@ -268,9 +295,10 @@ jump_exchange_arm:
 /* BX from Thumb code: bit 0 clear selects ARM. */
         .globl  jump_exchange_thumb
 jump_exchange_thumb:
+        PROBE_INDIRECT 0xFFFFFFFE, 1, "test r11d, 1; jz 81f"
         mov     r11d, eax
         FOLD_FLAGS
-        WRITEBACK_THUMB
+        WRITEBACK_MAPPED
         test    r11d, 1
         jnz     1f
         and     SLOT(20), ~CPSR_T
@@ -294,7 +322,7 @@ write_cpsr_arm:
         not     eax
         and     ecx, eax
         or      r8d, ecx
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         push    r9
         push    r10
         sub     rsp, 8
@@ -307,7 +335,7 @@ write_cpsr_arm:
         pop     r9
         test    eax, eax
         jnz     1f
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 1:      mov     SLOT(15), eax           /* an interrupt was taken at once */
@@ -350,7 +378,7 @@ write_spsr_masked:
         .globl  return_from_exception
 return_from_exception:
         mov     r11d, eax
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         SPSR_POINTER rsi
         mov     esi, DWORD PTR [rsi]
         mov     SLOT(20), esi
@@ -391,13 +419,13 @@ return_from_exception:
         pop     r9
         /* From Supervisor mode itself no bank changes hands; the return address still must. */
         mov     SLOT(14), r11d
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 .endm
 
-        ENTER_SWI enter_swi_arm, WRITEBACK_ARM
-        ENTER_SWI enter_swi_thumb, WRITEBACK_THUMB
+        ENTER_SWI enter_swi_arm, WRITEBACK_MAPPED
+        ENTER_SWI enter_swi_thumb, WRITEBACK_MAPPED
 
 .macro SWI_DIVIDE name, writeback, load
         .globl  \name
@@ -416,8 +444,8 @@ return_from_exception:
         ret
 .endm
 
-        SWI_DIVIDE swi_divide_arm, WRITEBACK_ARM, LOAD_ARM
-        SWI_DIVIDE swi_divide_thumb, WRITEBACK_THUMB, LOAD_THUMB
+        SWI_DIVIDE swi_divide_arm, WRITEBACK_MAPPED, LOAD_MAPPED
+        SWI_DIVIDE swi_divide_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
 
 /* Calls ordinary code from a fast-path routine whose flags are parked in ah and cl, with its
    arguments already in edi and esi: keeps rax, rcx, r9 and r10, aligns the stack, and leaves
@@ -489,7 +517,7 @@ return_from_exception:
 /* The store has landed on translated RAM code: slot 15 holds the next instruction, the flags
    are folded. Drop every RAM block and go on there. */
 runtime_code_overwritten:
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         mov     rsp, QWORD PTR [rip + runtime_host_rsp]
         push    r10
         sub     rsp, 8
@@ -527,7 +555,7 @@ runtime_code_overwritten:
         FOLD_FLAGS
         cmp     r8d, 2
         je      runtime_code_overwritten
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         jmp     runtime_schedule_and_dispatch
 .endm
 
@@ -629,7 +657,7 @@ shift_ror_by_register:
 block_transfer_user_bank:
         mov     r8d, eax
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         mov     SLOT(15), r11d
         push    r9
         push    r10
@@ -640,7 +668,7 @@ block_transfer_user_bank:
         add     rsp, 8
         pop     r10
         pop     r9
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         ret
 

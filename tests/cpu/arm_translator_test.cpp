@@ -318,6 +318,33 @@ TEST_F(ArmTranslatorTest, ABranchToTheIdleLoopAlwaysHandsOverToTheScheduler) {
   EXPECT_EQ(out.r[1], 1u);
 }
 
+// A loop over more guest registers than the host keeps, whose registers stay in a fixed relation:
+// r1-r7 are 2-8 times r0, and r8 counts down from LOOP_ROUNDS as r0 counts up.
+constexpr std::uint32_t LOOP_ROUNDS = 3000;
+unsigned register_checks, register_mismatches;
+void check_registers_written_back() {
+  ++register_checks;
+  for (unsigned k = 1; k < 8; ++k) {
+    if (reg[k] != (k + 1) * reg[0]) ++register_mismatches;
+  }
+  if (reg[8] != LOOP_ROUNDS - reg[0]) ++register_mismatches;
+}
+
+TEST_F(ArmTranslatorTest, TheSchedulerSeesEveryRegisterOfALoopAtItsBudgetExits) {
+  initial[8] = LOOP_ROUNDS;
+  register_checks = register_mismatches = 0;
+  set_scheduler_hook(check_registers_written_back);
+  GuestState out = run(IWRAM + 0x200, {0xE2800001, 0xE2811002, 0xE2822003, 0xE2833004, 0xE2844005,
+                                       0xE2855006, 0xE2866007, 0xE2877008, 0xE2588001,
+                                       0x1AFFFFF5});  // add rk, rk, #k+1; subs r8; bne
+  set_scheduler_hook(nullptr);
+  ASSERT_EQ(result, RunResult::STOPPED);
+  EXPECT_GT(register_checks, 5u);  // the loop outlasts several slices
+  EXPECT_EQ(register_mismatches, 0u);
+  for (unsigned k = 0; k < 8; ++k) EXPECT_EQ(out.r[k], (k + 1) * LOOP_ROUNDS) << "r" << k;
+  EXPECT_EQ(out.r[8], 0u);
+}
+
 bool interrupt_raised;
 void raise_interrupt_once() {
   if (!interrupt_raised) raise_interrupt_flags(1);

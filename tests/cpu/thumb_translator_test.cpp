@@ -195,6 +195,37 @@ TEST_F(ThumbTranslatorTest, DivisionSwiRunsInline) {
   EXPECT_EQ(out.cpsr & 0x3F, SYSTEM_THUMB);
 }
 
+// cmp r0, r1 with r0 = 0, r1 = 1 leaves C clear; movs r2, #1 must keep it for the next block,
+// whose adcs r3, r3 reads it: r3 stays 0. In work RAM the next block starts out writing every
+// flag before reading any (C is dead after the movs then) and is rewritten by the guest to the
+// adcs: the block with the movs must not outlive that.
+TEST_F(ThumbTranslatorTest, FlagsStayLiveIntoTheNextBlockThatReadsThem) {
+  auto run_to = [](std::uint32_t at, std::uint32_t stop, GuestState& out) {
+    GuestState start{};
+    start.r[1] = 1;
+    start.r[5] = IWRAM + 0x140;
+    start.r[6] = 0x415B;  // adcs r3, r3: what the guest makes the second RAM block start with
+    start.r[13] = 0x03007F00;
+    start.r[15] = at;
+    start.cpsr = SYSTEM_THUMB;
+    return run_guest(start, stop, out);
+  };
+  write_guest_halfwords(ROM, {0x4288, 0x2201, 0xE01C});  // cmp r0, r1; movs r2, #1; b ROM + 0x40
+  write_guest_halfwords(ROM + 0x40, {0x415B});           // adcs r3, r3
+  GuestState rom_out{};
+  ASSERT_EQ(run_to(ROM, ROM + 0x42, rom_out), RunResult::STOPPED);
+  EXPECT_EQ(rom_out.r[3], 0u);
+
+  write_guest_halfwords(IWRAM + 0x100, {0x4288, 0x2201, 0xE01C});  // cmp; movs; b 0x140
+  write_guest_halfwords(IWRAM + 0x140, {0x4280, 0xE01D});          // cmp r0, r0; b 0x180
+  // cmp r7, #0; bne 0x1A0; movs r7, #1; strh r6, [r5]; b 0x100
+  write_guest_halfwords(IWRAM + 0x180, {0x2F00, 0xD10D, 0x2701, 0x802E, 0xE7BA});
+  GuestState ram_out{};
+  ASSERT_EQ(run_to(IWRAM + 0x100, IWRAM + 0x1A0, ram_out), RunResult::STOPPED);
+  EXPECT_EQ(ram_out.r[7], 1u);
+  EXPECT_EQ(ram_out.r[3], 0u);
+}
+
 TEST_F(ThumbTranslatorTest, StoreIntoThumbCodeInRamResumesAtTheNextInstruction) {
   initial[0] = IWRAM + 0x406;
   initial[1] = 0x2207;  // movs r2, #7

@@ -280,6 +280,35 @@ TEST_F(CacheTest, EachFlushLeavesTheOtherCachesAlone) {
 
 class CacheFullTest : public CacheTest, public ::testing::WithParamInterface<int> {};
 
+// Any flush may drop a block the indirect-jump cache points at, the cache-full flush under a
+// translation included; BIOS blocks and non-blocks never enter it.
+TEST_P(CacheFullTest, EveryFlushEmptiesTheIndirectJumpCache) {
+  const int region = GetParam();
+  auto* code = reinterpret_cast<std::uint8_t*>(0x1000);
+  const struct {
+    std::uint32_t pc;
+    bool thumb;
+    BlockAddress block;
+    bool kept;
+  } jumps[] = {
+      {0x08000102, false, 0x1000, true},           {0x08000103, true, 0x1000, true},
+      {0x03000010, false, 0x1000, true},           {0x00000128, false, 0x1000, false},
+      {0x08000200, false, LOOKUP_BAD_JUMP, false}, {0x08000300, true, LOOKUP_RETRY, false},
+  };
+  for (const auto& jump : jumps) {
+    remember_indirect_jump(jump.pc, jump.thumb, jump.block);
+    std::uint32_t aligned = jump.pc & (jump.thumb ? ~1u : ~3u);
+    std::uint32_t key = indirect_jump_key(aligned, jump.thumb);
+    const IndirectJumpEntry& entry = indirect_jump_cache[indirect_jump_slot(key)];
+    EXPECT_EQ(entry.key == key && entry.code == code, jump.kept) << std::hex << jump.pc;
+  }
+  caches.write_pointer[region] = code_area_limit(region) + 1;
+  ASSERT_TRUE(cache_full_after_instruction(region));
+  for (const IndirectJumpEntry& entry : indirect_jump_cache) {
+    ASSERT_EQ(entry.key, INDIRECT_CACHE_NO_KEY);
+  }
+}
+
 TEST_P(CacheFullTest, WritePointerAtTheLimitStillFits) {
   const int region = GetParam();
   caches.write_pointer[region] = code_area_limit(region);
