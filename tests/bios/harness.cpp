@@ -236,7 +236,7 @@ RunResult Machine::run(std::uint32_t begin, std::uint32_t until, std::uint64_t l
 {
     hung_ = false;
     exception_error_.clear();
-    uc_err err = uc_emu_start(uc_, begin, until, 0, limit);
+    uc_err err = uc_emu_start(uc_, begin, until, 0, static_cast<std::size_t>(limit));
     RunResult result;
     result.out = state();
     std::uint32_t pc = result.out.r[15];

@@ -170,7 +170,8 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
   }
 
   std::uint64_t begin = start.r[15] | thumb;
-  uc_err err = uc_emu_start(uc_, begin, stop_address, 0, max_instructions);
+  uc_err err =
+      uc_emu_start(uc_, begin, stop_address, 0, static_cast<std::size_t>(max_instructions));
 
   for (unsigned i = 0; i < 16; ++i) uc_reg_read(uc_, register_ids[i], &result.state.r[i]);
   uc_reg_read(uc_, UC_ARM_REG_CPSR, &result.state.cpsr);
