@@ -19,6 +19,7 @@ if $arm; then
     binutils-arm-none-eabi gcc-arm-none-eabi
     g++-arm-linux-gnueabihf qemu-user
     libgtest-dev:armhf libunicorn-dev:armhf libcapstone-dev:armhf libpng-dev:armhf
+    libbenchmark-dev:armhf
   )
 else
   packages=(

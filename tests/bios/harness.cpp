@@ -212,7 +212,10 @@ RunResult Machine::execute(std::uint32_t instruction, const CpuState& in, bool t
         write32(kScratchSite, instruction);
         write32(kScratchSite + 4, kArmBranchSelf);
     }
-    check(uc_ctl_remove_cache(uc_, kScratchSite, kScratchSite + 8), "remove cache");
+    // Unicorn reads both bounds as 64-bit values, also on a 32-bit host.
+    check(uc_ctl_remove_cache(uc_, std::uint64_t{kScratchSite},
+                              std::uint64_t{kScratchSite} + 8),
+          "remove cache");
     CpuState s = in;
     s.cpsr = (in.cpsr & ~kThumbBit) | (thumb ? kThumbBit : 0);
     s.r[15] = kScratchSite;

@@ -146,7 +146,8 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
   // The code under test changes between runs at the same addresses. Dropping every cached
   // translation costs milliseconds, so only those over memory written since the last run go.
   for (const ReferenceRegion& region : written_) {
-    uc_ctl_remove_cache(uc_, region.base, static_cast<std::uint64_t>(region.base) + region.size);
+    uc_ctl_remove_cache(uc_, static_cast<std::uint64_t>(region.base),
+                        static_cast<std::uint64_t>(region.base) + region.size);
   }
   written_.clear();
   accesses_.clear();
