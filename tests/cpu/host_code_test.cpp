@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,6 +57,8 @@ struct Rewrite {
   std::uint32_t first_r0;
   std::uint32_t second_r0;
 };
+
+void PrintTo(const Rewrite& rewrite, std::ostream* out) { *out << rewrite.name; }
 
 const Rewrite rewrites[] = {
     {"Arm", SYSTEM_MODE, {0x0001, 0xE3A0}, {0x0002, 0xE3A0}, 1, 2},  // mov r0, #1 / #2
@@ -113,9 +116,11 @@ unsigned calls;
 
 void check_stack_alignment() {
   alignas(alignof(std::max_align_t)) volatile unsigned char probe[alignof(std::max_align_t)] = {};
-  if (reinterpret_cast<std::uintptr_t>(&probe[0]) % alignof(std::max_align_t) != 0) {
-    ++misaligned_calls;
-  }
+  // The compiler takes the alignment for granted and would fold the test away; the empty asm
+  // hides where the address came from.
+  auto address = reinterpret_cast<std::uintptr_t>(&probe[0]);
+  asm volatile("" : "+r"(address));
+  if (address % alignof(std::max_align_t) != 0) ++misaligned_calls;
   ++calls;
 }
 
