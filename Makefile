@@ -6,7 +6,7 @@ FRAMES ?= 120
 # The cartridge `make run` starts when no ROM= is given: STARSWEEP, our own game (demo/).
 DEMO_ROM = $(BUILD_DIR)/demo/starsweep.gba
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test test-arm run clean
 
 all: build
 
@@ -23,6 +23,22 @@ build: configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j2
+
+# The recompiler's 32-bit ARM host, cross-built for armhf in a tree of its own and run under
+# qemu-arm: the CPU tests (directed and differential against Unicorn), the BIOS tests and the
+# ARM/Thumb conformance cartridges, headless. The program is built without SDL there.
+ARM_BUILD_DIR ?= build-arm
+ARM_TARGETS = orvane cpu_test translator_test arm_encoder_test bios_test
+ARM_CARTRIDGES = '^conformance\.(gba-tests\.(arm|thumb)|fuzzarm\.)'
+
+test-arm:
+	@./scripts/install-deps.sh --arm
+	@test -f $(ARM_BUILD_DIR)/build.ninja || cmake -S . -B $(ARM_BUILD_DIR) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/armhf-toolchain.cmake $(CMAKE_FLAGS)
+	cmake --build $(ARM_BUILD_DIR) --target $(ARM_TARGETS)
+	ctest --test-dir $(ARM_BUILD_DIR) --output-on-failure -j2 -L '^cpu$$'
+	ctest --test-dir $(ARM_BUILD_DIR) --output-on-failure -j2 -R '^bios\.'
+	ctest --test-dir $(ARM_BUILD_DIR) --output-on-failure -j2 -R $(ARM_CARTRIDGES)
 
 # Opens the window on a cartridge: ROM=game.gba, or our own demo cartridge. Without a display,
 # says so and runs the cartridge headless instead. Builds only what running needs (the program
@@ -59,4 +75,4 @@ fuzz: build
 	./scripts/fuzz.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ARM_BUILD_DIR)

@@ -132,9 +132,32 @@ bool translate_registered_block(std::uint32_t address, InstructionSet set, int r
   return false;
 }
 
-void make_all_code_coherent() {
+// Where each cache's write pointer stood, and how often it had been flushed, when the outermost
+// lookup began.
+struct WriteMarks {
+  std::uint8_t* write_pointer[CODE_REGIONS];
+  unsigned flush_generation[CODE_REGIONS];
+};
+
+WriteMarks mark_write_pointers() {
+  WriteMarks marks;
   for (int region = 0; region < CODE_REGIONS; ++region) {
-    icache_flush_length(code_area_start(region), code_area_size(region));
+    marks.write_pointer[region] = caches.write_pointer[region];
+    marks.flush_generation[region] = caches.flush_generation[region];
+  }
+  return marks;
+}
+
+// Hands what the outermost lookup wrote to the instruction cache: the blocks it translated,
+// nested ones included, and the branch sites linked inside them. Code is only appended, so that
+// is one range per cache: from the mark, or from the area's start when the cache was flushed in
+// between, up to the write pointer.
+void make_written_code_coherent(const WriteMarks& marks) {
+  for (int region = 0; region < CODE_REGIONS; ++region) {
+    bool flushed = caches.flush_generation[region] != marks.flush_generation[region];
+    std::uint8_t* begin = flushed ? code_area_start(region) : marks.write_pointer[region];
+    std::uint8_t* end = caches.write_pointer[region];
+    if (end > begin) icache_flush_range(begin, end);
   }
 }
 
@@ -142,12 +165,13 @@ BlockAddress translate_new_block(std::uint32_t address, InstructionSet set, int 
   ORVANE_CHECK(translator_for(set) != nullptr, LOOKUP_BAD_JUMP);
   ORVANE_CHECK(caches.write_pointer[region] != nullptr, LOOKUP_BAD_JUMP);
   if (caches.lookup_depth >= MAX_TRANSLATION_DEPTH) return LOOKUP_BAD_JUMP;
+  const WriteMarks marks = mark_write_pointers();
   for (unsigned failed_tries = 0;;) {
     std::uint8_t* entry = register_block(address, set, region);
     if (entry == nullptr) return LOOKUP_RETRY;
     if (translate_registered_block(address, set, region)) {
       if (caches.lookup_depth == 0) {
-        make_all_code_coherent();
+        make_written_code_coherent(marks);
         caches.link_nested_blocks = true;
       }
       return address_of(entry);

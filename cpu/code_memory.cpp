@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -36,7 +37,9 @@ constexpr std::size_t mapping_size() {
 
 // Keeping the whole span (mapping and target) within the host's reach leaves every byte of the
 // mapping in reach of the target and back.
-constexpr std::uintptr_t PLACEMENT_STEP = std::uintptr_t{64} << 20;
+// Steps of 64 MB, or an eighth of a shorter reach (32 MB on ARM, where B/BL reach that far).
+constexpr std::uintptr_t PLACEMENT_STEP =
+    std::min(std::uintptr_t{64} << 20, std::bit_floor(HOST_CODE_REACH / 8));
 constexpr unsigned PLACEMENT_TRIES = 32;  // 32 steps of 64 MB: all of a 2 GB reach on one side
 // Below this the kernel refuses mappings (vm.mmap_min_addr), so there is no point asking.
 constexpr std::uintptr_t LOWEST_CANDIDATE = std::uintptr_t{1} << 20;

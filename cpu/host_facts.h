@@ -3,6 +3,8 @@
 
 #if defined(ORVANE_HOST_X64)
 #include "cpu/host_x64/host_facts.h"
+#elif defined(ORVANE_HOST_ARM32)
+#include "cpu/host_arm32/host_facts.h"
 #else
 #error "no recompiler host selected (CMake defines ORVANE_HOST_<name>)"
 #endif

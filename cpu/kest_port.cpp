@@ -21,6 +21,7 @@ void flush_host_range([[maybe_unused]] std::uint8_t* begin, [[maybe_unused]] std
 const char host_cache_interface = 0;
 const void* hIst = NULL;
 RangeFlush cache_range_flush = nullptr;
+IcacheFlushObserver flush_observer = nullptr;
 
 }  // namespace
 
@@ -46,8 +47,11 @@ int icache_flush_length(std::uint8_t* begin, std::size_t length) {
     return 0;
   }
   cache_range_flush(begin, length);
+  if (flush_observer != nullptr) flush_observer(begin, length);
   return 1;
 }
+
+void icache_observe_flushes(IcacheFlushObserver observer) { flush_observer = observer; }
 
 int icache_flush_range(std::uint8_t* begin, std::uint8_t* end) {
   ORVANE_CHECK((end - begin) > 0, 0);

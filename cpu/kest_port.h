@@ -20,3 +20,8 @@ bool icache_is_open();
 int icache_flush_length(std::uint8_t* begin, std::size_t length);
 // The same for [begin, end); an empty or reversed range is a caller's error.
 int icache_flush_range(std::uint8_t* begin, std::uint8_t* end);
+
+// Tests watch which ranges are flushed through this (null: nobody watches). A missed flush is
+// invisible where the instruction cache is coherent or emulated (x86-64, qemu-user).
+using IcacheFlushObserver = void (*)(const std::uint8_t* begin, std::size_t length);
+void icache_observe_flushes(IcacheFlushObserver observer);

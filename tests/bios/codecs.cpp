@@ -306,7 +306,7 @@ Bytes with_runs(std::mt19937_64& rng, std::size_t size)
     Bytes out;
     while (out.size() < size) {
         auto value = static_cast<std::uint8_t>(rng() % 4 == 0 ? rng() : 0);
-        std::size_t length = 1 + rng() % (rng() % 3 == 0 ? 300 : 5);
+        auto length = static_cast<std::size_t>(1 + rng() % (rng() % 3 == 0 ? 300 : 5));
         for (std::size_t i = 0; i < length && out.size() < size; i++)
             out.push_back(value);
     }

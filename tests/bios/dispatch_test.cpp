@@ -80,7 +80,9 @@ TEST(Dispatch, ArmCommentFieldUsesBits16To23)
     CpuState in = caller_state();
     m.write(kScratchSite, "\x06\xFF\x00\xEF", 4);
     m.write32(kScratchSite + 4, 0xEAFFFFFE);
-    ASSERT_EQ(uc_ctl_remove_cache(m.engine(), kScratchSite, kScratchSite + 8), UC_ERR_OK);
+    ASSERT_EQ(uc_ctl_remove_cache(m.engine(), std::uint64_t{kScratchSite},
+                                  std::uint64_t{kScratchSite} + 8),
+              UC_ERR_OK);
     in.r[15] = kScratchSite;
     m.set_state(in);
     auto res = m.run(kScratchSite, kRom, 10000);

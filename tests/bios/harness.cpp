@@ -212,7 +212,10 @@ RunResult Machine::execute(std::uint32_t instruction, const CpuState& in, bool t
         write32(kScratchSite, instruction);
         write32(kScratchSite + 4, kArmBranchSelf);
     }
-    check(uc_ctl_remove_cache(uc_, kScratchSite, kScratchSite + 8), "remove cache");
+    // Unicorn reads both bounds as 64-bit values, also on a 32-bit host.
+    check(uc_ctl_remove_cache(uc_, std::uint64_t{kScratchSite},
+                              std::uint64_t{kScratchSite} + 8),
+          "remove cache");
     CpuState s = in;
     s.cpsr = (in.cpsr & ~kThumbBit) | (thumb ? kThumbBit : 0);
     s.r[15] = kScratchSite;
@@ -236,7 +239,7 @@ RunResult Machine::run(std::uint32_t begin, std::uint32_t until, std::uint64_t l
 {
     hung_ = false;
     exception_error_.clear();
-    uc_err err = uc_emu_start(uc_, begin, until, 0, limit);
+    uc_err err = uc_emu_start(uc_, begin, until, 0, static_cast<std::size_t>(limit));
     RunResult result;
     result.out = state();
     std::uint32_t pc = result.out.r[15];

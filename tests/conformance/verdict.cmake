@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 # Runs one third-party test cartridge headless and reads its verdict.
 #   ORVANE    the program
+#   RUNNER    what runs it, when it is built for another machine (the cross build's emulator)
 #   ROM       the cartridge
 #   FRAMES    how long to run it
 #   VERDICT   register: REGISTER (r12 or r7) must equal EXPECTED in the final idle loop
@@ -9,8 +10,10 @@ cmake_minimum_required(VERSION 3.25)
 #             runs: it must run FRAMES frames without stopping (picture verdicts need the renderer)
 #             stops_at: it must stop because no code can run at EXPECTED (hexadecimal, 8 digits)
 
+separate_arguments(runner UNIX_COMMAND "${RUNNER}")
+
 function(run_orvane output_var)
-  execute_process(COMMAND ${ORVANE} --headless --frames ${FRAMES} ${ARGN} ${ROM}
+  execute_process(COMMAND ${runner} ${ORVANE} --headless --frames ${FRAMES} ${ARGN} ${ROM}
                   OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "orvane exited with ${status}:\n${errors}${output}")
@@ -46,7 +49,7 @@ function(require_idle_loop output)
 endfunction()
 
 if(VERDICT STREQUAL "stops_at")
-  execute_process(COMMAND ${ORVANE} --headless --frames ${FRAMES} ${ROM}
+  execute_process(COMMAND ${runner} ${ORVANE} --headless --frames ${FRAMES} ${ROM}
                   OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
   if(NOT status EQUAL 3 OR NOT errors MATCHES "no code can run at ${EXPECTED} ")
     message(FATAL_ERROR "expected a stop at ${EXPECTED}, got status ${status}:\n${errors}")

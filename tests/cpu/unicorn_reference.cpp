@@ -146,7 +146,8 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
   // The code under test changes between runs at the same addresses. Dropping every cached
   // translation costs milliseconds, so only those over memory written since the last run go.
   for (const ReferenceRegion& region : written_) {
-    uc_ctl_remove_cache(uc_, region.base, static_cast<std::uint64_t>(region.base) + region.size);
+    uc_ctl_remove_cache(uc_, static_cast<std::uint64_t>(region.base),
+                        static_cast<std::uint64_t>(region.base) + region.size);
   }
   written_.clear();
   accesses_.clear();
@@ -170,7 +171,8 @@ ReferenceResult UnicornReference::run(const ReferenceState& start, std::uint32_t
   }
 
   std::uint64_t begin = start.r[15] | thumb;
-  uc_err err = uc_emu_start(uc_, begin, stop_address, 0, max_instructions);
+  uc_err err =
+      uc_emu_start(uc_, begin, stop_address, 0, static_cast<std::size_t>(max_instructions));
 
   for (unsigned i = 0; i < 16; ++i) uc_reg_read(uc_, register_ids[i], &result.state.r[i]);
   uc_reg_read(uc_, UC_ARM_REG_CPSR, &result.state.cpsr);
