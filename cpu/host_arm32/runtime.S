@@ -182,6 +182,8 @@ runtime_dispatch_checked:
 runtime_schedule_and_dispatch:
         ADDR    r0, runtime_host_sp
         ldr     sp, [r0]
+        ADDR    r1, runtime_budget_counter
+        str     r12, [r1]
         ADDR    r0, runtime_scheduler
         ldr     r0, [r0]
         CALL_POINTER r0
@@ -204,6 +206,8 @@ FUNCTION \name
         FOLD_FLAGS
         \writeback
         mov     r4, lr                  /* written back: free until the set is reloaded */
+        ADDR    r1, runtime_budget_counter
+        str     r12, [r1]
         ADDR    r0, runtime_scheduler
         ldr     r0, [r0]
         CALL_POINTER r0
