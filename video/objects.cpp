@@ -31,21 +31,41 @@ struct WideSink {
   }
 };
 
-// On a line with effects a priority group's objects are drawn into a line of their own, the
-// lower numbers last, then laid over the line in one pass.
+// A priority group's objects are drawn into a line of their own, then laid over the line in one
+// pass. They are drawn front to back, the lowest number first, and each object pixel is kept only
+// where no object is yet: runs of eight that nearer objects already cover are not read at all, so
+// a crowd of overlapping objects costs little more than the pixels that show.
 std::uint16_t group_colours[SCREEN_WIDTH];
-std::uint8_t group_bits[SCREEN_WIDTH];  // 0 where no object is opaque
+std::uint8_t group_bits[SCREEN_WIDTH + 8];  // 0 where no object is opaque; room for 8-byte reads
 
 struct GroupSink {
   std::uint8_t bits;
   void operator()(unsigned x, unsigned index) const {
+    if (group_bits[x] != 0) return;
     group_colours[x] = machine.native_palette[index];
     group_bits[x] = bits;
   }
+  bool covered(unsigned x) const { return group_bits[x] != 0; }
+  // Whether pixels x to x + 7 all have an object pixel already.
+  bool covered8(unsigned x) const {
+    std::uint64_t v;
+    std::memcpy(&v, group_bits + x, 8);
+    return ((v - 0x0101010101010101u) & ~v & 0x8080808080808080u) == 0;
+  }
   // Eight opaque texels in a row.
   void put_colours(unsigned x, const std::uint16_t* colours) const {
-    std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
-    std::memset(group_bits + x, bits, 8);
+    std::uint64_t v;
+    std::memcpy(&v, group_bits + x, 8);
+    if (v == 0) {
+      std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
+      std::memset(group_bits + x, bits, 8);
+      return;
+    }
+    for (unsigned k = 0; k < 8; ++k) {
+      if (group_bits[x + k] != 0) continue;
+      group_colours[x + k] = colours[k];
+      group_bits[x + k] = bits;
+    }
   }
 };
 
@@ -70,14 +90,6 @@ void lay_group_over(unsigned start, unsigned end, std::uint16_t* __restrict line
   }
 }
 
-struct PlainSink {
-  std::uint16_t* line;
-  void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
-  void put_colours(unsigned x, const std::uint16_t* colours) const {
-    std::memcpy(line + x, colours, 8 * sizeof *colours);
-  }
-};
-
 struct Index16Sink {
   std::uint16_t* line;
   std::uint32_t tag;
@@ -86,15 +98,16 @@ struct Index16Sink {
   }
 };
 
-template <bool OneD, class MakeSink>
+// The lists run from the highest number down; front to back walks them the other way.
+template <bool OneD, bool FrontToBack = false, class MakeSink>
 void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink make_sink) {
   unsigned y = vcount();
   if (y >= SCREEN_HEIGHT || start >= end) return;
   std::uint32_t count = machine.object_line_count[priority][y];
   const std::uint8_t* list = machine.object_line_list[priority][y];
   set_decoded_mapping(OneD);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const ObjectLine& o = decoded_objects[list[i]];
+  for (std::uint32_t n = 0; n < count; ++n) {
+    const ObjectLine& o = decoded_objects[list[FrontToBack ? count - 1 - n : n]];
     // Most objects of a windowed line lie outside most of its spans.
     if (o.x >= static_cast<int>(end) ||
         o.x + static_cast<int>(o.box_width) <= static_cast<int>(start))
@@ -104,10 +117,18 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
   }
 }
 
+void lay_colours_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
+  const std::uint16_t* __restrict colours = group_colours;
+  const std::uint8_t* __restrict group = group_bits;
+  for (unsigned x = start; x < end; ++x) line[x] = group[x] != 0 ? colours[x] : line[x];
+}
+
 template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
-  for_each_object<OneD>(priority, start, end,
-                        [line](const ObjectLine&) { return PlainSink{line}; });
+  if (start >= end) return;
+  std::memset(group_bits + start, 0, end - start);
+  for_each_object<OneD, true>(priority, start, end, [](const ObjectLine&) { return GroupSink{1}; });
+  lay_colours_over(start, end, line);
 }
 template <bool OneD>
 void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
@@ -115,7 +136,7 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
   auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
   auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
   std::memset(group_bits + start, 0, end - start);
-  for_each_object<OneD>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
+  for_each_object<OneD, true>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
     return GroupSink{o.semi_transparent ? semi_bits : bits};
   });
   lay_group_over(start, end, line);
