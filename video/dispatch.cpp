@@ -128,13 +128,46 @@ LineTargets line_targets;
 
 namespace {
 
-// The line as the plain path draws it, with the target bits beside it, then the effect on the
-// pixels that take it.
+// The backdrop under whatever the layers left: the top of a pixel with none, or what lies beneath
+// a first target with nothing under it. Without branches, and with the arrays as parameters, so
+// that the compiler widens the loop.
+void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t backdrop,
+                      std::uint8_t backdrop_bits, const std::uint8_t* __restrict depth,
+                      std::uint16_t* __restrict line, std::uint8_t* __restrict top,
+                      std::uint16_t* __restrict beneath, std::uint8_t* __restrict beneath_bits) {
+  for (unsigned x = start; x < end; ++x) {
+    auto none = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_NONE));
+    auto top_only = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_TOP));
+    auto none16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(none));
+    auto top_only16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(top_only));
+    line[x] = static_cast<std::uint16_t>((backdrop & none16) | (line[x] & ~none16));
+    top[x] = static_cast<std::uint8_t>((backdrop_bits & none) | (top[x] & ~none));
+    beneath[x] = static_cast<std::uint16_t>((backdrop & top_only16) | (beneath[x] & ~top_only16));
+    beneath_bits[x] =
+        static_cast<std::uint8_t>((backdrop_bits & top_only) | (beneath_bits[x] & ~top_only));
+  }
+}
+
+// The layers that `shown` allows, front to back, with their target bits, then the backdrop
+// under what they left, then the effect on the pixels that take it.
 void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                    unsigned flags, TargetPass pass) {
-  std::memset(line_targets.top + start, backdrop_target_bits(), end - start);
-  draw_layers(line, start, end, dispcnt & 7, &LayerRenderers::targets, &ObjectRenderers::targets,
-              dispcnt, machine.native_palette[0], flags);
+                    unsigned shown, bool alpha, TargetPass pass) {
+  line_targets.keep_first_beneath = alpha;
+  std::memset(line_targets.depth + start, DEPTH_NONE, end - start);
+  const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
+  unsigned mode = dispcnt & 7;
+  for (unsigned i = machine.layer_count; i-- > 0;) {
+    unsigned layer = machine.layer_order[i];
+    if (((shown >> (layer & 4 ? 4 : layer)) & 1) == 0) continue;
+    if (layer & 4) {
+      object_set.targets(layer & 3, start, end, line);
+    } else {
+      background_renderers[mode][layer]->targets[OVERLAY](layer, start, end, line);
+    }
+  }
+  LineTargets& t = line_targets;
+  fill_in_backdrop(start, end, machine.native_palette[0], backdrop_target_bits(), t.depth, line,
+                   t.top, t.beneath, t.beneath_bits);
   pass(start, end, line);
 }
 
@@ -194,7 +227,7 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
       pass = brighten ? brighten_targets : darken_targets;
     }
   }
-  render_targets(line, start, end, dispcnt, flags, pass);
+  render_targets(line, start, end, dispcnt, flags, alpha, pass);
 }
 
 void render_line(std::uint16_t* line, std::uint32_t dispcnt) {

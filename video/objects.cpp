@@ -69,24 +69,48 @@ struct GroupSink {
   }
 };
 
-// Only the top-most object pixel takes part in the effects: one over another object's pixel
-// keeps what lay beneath that one. Without branches, so that the compiler widens the loop.
-void lay_group_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
-  std::uint16_t* __restrict beneath = line_targets.beneath;
-  std::uint8_t* __restrict beneath_bits = line_targets.beneath_bits;
-  std::uint8_t* __restrict top = line_targets.top;
-  const std::uint16_t* __restrict colours = group_colours;
-  const std::uint8_t* __restrict group = group_bits;
+// Objects make one layer: the pixel beneath an object is never another object's. A group takes
+// no pixel where the line needs nothing more or already has an object on top.
+constexpr std::uint8_t GROUP_BLOCKED = 0x80;
+void block_finished_pixels(unsigned start, unsigned end) {
+  const std::uint8_t* __restrict depth = line_targets.depth;
+  const std::uint8_t* __restrict top = line_targets.top;
+  std::uint8_t* __restrict group = group_bits;
   for (unsigned x = start; x < end; ++x) {
-    std::uint8_t bits = group[x], below = top[x];
-    // All ones where an object covers the pixel, and where it lifts a non-object pixel beneath.
-    auto cover = static_cast<std::uint16_t>(-static_cast<int>(bits != 0));
-    auto lift = static_cast<std::uint16_t>(cover & -static_cast<int>((below & TARGET_OBJECT) == 0));
-    auto cover8 = static_cast<std::uint8_t>(cover), lift8 = static_cast<std::uint8_t>(lift);
-    beneath[x] = static_cast<std::uint16_t>((line[x] & lift) | (beneath[x] & ~lift));
-    beneath_bits[x] = static_cast<std::uint8_t>((below & lift8) | (beneath_bits[x] & ~lift8));
-    line[x] = static_cast<std::uint16_t>((colours[x] & cover) | (line[x] & ~cover));
-    top[x] = static_cast<std::uint8_t>(bits | (below & ~cover8));
+    std::uint8_t d = depth[x];
+    unsigned blocked = (d == DEPTH_DONE) | ((d == DEPTH_TOP) & ((top[x] & TARGET_OBJECT) != 0));
+    group[x] = static_cast<std::uint8_t>(blocked << 7);
+  }
+}
+
+// The group's pixels go where the line has nothing yet, as its top, or under a first target that
+// wants what lies beneath it. A semi-transparent object always keeps what lies beneath. Without
+// branches, so that the compiler widens the loop.
+// The arrays come in as parameters, so that the compiler can take them as apart.
+void lay_group_under(unsigned start, unsigned end, std::uint8_t keep_bits,
+                     const std::uint16_t* __restrict colours, const std::uint8_t* __restrict group,
+                     std::uint16_t* __restrict line, std::uint8_t* __restrict top,
+                     std::uint16_t* __restrict beneath, std::uint8_t* __restrict beneath_bits,
+                     std::uint8_t* __restrict depth) {
+  for (unsigned x = start; x < end; ++x) {
+    std::uint8_t bits = group[x], had = depth[x];
+    // All ones where the group has a pixel, and where the line has no top yet.
+    auto opaque = static_cast<std::uint8_t>(-static_cast<int>((bits & 0x7F) != 0));
+    auto none = static_cast<std::uint8_t>(-static_cast<int>(had == DEPTH_NONE));
+    auto as_top = static_cast<std::uint8_t>(opaque & none);
+    auto as_beneath = static_cast<std::uint8_t>(opaque & ~none);
+    auto as_top16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(as_top));
+    auto as_beneath16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(as_beneath));
+    // DEPTH_TOP where the pixel keeps what lies beneath, else DEPTH_DONE.
+    auto after_top = static_cast<std::uint8_t>(DEPTH_DONE - ((bits & keep_bits) != 0));
+    line[x] = static_cast<std::uint16_t>((colours[x] & as_top16) | (line[x] & ~as_top16));
+    top[x] = static_cast<std::uint8_t>((bits & as_top) | (top[x] & ~as_top));
+    beneath[x] =
+        static_cast<std::uint16_t>((colours[x] & as_beneath16) | (beneath[x] & ~as_beneath16));
+    beneath_bits[x] =
+        static_cast<std::uint8_t>((bits & as_beneath) | (beneath_bits[x] & ~as_beneath));
+    depth[x] = static_cast<std::uint8_t>((after_top & as_top) | (DEPTH_DONE & as_beneath) |
+                                         (had & ~opaque));
   }
 }
 
@@ -135,11 +159,15 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
   if (start >= end) return;
   auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
   auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
-  std::memset(group_bits + start, 0, end - start);
+  block_finished_pixels(start, end);
   for_each_object<OneD, true>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
     return GroupSink{o.semi_transparent ? semi_bits : bits};
   });
-  lay_group_over(start, end, line);
+  LineTargets& t = line_targets;
+  auto keep_bits =
+      static_cast<std::uint8_t>(TARGET_SEMI | (t.keep_first_beneath ? TARGET_FIRST : 0));
+  lay_group_under(start, end, keep_bits, group_colours, group_bits, line, t.top, t.beneath,
+                  t.beneath_bits, t.depth);
 }
 template <bool OneD>
 void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {

@@ -39,50 +39,68 @@ struct PlainStore {
   }
 };
 
-// Colours as the plain store, with the layer's target bits beside them; a first target keeps what
-// lies beneath its pixels (the backdrop under a base layer, the previous top pixel under an
-// overlay) for the blend.
-template <Form F, bool First>
-struct TargetStore {
+// Whether bytes [0, count) of `p` all equal `value`.
+inline bool all_bytes(const std::uint8_t* p, unsigned count, std::uint8_t value) {
+  std::uint64_t wide = value * 0x0101010101010101u;
+  unsigned i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p + i, 8);
+    if (v != wide) return false;
+  }
+  for (; i < count; ++i) {
+    if (p[i] != value) return false;
+  }
+  return true;
+}
+
+// On a line with colour effects the layers are drawn front to back, and a pixel takes a layer's
+// colour only while it still needs one (`line_targets.depth`): first its top, then, under a first
+// target that blends, what lies beneath. Pixels that have both are not drawn again, so that the
+// layers hidden under the front ones cost little.
+struct FrontStore {
   using Pixel = std::uint16_t;
   const std::uint16_t* palette = machine.native_palette;
-  std::uint16_t backdrop = machine.native_palette[0];
   std::uint8_t bits;
-  std::uint8_t backdrop_bits = backdrop_target_bits();
+  std::uint8_t depth_after_top;
   const Pixel* line;
-  TargetStore(unsigned layer, const Pixel* start_of_line)
-      : bits(target_bits(layer)), line(start_of_line) {}
+  FrontStore(unsigned layer, const Pixel* start_of_line)
+      : bits(target_bits(layer)),
+        depth_after_top(line_targets.keep_first_beneath && (bits & TARGET_FIRST) ? DEPTH_TOP
+                                                                                 : DEPTH_DONE),
+        line(start_of_line) {}
   void put_colour(Pixel& p, std::uint16_t colour) const {
     auto x = static_cast<unsigned>(&p - line);
-    if constexpr (First) {
-      line_targets.beneath[x] = F == BASE ? backdrop : p;
-      line_targets.beneath_bits[x] = F == BASE ? backdrop_bits : line_targets.top[x];
+    std::uint8_t depth = line_targets.depth[x];
+    if (depth == DEPTH_NONE) {
+      p = colour;
+      line_targets.top[x] = bits;
+      line_targets.depth[x] = depth_after_top;
+    } else if (depth == DEPTH_TOP) {
+      line_targets.beneath[x] = colour;
+      line_targets.beneath_bits[x] = bits;
+      line_targets.depth[x] = DEPTH_DONE;
     }
-    p = colour;
-    line_targets.top[x] = bits;
   }
   void put(Pixel& p, unsigned index) const { put_colour(p, palette[index]); }
   void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
-    if constexpr (First) {
-      if constexpr (F == BASE) {
-        std::fill(line_targets.beneath + x, line_targets.beneath + x + count, backdrop);
-        std::memset(line_targets.beneath_bits + x, backdrop_bits, count);
-      } else {
-        std::memcpy(line_targets.beneath + x, out + x, count * sizeof(Pixel));
-        std::memcpy(line_targets.beneath_bits + x, line_targets.top + x, count);
-      }
+    // A run that no layer in front has touched, the usual case for the front layer, at once.
+    if (all_bytes(line_targets.depth + x, count, DEPTH_NONE)) {
+      std::memcpy(out + x, colours, count * sizeof(Pixel));
+      std::memset(line_targets.top + x, bits, count);
+      std::memset(line_targets.depth + x, depth_after_top, count);
+      return;
     }
-    std::memcpy(out + x, colours, count * sizeof(Pixel));
-    std::memset(line_targets.top + x, bits, count);
+    for (unsigned i = 0; i < count; ++i) put_colour(out[x + i], colours[i]);
   }
-  void clear(Pixel& p) const {
-    p = backdrop;
-    line_targets.top[&p - line] = backdrop_bits;
-  }
-  void clear_run(Pixel* out, unsigned start, unsigned end) const {
-    if (start >= end) return;
-    std::fill(out + start, out + end, backdrop);
-    std::memset(line_targets.top + start, backdrop_bits, end - start);
+  // The backdrop comes in at the end, under whatever is left.
+  void clear(Pixel&) const {}
+  void clear_run(Pixel*, unsigned, unsigned) const {}
+  // Whether pixels x to x + 7 need nothing more.
+  bool covered8(unsigned x) const {
+    std::uint64_t v;
+    std::memcpy(&v, line_targets.depth + x, 8);
+    return v == DEPTH_DONE * 0x0101010101010101u;
   }
 };
 
@@ -117,13 +135,10 @@ struct RendererSet {
     if (start >= end) return;
     Walker::template walk<Store, F>(layer, start, end, line, Store(layer, line));
   }
-  template <Form F>
+  // Drawn front to back: nothing beneath to clear.
+  template <Form>
   static void targets(unsigned layer, unsigned start, unsigned end, std::uint16_t* line) {
-    if (first_target(layer)) {
-      draw<TargetStore<F, true>, F>(layer, start, end, line);
-    } else {
-      draw<TargetStore<F, false>, F>(layer, start, end, line);
-    }
+    draw<FrontStore, OVERLAY>(layer, start, end, line);
   }
   template <Form F>
   static void blend(unsigned layer, unsigned start, unsigned end, std::uint32_t* line) {

@@ -47,10 +47,18 @@ constexpr std::uint8_t TARGET_SECOND = 2;
 constexpr std::uint8_t TARGET_OBJECT = 4;
 constexpr std::uint8_t TARGET_SEMI = 8;  // a semi-transparent object's pixel, always a first target
 constexpr std::uint8_t TARGET_BACKDROP = 16;  // nothing beneath it
+// What each pixel has so far while the layers are drawn front to back.
+constexpr std::uint8_t DEPTH_NONE = 0;
+constexpr std::uint8_t DEPTH_TOP = 1;   // its top, a first target that wants what lies beneath
+constexpr std::uint8_t DEPTH_DONE = 2;  // all that the effects read
 struct LineTargets {
   std::uint8_t top[SCREEN_WIDTH];
   std::uint8_t beneath_bits[SCREEN_WIDTH];
   std::uint16_t beneath[SCREEN_WIDTH];
+  std::uint8_t depth[SCREEN_WIDTH + 8];  // room for eight-byte reads at the end of the line
+  // Whether first targets keep what lies beneath them: only the alpha blend reads it (a
+  // semi-transparent object always keeps it).
+  bool keep_first_beneath;
 };
 extern LineTargets line_targets;
 

@@ -78,6 +78,9 @@ void draw_whole_tiles(const TileRows<Depth>& rows, const std::uint8_t* entry, un
                       typename Store::Pixel* line, unsigned x, const Store store) {
   constexpr std::uint64_t mask = (1u << Depth) - 1;
   for (unsigned n = 0; n < count; ++n, entry += 2, x += 8) {
+    if constexpr (requires { store.covered8(x); }) {
+      if (store.covered8(x)) continue;  // hidden under the layers in front
+    }
     std::uint32_t e = load16(entry);
     std::uint64_t bits = rows.row(e);
     if (bits == 0) {
