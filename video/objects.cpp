@@ -141,18 +141,20 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
   }
 }
 
-void lay_colours_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
-  const std::uint16_t* __restrict colours = group_colours;
-  const std::uint8_t* __restrict group = group_bits;
-  for (unsigned x = start; x < end; ++x) line[x] = group[x] != 0 ? colours[x] : line[x];
-}
+// A plain line draws each object straight into the line, last number first, so that lower numbers
+// end on top.
+struct PlainSink {
+  std::uint16_t* line;
+  void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(line + x, colours, 8 * sizeof *colours);
+  }
+};
 
 template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
-  if (start >= end) return;
-  std::memset(group_bits + start, 0, end - start);
-  for_each_object<OneD, true>(priority, start, end, [](const ObjectLine&) { return GroupSink{1}; });
-  lay_colours_over(start, end, line);
+  for_each_object<OneD>(priority, start, end,
+                        [line](const ObjectLine&) { return PlainSink{line}; });
 }
 template <bool OneD>
 void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
