@@ -17,20 +17,6 @@ std::int32_t parameter(unsigned group, unsigned i) {
   return static_cast<std::int16_t>(attribute(group * 4 + i, 3));
 }
 
-std::uint32_t object_tag() { return OBJECT_PALETTE | layer_tag(4); }
-
-// Only the top-most object pixel takes part in the effects: an object pixel over another object
-// pixel replaces it and keeps what lay beneath the first one, for the effect passes that read it.
-struct WideSink {
-  std::uint32_t* line;
-  std::uint32_t tag;
-  void operator()(unsigned x, unsigned index) const {
-    std::uint32_t& p = line[x];
-    std::uint32_t beneath = (p & OBJECT_PALETTE) ? (p & 0xFFFF0000u) : (p & 0xFFFF) << 16;
-    p = beneath | index | tag;
-  }
-};
-
 // A priority group's objects are drawn into a line of their own, then laid over the line in one
 // pass. They are drawn front to back, the lowest number first, and each object pixel is kept only
 // where no object is yet: runs of eight that nearer objects already cover are not read at all, so
@@ -114,14 +100,6 @@ void lay_group_under(unsigned start, unsigned end, std::uint8_t keep_bits,
   }
 }
 
-struct Index16Sink {
-  std::uint16_t* line;
-  std::uint32_t tag;
-  void operator()(unsigned x, unsigned index) const {
-    line[x] = static_cast<std::uint16_t>(index | tag);
-  }
-};
-
 // The lists run from the highest number down; front to back walks them the other way.
 template <bool OneD, bool FrontToBack = false, class MakeSink>
 void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink make_sink) {
@@ -171,22 +149,6 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
   lay_group_under(start, end, keep_bits, group_colours, group_bits, line, t.top, t.beneath,
                   t.beneath_bits, t.depth);
 }
-template <bool OneD>
-void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
-  std::uint32_t tag = object_tag();
-  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) {
-    return Index16Sink{line, tag};
-  });
-}
-// The `index32` and `blend` variants: a semi-transparent object is always a first target.
-template <bool OneD>
-void draw_wide(unsigned priority, unsigned start, unsigned end, std::uint32_t* line) {
-  std::uint32_t tag = object_tag();
-  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine& o) {
-    return WideSink{line, o.semi_transparent ? tag | TAG_FIRST | TAG_SEMI : tag};
-  });
-}
-
 }  // namespace
 
 ObjectLine decoded_objects[128];
@@ -238,7 +200,6 @@ ObjectLine read_object(unsigned n, bool one_dimensional) {
 }
 
 const ObjectRenderers object_renderers[2] = {
-    {draw_plain<false>, draw_targets<false>, draw_wide<false>, draw_index16<false>,
-     draw_wide<false>},
-    {draw_plain<true>, draw_targets<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
+    {draw_plain<false>, draw_targets<false>},
+    {draw_plain<true>, draw_targets<true>},
 };

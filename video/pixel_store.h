@@ -1,6 +1,6 @@
 #pragma once
 // The per-variant pixel stores that the background renderers share, and the template that turns
-// one background walk into the eight renderers of a slot. Only the store differs between variants;
+// one background walk into the four renderers of a slot. Only the store differs between variants;
 // the walk (addressing and order of writes) is the same for all of them.
 
 #include <algorithm>
@@ -104,29 +104,6 @@ struct FrontStore {
   }
 };
 
-template <class PixelType>
-struct TaggedStore {
-  using Pixel = PixelType;
-  std::uint32_t tag;
-  std::uint32_t backdrop = backdrop_tag();
-  TaggedStore(unsigned layer, const Pixel*) : tag(layer_tag(layer)) {}
-  void put(Pixel& p, unsigned index) const { p = static_cast<Pixel>(index | tag); }
-  void clear(Pixel& p) const { p = static_cast<Pixel>(backdrop); }
-};
-using Index16Store = TaggedStore<std::uint16_t>;
-using Index32Store = TaggedStore<std::uint32_t>;
-
-// A first-target layer keeps what lies beneath its pixels: the backdrop under a base layer, the
-// previous top pixel under an overlay.
-template <Form F>
-struct BlendStore : Index32Store {
-  BlendStore(unsigned layer, const Pixel* line) : Index32Store(layer, line) {}
-  void put(Pixel& p, unsigned index) const {
-    std::uint32_t beneath = F == BASE ? backdrop : (p & 0xFFFF);
-    p = index | tag | beneath << 16;
-  }
-};
-
 // Walker::walk<Store, Form>(layer, start, end, line, store) draws the span with that store.
 template <class Walker>
 struct RendererSet {
@@ -140,27 +117,10 @@ struct RendererSet {
   static void targets(unsigned layer, unsigned start, unsigned end, std::uint16_t* line) {
     draw<FrontStore, OVERLAY>(layer, start, end, line);
   }
-  template <Form F>
-  static void blend(unsigned layer, unsigned start, unsigned end, std::uint32_t* line) {
-    if (first_target(layer)) {
-      draw<BlendStore<F>, F>(layer, start, end, line);
-    } else {
-      draw<Index32Store, F>(layer, start, end, line);
-    }
-  }
   static constexpr LayerRenderers table = {
       {draw<PlainStore, BASE>, draw<PlainStore, OVERLAY>},
       {targets<BASE>, targets<OVERLAY>},
-      {blend<BASE>, blend<OVERLAY>},
-      {draw<Index16Store, BASE>, draw<Index16Store, OVERLAY>},
-      {draw<Index32Store, BASE>, draw<Index32Store, OVERLAY>},
   };
-};
-
-// The plain and target stores take colours as well as palette indices.
-template <class Store>
-constexpr bool stores_colours = requires(const Store& s, typename Store::Pixel& p) {
-  s.put_colour(p, std::uint16_t{});
 };
 
 // Transparent pixels: the base form shows the backdrop through them, an overlay leaves them.
