@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "video/effects.h"
+#include "video/pixel_store.h"
 #include "video/video.h"
 #include "video/windows.h"
 
@@ -128,6 +129,7 @@ void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t backdrop,
 void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
                     unsigned shown, bool alpha, TargetPass pass) {
   line_targets.keep_first_beneath = alpha;
+  line_targets.untouched = true;
   std::memset(line_targets.depth + start, DEPTH_NONE, end - start);
   const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
   unsigned mode = dispcnt & 7;
@@ -139,8 +141,10 @@ void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint
     } else {
       background_renderers[mode][layer]->targets[OVERLAY](layer, start, end, line);
     }
+    line_targets.untouched = false;
   }
   LineTargets& t = line_targets;
+  if (all_bytes(t.depth + start, end - start, DEPTH_DONE)) return pass(start, end, line);
   fill_in_backdrop(start, end, machine.native_palette[0], backdrop_target_bits(), t.depth, line,
                    t.top, t.beneath, t.beneath_bits);
   pass(start, end, line);

@@ -59,6 +59,10 @@ struct GroupSink {
 // no pixel where the line needs nothing more or already has an object on top.
 constexpr std::uint8_t GROUP_BLOCKED = 0x80;
 void block_finished_pixels(unsigned start, unsigned end) {
+  if (line_targets.untouched) {
+    std::memset(group_bits + start, 0, end - start);
+    return;
+  }
   const std::uint8_t* __restrict depth = line_targets.depth;
   const std::uint8_t* __restrict top = line_targets.top;
   std::uint8_t* __restrict group = group_bits;

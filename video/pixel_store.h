@@ -63,6 +63,7 @@ struct FrontStore {
   const std::uint16_t* palette = machine.native_palette;
   std::uint8_t bits;
   std::uint8_t depth_after_top;
+  bool untouched = line_targets.untouched;
   const Pixel* line;
   FrontStore(unsigned layer, const Pixel* start_of_line)
       : bits(target_bits(layer)),
@@ -84,11 +85,19 @@ struct FrontStore {
   }
   void put(Pixel& p, unsigned index) const { put_colour(p, palette[index]); }
   void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
-    // A run that no layer in front has touched, the usual case for the front layer, at once.
-    if (all_bytes(line_targets.depth + x, count, DEPTH_NONE)) {
-      std::memcpy(out + x, colours, count * sizeof(Pixel));
-      std::memset(line_targets.top + x, bits, count);
-      std::memset(line_targets.depth + x, depth_after_top, count);
+    // A run whose pixels all need the same, the usual case, at once: the top under nothing yet,
+    // what lies beneath under first targets, or nothing.
+    std::uint8_t depth = untouched ? DEPTH_NONE : line_targets.depth[x];
+    if (untouched || all_bytes(line_targets.depth + x, count, depth)) {
+      if (depth == DEPTH_NONE) {
+        std::memcpy(out + x, colours, count * sizeof(Pixel));
+        std::memset(line_targets.top + x, bits, count);
+        std::memset(line_targets.depth + x, depth_after_top, count);
+      } else if (depth == DEPTH_TOP) {
+        std::memcpy(line_targets.beneath + x, colours, count * sizeof(Pixel));
+        std::memset(line_targets.beneath_bits + x, bits, count);
+        std::memset(line_targets.depth + x, DEPTH_DONE, count);
+      }
       return;
     }
     for (unsigned i = 0; i < count; ++i) put_colour(out[x + i], colours[i]);

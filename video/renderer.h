@@ -43,6 +43,7 @@ struct LineTargets {
   // Whether first targets keep what lies beneath them: only the alpha blend reads it (a
   // semi-transparent object always keeps it).
   bool keep_first_beneath;
+  bool untouched;  // no layer drawn yet over the span: every depth is DEPTH_NONE
 };
 extern LineTargets line_targets;
 
