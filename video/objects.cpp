@@ -17,12 +17,13 @@ std::int32_t parameter(unsigned group, unsigned i) {
   return static_cast<std::int16_t>(attribute(group * 4 + i, 3));
 }
 
-// A priority group's objects are drawn into a line of their own, then laid over the line in one
+// A priority group's objects are drawn into a line of their own, then laid into the line in one
 // pass. They are drawn front to back, the lowest number first, and each object pixel is kept only
 // where no object is yet: runs of eight that nearer objects already cover are not read at all, so
 // a crowd of overlapping objects costs little more than the pixels that show.
 std::uint16_t group_colours[SCREEN_WIDTH];
 std::uint8_t group_bits[SCREEN_WIDTH + 8];  // 0 where no object is opaque; room for 8-byte reads
+bool group_has_pixels;                      // whether any object of the group drew a pixel
 
 struct GroupSink {
   std::uint8_t bits;
@@ -30,6 +31,7 @@ struct GroupSink {
     if (group_bits[x] != 0) return;
     group_colours[x] = machine.native_palette[index];
     group_bits[x] = bits;
+    group_has_pixels = true;
   }
   bool covered(unsigned x) const { return group_bits[x] != 0; }
   // Whether pixels x to x + 7 all have an object pixel already.
@@ -42,6 +44,7 @@ struct GroupSink {
   void put_colours(unsigned x, const std::uint16_t* colours) const {
     std::uint64_t v;
     std::memcpy(&v, group_bits + x, 8);
+    group_has_pixels = true;
     if (v == 0) {
       std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
       std::memset(group_bits + x, bits, 8);
@@ -144,9 +147,11 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
   auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
   auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
   block_finished_pixels(start, end);
+  group_has_pixels = false;
   for_each_object<OneD, true>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
     return GroupSink{o.semi_transparent ? semi_bits : bits};
   });
+  if (!group_has_pixels) return;
   LineTargets& t = line_targets;
   auto keep_bits =
       static_cast<std::uint8_t>(TARGET_SEMI | (t.keep_first_beneath ? TARGET_FIRST : 0));
