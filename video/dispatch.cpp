@@ -104,13 +104,25 @@ LineTargets line_targets;
 
 namespace {
 
-// The backdrop under whatever the layers left: the top of a pixel with none, or what lies beneath
-// a first target with nothing under it. Without branches, and with the arrays as parameters, so
-// that the compiler widens the loop.
-void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t backdrop,
-                      std::uint8_t backdrop_bits, const std::uint8_t* __restrict depth,
-                      std::uint16_t* __restrict line, std::uint8_t* __restrict top,
-                      std::uint16_t* __restrict beneath, std::uint8_t* __restrict beneath_bits) {
+// The backdrop under whatever the layers left: the top of a pixel with none, and, where first
+// targets keep what lies beneath them, what lies beneath one with nothing under it. Without
+// branches, and with the arrays as parameters, so that the compiler widens the loops.
+void fill_in_top(unsigned start, unsigned end, std::uint16_t backdrop, std::uint8_t backdrop_bits,
+                 const std::uint8_t* __restrict depth, std::uint16_t* __restrict line,
+                 std::uint8_t* __restrict top) {
+  for (unsigned x = start; x < end; ++x) {
+    auto none = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_NONE));
+    auto none16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(none));
+    line[x] = static_cast<std::uint16_t>((backdrop & none16) | (line[x] & ~none16));
+    top[x] = static_cast<std::uint8_t>((backdrop_bits & none) | (top[x] & ~none));
+  }
+}
+// Both the top and what lies beneath, in one pass.
+void fill_in_top_and_beneath(unsigned start, unsigned end, std::uint16_t backdrop,
+                             std::uint8_t backdrop_bits, const std::uint8_t* __restrict depth,
+                             std::uint16_t* __restrict line, std::uint8_t* __restrict top,
+                             std::uint16_t* __restrict beneath,
+                             std::uint8_t* __restrict beneath_bits) {
   for (unsigned x = start; x < end; ++x) {
     auto none = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_NONE));
     auto top_only = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_TOP));
@@ -124,10 +136,30 @@ void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t backdrop,
   }
 }
 
+void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool beneath_kept) {
+  LineTargets& t = line_targets;
+  if (all_bytes(t.depth + start, end - start, DEPTH_DONE)) return;
+  const std::uint16_t backdrop = machine.native_palette[0];
+  const std::uint8_t backdrop_bits = backdrop_target_bits();
+  if (all_bytes(t.depth + start, end - start, DEPTH_NONE)) {  // nothing drawn
+    fill16(line, start, end, backdrop);
+    std::memset(t.top + start, backdrop_bits, end - start);
+    return;
+  }
+  if (beneath_kept) {
+    fill_in_top_and_beneath(start, end, backdrop, backdrop_bits, t.depth, line, t.top, t.beneath,
+                            t.beneath_bits);
+  } else {
+    fill_in_top(start, end, backdrop, backdrop_bits, t.depth, line, t.top);
+  }
+}
+
 // The layers that `shown` allows, front to back, with their target bits, then the backdrop
-// under what they left, then the effect on the pixels that take it.
-void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                    unsigned shown, bool alpha, TargetPass pass) {
+// under what they left, then the effect on the pixels that take it. `semi`: the line has
+// semi-transparent objects, which keep what lies beneath them.
+[[gnu::noinline]] void render_targets(std::uint16_t* line, unsigned start, unsigned end,
+                                      std::uint32_t dispcnt, unsigned shown, bool alpha, bool semi,
+                                      TargetPass pass) {
   line_targets.keep_first_beneath = alpha;
   line_targets.untouched = true;
   std::memset(line_targets.depth + start, DEPTH_NONE, end - start);
@@ -143,10 +175,7 @@ void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint
     }
     line_targets.untouched = false;
   }
-  LineTargets& t = line_targets;
-  if (all_bytes(t.depth + start, end - start, DEPTH_DONE)) return pass(start, end, line);
-  fill_in_backdrop(start, end, machine.native_palette[0], backdrop_target_bits(), t.depth, line,
-                   t.top, t.beneath, t.beneath_bits);
+  fill_in_backdrop(start, end, line, alpha || semi);
   pass(start, end, line);
 }
 
@@ -179,7 +208,7 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
       pass = brighten ? passes.brighten : passes.darken;
     }
   }
-  render_targets(line, start, end, dispcnt, flags, alpha, pass);
+  render_targets(line, start, end, dispcnt, flags, alpha, semi, pass);
 }
 
 void render_line(std::uint16_t* line, std::uint32_t dispcnt) {

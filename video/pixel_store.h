@@ -43,6 +43,11 @@ struct PlainStore {
 inline bool all_bytes(const std::uint8_t* p, unsigned count, std::uint8_t value) {
   std::uint64_t wide = value * 0x0101010101010101u;
   unsigned i = 0;
+  for (; i + 32 <= count; i += 32) {
+    std::uint64_t v[4];
+    std::memcpy(v, p + i, 32);
+    if (((v[0] ^ wide) | (v[1] ^ wide) | (v[2] ^ wide) | (v[3] ^ wide)) != 0) return false;
+  }
   for (; i + 8 <= count; i += 8) {
     std::uint64_t v;
     std::memcpy(&v, p + i, 8);
