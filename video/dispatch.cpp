@@ -104,58 +104,23 @@ LineTargets line_targets;
 
 namespace {
 
-// The backdrop under whatever the layers left: the top of a pixel with none, and, where first
-// targets keep what lies beneath them, what lies beneath one with nothing under it. Without
-// branches, and with the arrays as parameters, so that the compiler widens the loops.
-void fill_in_top(unsigned start, unsigned end, std::uint16_t backdrop, std::uint8_t backdrop_bits,
-                 const std::uint8_t* __restrict depth, std::uint16_t* __restrict line,
-                 std::uint8_t* __restrict top) {
-  for (unsigned x = start; x < end; ++x) {
-    auto none = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_NONE));
-    auto none16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(none));
-    line[x] = static_cast<std::uint16_t>((backdrop & none16) | (line[x] & ~none16));
-    top[x] = static_cast<std::uint8_t>((backdrop_bits & none) | (top[x] & ~none));
-  }
-}
-// Both the top and what lies beneath, in one pass.
-void fill_in_top_and_beneath(unsigned start, unsigned end, std::uint16_t backdrop,
-                             std::uint8_t backdrop_bits, const std::uint8_t* __restrict depth,
-                             std::uint16_t* __restrict line, std::uint8_t* __restrict top,
-                             std::uint16_t* __restrict beneath,
-                             std::uint8_t* __restrict beneath_bits) {
-  for (unsigned x = start; x < end; ++x) {
-    auto none = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_NONE));
-    auto top_only = static_cast<std::uint8_t>(-static_cast<int>(depth[x] == DEPTH_TOP));
-    auto none16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(none));
-    auto top_only16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(top_only));
-    line[x] = static_cast<std::uint16_t>((backdrop & none16) | (line[x] & ~none16));
-    top[x] = static_cast<std::uint8_t>((backdrop_bits & none) | (top[x] & ~none));
-    beneath[x] = static_cast<std::uint16_t>((backdrop & top_only16) | (beneath[x] & ~top_only16));
-    beneath_bits[x] =
-        static_cast<std::uint8_t>((backdrop_bits & top_only) | (beneath_bits[x] & ~top_only));
-  }
-}
-
-void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool beneath_kept) {
+// The backdrop under whatever the layers will leave: the top of every pixel until a layer takes
+// it, and, where first targets keep what lies beneath them, what lies beneath until a layer comes
+// under one.
+void start_with_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool beneath_kept) {
   LineTargets& t = line_targets;
-  if (all_bytes(t.depth + start, end - start, DEPTH_DONE)) return;
   const std::uint16_t backdrop = machine.native_palette[0];
   const std::uint8_t backdrop_bits = backdrop_target_bits();
-  if (all_bytes(t.depth + start, end - start, DEPTH_NONE)) {  // nothing drawn
-    fill16(line, start, end, backdrop);
-    std::memset(t.top + start, backdrop_bits, end - start);
-    return;
-  }
+  std::fill(line + start, line + end, backdrop);
+  std::memset(t.top + start, backdrop_bits, end - start);
   if (beneath_kept) {
-    fill_in_top_and_beneath(start, end, backdrop, backdrop_bits, t.depth, line, t.top, t.beneath,
-                            t.beneath_bits);
-  } else {
-    fill_in_top(start, end, backdrop, backdrop_bits, t.depth, line, t.top);
+    std::fill(t.beneath + start, t.beneath + end, backdrop);
+    std::memset(t.beneath_bits + start, backdrop_bits, end - start);
   }
 }
 
-// The layers that `shown` allows, front to back, with their target bits, then the backdrop
-// under what they left, then the effect on the pixels that take it. `semi`: the line has
+// The backdrop, then the layers that `shown` allows over it, front to back, with their target
+// bits, then the effect on the pixels that take it. `semi`: the line has
 // semi-transparent objects, which keep what lies beneath them.
 [[gnu::noinline]] void render_targets(std::uint16_t* line, unsigned start, unsigned end,
                                       std::uint32_t dispcnt, unsigned shown, bool alpha, bool semi,
@@ -163,6 +128,7 @@ void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool be
   line_targets.keep_first_beneath = alpha;
   line_targets.untouched = true;
   std::memset(line_targets.depth + start, DEPTH_NONE, end - start);
+  start_with_backdrop(start, end, line, alpha || semi);
   const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
   unsigned mode = dispcnt & 7;
   for (unsigned i = machine.layer_count; i-- > 0;) {
@@ -175,7 +141,6 @@ void fill_in_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool be
     }
     line_targets.untouched = false;
   }
-  fill_in_backdrop(start, end, line, alpha || semi);
   pass(start, end, line);
 }
 
