@@ -107,7 +107,7 @@ struct FrontStore {
     }
     for (unsigned i = 0; i < count; ++i) put_colour(out[x + i], colours[i]);
   }
-  // The backdrop comes in at the end, under whatever is left.
+  // The backdrop is in place before the first layer comes.
   void clear(Pixel&) const {}
   void clear_run(Pixel*, unsigned, unsigned) const {}
   // Whether pixels x to x + 7 need nothing more.
