@@ -135,11 +135,11 @@ void start_with_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool
     unsigned layer = machine.layer_order[i];
     if (((shown >> (layer & 4 ? 4 : layer)) & 1) == 0) continue;
     if (layer & 4) {
-      object_set.targets(layer & 3, start, end, line);
+      object_set.targets(layer & 3, start, end, line);  // leaves `untouched` if it drew nothing
     } else {
       background_renderers[mode][layer]->targets[OVERLAY](layer, start, end, line);
+      line_targets.untouched = false;
     }
-    line_targets.untouched = false;
   }
   pass(start, end, line);
 }

@@ -157,6 +157,7 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
       static_cast<std::uint8_t>(TARGET_SEMI | (t.keep_first_beneath ? TARGET_FIRST : 0));
   lay_group_under(start, end, keep_bits, group_colours, group_bits, line, t.top, t.beneath,
                   t.beneath_bits, t.depth);
+  t.untouched = false;
 }
 }  // namespace
 

@@ -75,18 +75,24 @@ struct FrontStore {
         depth_after_top(line_targets.keep_first_beneath && (bits & TARGET_FIRST) ? DEPTH_TOP
                                                                                  : DEPTH_DONE),
         line(start_of_line) {}
+  // Without branches: whether a pixel still needs a layer follows the layers in front, which a
+  // branch would guess badly.
   void put_colour(Pixel& p, std::uint16_t colour) const {
+    LineTargets& t = line_targets;
     auto x = static_cast<unsigned>(&p - line);
-    std::uint8_t depth = line_targets.depth[x];
-    if (depth == DEPTH_NONE) {
+    if (untouched) {  // the same for the whole layer, so the branch is well guessed
       p = colour;
-      line_targets.top[x] = bits;
-      line_targets.depth[x] = depth_after_top;
-    } else if (depth == DEPTH_TOP) {
-      line_targets.beneath[x] = colour;
-      line_targets.beneath_bits[x] = bits;
-      line_targets.depth[x] = DEPTH_DONE;
+      t.top[x] = bits;
+      t.depth[x] = depth_after_top;
+      return;
     }
+    std::uint8_t depth = t.depth[x];
+    bool as_top = depth == DEPTH_NONE, as_beneath = depth == DEPTH_TOP;
+    p = as_top ? colour : p;
+    t.top[x] = as_top ? bits : t.top[x];
+    t.beneath[x] = as_beneath ? colour : t.beneath[x];
+    t.beneath_bits[x] = as_beneath ? bits : t.beneath_bits[x];
+    t.depth[x] = as_top ? depth_after_top : as_beneath ? DEPTH_DONE : depth;
   }
   void put(Pixel& p, unsigned index) const { put_colour(p, palette[index]); }
   void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
