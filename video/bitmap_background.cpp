@@ -7,21 +7,7 @@
 
 #include "video/pixel_store.h"
 
-std::uint16_t bitmap_line_palette[512];
-
 namespace {
-
-// The plain and target variants store the colour itself; the tagged ones store an index into the
-// line palette.
-template <class Store>
-void put_colour(const Store store, typename Store::Pixel& p, unsigned x, std::uint16_t colour) {
-  if constexpr (stores_colours<Store>) {
-    store.put_colour(p, colour);
-  } else {
-    bitmap_line_palette[1 + x] = colour;
-    store.put(p, 1 + x);
-  }
-}
 
 struct Bitmap {
   std::uint32_t width, height;
@@ -82,13 +68,9 @@ void copy_row(const Bitmap& b, std::int32_t sx, std::uint32_t py, unsigned& firs
   if (column >= b.width) return;
   unsigned last = static_cast<unsigned>(std::min<std::uint32_t>(end, x + (b.width - column)));
   first = x, stop = last;
-  if constexpr (stores_colours<Store>) {
-    std::uint16_t colours[SCREEN_WIDTH];
-    row_colours<Mode>(b, column, py, last - x, colours);
-    store.put_colours(line, x, last - x, colours);
-  } else {
-    for (; x < last; ++x, ++column) put_colour(store, line[x], x, pixel<Mode>(b, column, py));
-  }
+  std::uint16_t colours[SCREEN_WIDTH];
+  row_colours<Mode>(b, column, py, last - x, colours);
+  store.put_colours(line, x, last - x, colours);
 }
 
 template <unsigned Mode, Form F, class Store>
@@ -120,18 +102,16 @@ void render_bitmap(unsigned start, unsigned end, typename Store::Pixel* line, co
       steps_inside(wide(y), signed_step(pc), 0, std::int64_t{b.height} * 256, end - start);
   unsigned from = std::max(across.first, down.first), to = std::min(across.end, down.end);
   x += from * pa, y += from * pc;
-  if constexpr (stores_colours<Store>) {
-    if (pa == 0 && pc == 0 && from < to) {  // one texel for the whole run
-      std::uint16_t colours[SCREEN_WIDTH];
-      std::fill(colours, colours + (to - from),
-                pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)),
-                            static_cast<std::uint32_t>(whole(y))));
-      return store.put_colours(line, start + from, to - from, colours);
-    }
+  if (pa == 0 && pc == 0 && from < to) {  // one texel for the whole run
+    std::uint16_t colours[SCREEN_WIDTH];
+    std::fill(
+        colours, colours + (to - from),
+        pixel<Mode>(b, static_cast<std::uint32_t>(whole(x)), static_cast<std::uint32_t>(whole(y))));
+    return store.put_colours(line, start + from, to - from, colours);
   }
   for (unsigned i = start + from; i < start + to; ++i, x += pa, y += pc) {
     auto px = static_cast<std::uint32_t>(whole(x)), py = static_cast<std::uint32_t>(whole(y));
-    put_colour(store, line[i], i, pixel<Mode>(b, px, py));
+    store.put_colour(line[i], pixel<Mode>(b, px, py));
   }
 }
 

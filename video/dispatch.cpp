@@ -1,6 +1,6 @@
-// Per-line dispatch: the layer order, the path chosen once per line by the colour effect (plain
-// colours, or colours with target bits and then the effect on the pixels it changes), and the
-// base/overlay walk over the layers.
+// Per-line dispatch: the layer order, the path chosen once per line by the colour effect, and the
+// walk over the layers: back to front in base and overlay forms on a plain line; front to back
+// with target bits, then the effect on the pixels it changes, on a line with effects.
 
 #include "video/dispatch.h"
 
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "video/effects.h"
+#include "video/pixel_store.h"
 #include "video/video.h"
 #include "video/windows.h"
 
@@ -21,32 +22,27 @@ enum Effect : unsigned { EFFECT_NONE, EFFECT_ALPHA, EFFECT_BRIGHTEN, EFFECT_DARK
 unsigned effect_of(std::uint32_t bldcnt) { return (bldcnt >> 6) & 3; }
 
 // Draws the layers of `layer_order` that `shown` allows (window flag bits: 0-3 backgrounds, 4
-// objects) over [start, end): the bottom drawn one in the base form, the rest as overlays; object
-// groups at the bottom go over a filled backdrop, as does a span where nothing is drawable. The
-// backdrop keeps its target flags, so that objects and fades see it as any other layer.
-template <class Pixel, class Render>
-void draw_layers(Pixel* line, unsigned start, unsigned end, unsigned mode,
-                 Render (LayerRenderers::*variant)[2], Render ObjectRenderers::*objects,
-                 std::uint32_t dispcnt, Pixel fill, unsigned shown) {
+// objects) over [start, end), back to front: the bottom drawn one in the base form, the rest as
+// overlays; object groups at the bottom go over a filled backdrop, as does a span where nothing is
+// drawable.
+void draw_layers(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
+                 unsigned shown) {
   const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
+  const unsigned mode = dispcnt & 7;
+  const std::uint16_t backdrop = machine.native_palette[0];
   bool first = true;
   for (unsigned i = 0; i < machine.layer_count; ++i) {
     unsigned layer = machine.layer_order[i];
     if (((shown >> (layer & 4 ? 4 : layer)) & 1) == 0) continue;
     if (layer & 4) {
-      if (first) {
-        for (unsigned x = start; x < end; ++x) line[x] = fill;
-      }
-      (object_set.*objects)(layer & 3, start, end, line);
+      if (first) fill16(line, start, end, backdrop);
+      object_set.plain(layer & 3, start, end, line);
     } else {
-      const LayerRenderers& set = *background_renderers[mode][layer];
-      (set.*variant)[first ? BASE : OVERLAY](layer, start, end, line);
+      background_renderers[mode][layer]->plain[first ? BASE : OVERLAY](layer, start, end, line);
     }
     first = false;
   }
-  if (first) {
-    for (unsigned x = start; x < end; ++x) line[x] = fill;
-  }
+  if (first) fill16(line, start, end, backdrop);
 }
 
 void advance_reference_points() {
@@ -80,10 +76,6 @@ void fill_palette(std::uint16_t* line, unsigned start, unsigned end, unsigned in
 void fill16(std::uint16_t* line, unsigned start, unsigned end, std::uint16_t value) {
   for (unsigned x = start; x < end; ++x) line[x] = value;
 }
-void fill32(std::uint32_t* line, unsigned start, unsigned end, std::uint16_t value) {
-  for (unsigned x = start; x < end; ++x) line[x] = value;
-}
-
 void build_layer_order(unsigned mask) {
   unsigned line = vcount() < SCREEN_HEIGHT ? vcount() : 0;
   std::uint32_t count = 0;
@@ -102,66 +94,54 @@ void build_layer_order(unsigned mask) {
 void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end) {
   std::uint32_t bldcnt = io_read16(IO_BLDCNT);
   unsigned effect = effect_of(bldcnt);
-  if ((bldcnt & 0x20) == 0 || (effect != EFFECT_BRIGHTEN && effect != EFFECT_DARKEN)) {
-    return fill_palette(line, start, end, 0);
-  }
-  fill16(line, start, end, static_cast<std::uint16_t>(TAG_FIRST));
-  Pass16 fade = effect == EFFECT_BRIGHTEN ? effect_passes.brighten : effect_passes.darken;
-  fade(start, end, line, machine.native_palette);
+  fill_palette(line, start, end, 0);
+  if ((bldcnt & 0x20) == 0 || (effect != EFFECT_BRIGHTEN && effect != EFFECT_DARKEN)) return;
+  std::memset(line_targets.top + start, backdrop_target_bits(), end - start);
+  (effect == EFFECT_BRIGHTEN ? target_passes.brighten : target_passes.darken)(start, end, line);
 }
 
-namespace {
-
-// The palette the effect passes read: the console's, or in the bitmap modes the line's own with
-// the backdrop and the object colours brought up to date.
-Palette effect_palette(unsigned mode) {
-  if (mode < 3) return machine.native_palette;
-  bitmap_line_palette[0] = machine.native_palette[0];
-  std::copy(machine.native_palette + 256, machine.native_palette + 512, bitmap_line_palette + 256);
-  return bitmap_line_palette;
-}
-
-}  // namespace
-
-bool tagged_reference_path = false;
 LineTargets line_targets;
 
 namespace {
 
-// The line as the plain path draws it, with the target bits beside it, then the effect on the
-// pixels that take it.
-void render_targets(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                    unsigned flags, TargetPass pass) {
-  std::memset(line_targets.top + start, backdrop_target_bits(), end - start);
-  draw_layers(line, start, end, dispcnt & 7, &LayerRenderers::targets, &ObjectRenderers::targets,
-              dispcnt, machine.native_palette[0], flags);
-  pass(start, end, line);
+// The backdrop under whatever the layers will leave: the top of every pixel until a layer takes
+// it, and, where first targets keep what lies beneath them, what lies beneath until a layer comes
+// under one.
+void start_with_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool beneath_kept) {
+  LineTargets& t = line_targets;
+  const std::uint16_t backdrop = machine.native_palette[0];
+  const std::uint8_t backdrop_bits = backdrop_target_bits();
+  std::fill(line + start, line + end, backdrop);
+  std::memset(t.top + start, backdrop_bits, end - start);
+  if (beneath_kept) {
+    std::fill(t.beneath + start, t.beneath + end, backdrop);
+    std::memset(t.beneath_bits + start, backdrop_bits, end - start);
+  }
 }
 
-// The earlier path: every pixel tagged with its palette index and target flags, then a pass over
-// the whole span. Kept as the oracle that the comparison test checks the target path against.
-void render_tagged(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
-                   unsigned flags, bool alpha, bool fading) {
+// The backdrop, then the layers that `shown` allows over it, front to back, with their target
+// bits, then the effect on the pixels that take it. `semi`: the line has
+// semi-transparent objects, which keep what lies beneath them.
+[[gnu::noinline]] void render_targets(std::uint16_t* line, unsigned start, unsigned end,
+                                      std::uint32_t dispcnt, unsigned shown, bool alpha, bool semi,
+                                      TargetPass pass) {
+  line_targets.keep_first_beneath = alpha;
+  line_targets.untouched = true;
+  std::memset(line_targets.depth + start, DEPTH_NONE, end - start);
+  start_with_backdrop(start, end, line, alpha || semi);
+  const ObjectRenderers& object_set = object_renderers[(dispcnt & DISPCNT_OBJ_1D) ? 1 : 0];
   unsigned mode = dispcnt & 7;
-  bool brighten = effect_of(io_read16(IO_BLDCNT)) == EFFECT_BRIGHTEN;
-  std::uint16_t backdrop = static_cast<std::uint16_t>(backdrop_tag());
-  std::uint32_t wide[SCREEN_WIDTH];
-  if (alpha) {
-    draw_layers(wide, start, end, mode, &LayerRenderers::blend, &ObjectRenderers::blend, dispcnt,
-                std::uint32_t{backdrop}, flags);
-    effect_passes.alpha(start, end, wide, line, effect_palette(mode));
-  } else if (machine.semi_transparent_count[vcount()] != 0) {
-    draw_layers(wide, start, end, mode, &LayerRenderers::index32, &ObjectRenderers::index32,
-                dispcnt, std::uint32_t{backdrop}, flags);
-    Pass32 pass = effect_passes.semi_transparent;
-    if (fading) pass = brighten ? effect_passes.brighten_alpha : effect_passes.darken_alpha;
-    pass(start, end, wide, line, effect_palette(mode));
-  } else {
-    draw_layers(line, start, end, mode, &LayerRenderers::index16, &ObjectRenderers::index16,
-                dispcnt, backdrop, flags);
-    Pass16 fade = brighten ? effect_passes.brighten : effect_passes.darken;
-    fade(start, end, line, effect_palette(mode));
+  for (unsigned i = machine.layer_count; i-- > 0;) {
+    unsigned layer = machine.layer_order[i];
+    if (((shown >> (layer & 4 ? 4 : layer)) & 1) == 0) continue;
+    if (layer & 4) {
+      object_set.targets(layer & 3, start, end, line);  // leaves `untouched` if it drew nothing
+    } else {
+      background_renderers[mode][layer]->targets[OVERLAY](layer, start, end, line);
+      line_targets.untouched = false;
+    }
   }
+  pass(start, end, line);
 }
 
 }  // namespace
@@ -182,19 +162,18 @@ void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_
   bool fading =
       allowed && (brighten || effect == EFFECT_DARKEN) && (io_read16(IO_BLDY) & 0x1F) != 0;
   if (!alpha && !semi && !(fading && some_first)) {
-    return draw_layers(line, start, end, dispcnt & 7, &LayerRenderers::plain,
-                       &ObjectRenderers::plain, dispcnt, machine.native_palette[0], flags);
+    return draw_layers(line, start, end, dispcnt, flags);
   }
-  if (tagged_reference_path) return render_tagged(line, start, end, dispcnt, flags, alpha, fading);
-  TargetPass pass = alpha ? alpha_targets : semi_transparent_targets;
+  const TargetPasses& passes = target_passes;
+  TargetPass pass = alpha ? passes.alpha : passes.semi_transparent;
   if (!alpha && fading) {
     if (semi) {
-      pass = brighten ? brighten_semi_targets : darken_semi_targets;
+      pass = brighten ? passes.brighten_semi : passes.darken_semi;
     } else {
-      pass = brighten ? brighten_targets : darken_targets;
+      pass = brighten ? passes.brighten : passes.darken;
     }
   }
-  render_targets(line, start, end, dispcnt, flags, pass);
+  render_targets(line, start, end, dispcnt, flags, alpha, semi, pass);
 }
 
 void render_line(std::uint16_t* line, std::uint32_t dispcnt) {

@@ -22,9 +22,5 @@ void render_line(std::uint16_t* line, std::uint32_t dispcnt);
 void render_span(std::uint16_t* line, unsigned start, unsigned end, std::uint32_t dispcnt,
                  unsigned flags);
 
-// Lines with colour effects take the earlier tagged path (palette indices with target flags, then
-// a pass over the whole span) while set: the oracle that the target path is compared with.
-extern bool tagged_reference_path;
-
 // The backdrop over [start, end), brightened or darkened when it is a first target.
 void fill_backdrop(std::uint16_t* line, unsigned start, unsigned end);

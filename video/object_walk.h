@@ -72,6 +72,12 @@ void walk_plain_texels(const ObjectLine& object, unsigned first, unsigned last, 
     unsigned in_word = o.hflip ? 7 - column % 8 : column % 8;
     unsigned run = 8 - in_word;
     if (run > last - x) run = last - x;
+    if constexpr (requires { sink.covered8(x); }) {
+      if (run == 8 && sink.covered8(x)) {
+        x += run;
+        continue;
+      }
+    }
     // Rows are aligned to their size, so a row never straddles the end of the area.
     const std::uint8_t* p =
         area + ((row_address + (column / 8) * Bits * 8) & OBJECT_TILE_AREA_MASK);
@@ -141,6 +147,9 @@ void walk_affine_texels(const ObjectLine& o, unsigned first, unsigned last, Sink
   tx += pa * static_cast<std::int32_t>(from);
   ty += pc * static_cast<std::int32_t>(from);
   for (unsigned i = from; i < to; ++i, tx += pa, ty += pc) {
+    if constexpr (requires { sink.covered(i); }) {
+      if (sink.covered(first + i)) continue;
+    }
     auto column = static_cast<unsigned>(tx >> 8), row = static_cast<unsigned>(ty >> 8);
     std::uint32_t address = tile_base + (row / 8) * row_stride + (row % 8) * row_bytes +
                             (column / 8) * tile_bytes + (column % 8) * row_bytes / 8;

@@ -17,84 +17,106 @@ std::int32_t parameter(unsigned group, unsigned i) {
   return static_cast<std::int16_t>(attribute(group * 4 + i, 3));
 }
 
-std::uint32_t object_tag() { return OBJECT_PALETTE | layer_tag(4); }
-
-// Only the top-most object pixel takes part in the effects: an object pixel over another object
-// pixel replaces it and keeps what lay beneath the first one, for the effect passes that read it.
-struct WideSink {
-  std::uint32_t* line;
-  std::uint32_t tag;
-  void operator()(unsigned x, unsigned index) const {
-    std::uint32_t& p = line[x];
-    std::uint32_t beneath = (p & OBJECT_PALETTE) ? (p & 0xFFFF0000u) : (p & 0xFFFF) << 16;
-    p = beneath | index | tag;
-  }
-};
-
-// On a line with effects a priority group's objects are drawn into a line of their own, the
-// lower numbers last, then laid over the line in one pass.
+// A priority group's objects are drawn into a line of their own, then laid into the line in one
+// pass. They are drawn front to back, the lowest number first, and each object pixel is kept only
+// where no object is yet: runs of eight that nearer objects already cover are not read at all, so
+// a crowd of overlapping objects costs little more than the pixels that show.
 std::uint16_t group_colours[SCREEN_WIDTH];
-std::uint8_t group_bits[SCREEN_WIDTH];  // 0 where no object is opaque
+std::uint8_t group_bits[SCREEN_WIDTH + 8];  // 0 where no object is opaque; room for 8-byte reads
+bool group_has_pixels;                      // whether any object of the group drew a pixel
 
 struct GroupSink {
   std::uint8_t bits;
   void operator()(unsigned x, unsigned index) const {
+    if (group_bits[x] != 0) return;
     group_colours[x] = machine.native_palette[index];
     group_bits[x] = bits;
+    group_has_pixels = true;
+  }
+  bool covered(unsigned x) const { return group_bits[x] != 0; }
+  // Whether pixels x to x + 7 all have an object pixel already.
+  bool covered8(unsigned x) const {
+    std::uint64_t v;
+    std::memcpy(&v, group_bits + x, 8);
+    return ((v - 0x0101010101010101u) & ~v & 0x8080808080808080u) == 0;
   }
   // Eight opaque texels in a row.
   void put_colours(unsigned x, const std::uint16_t* colours) const {
-    std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
-    std::memset(group_bits + x, bits, 8);
+    std::uint64_t v;
+    std::memcpy(&v, group_bits + x, 8);
+    group_has_pixels = true;
+    if (v == 0) {
+      std::memcpy(group_colours + x, colours, 8 * sizeof *colours);
+      std::memset(group_bits + x, bits, 8);
+      return;
+    }
+    for (unsigned k = 0; k < 8; ++k) {
+      if (group_bits[x + k] != 0) continue;
+      group_colours[x + k] = colours[k];
+      group_bits[x + k] = bits;
+    }
   }
 };
 
-// Only the top-most object pixel takes part in the effects: one over another object's pixel
-// keeps what lay beneath that one. Without branches, so that the compiler widens the loop.
-void lay_group_over(unsigned start, unsigned end, std::uint16_t* __restrict line) {
-  std::uint16_t* __restrict beneath = line_targets.beneath;
-  std::uint8_t* __restrict beneath_bits = line_targets.beneath_bits;
-  std::uint8_t* __restrict top = line_targets.top;
-  const std::uint16_t* __restrict colours = group_colours;
-  const std::uint8_t* __restrict group = group_bits;
+// Objects make one layer: the pixel beneath an object is never another object's. A group takes
+// no pixel where the line needs nothing more or already has an object on top.
+constexpr std::uint8_t GROUP_BLOCKED = 0x80;
+void block_finished_pixels(unsigned start, unsigned end) {
+  if (line_targets.untouched) {
+    std::memset(group_bits + start, 0, end - start);
+    return;
+  }
+  const std::uint8_t* __restrict depth = line_targets.depth;
+  const std::uint8_t* __restrict top = line_targets.top;
+  std::uint8_t* __restrict group = group_bits;
   for (unsigned x = start; x < end; ++x) {
-    std::uint8_t bits = group[x], below = top[x];
-    // All ones where an object covers the pixel, and where it lifts a non-object pixel beneath.
-    auto cover = static_cast<std::uint16_t>(-static_cast<int>(bits != 0));
-    auto lift = static_cast<std::uint16_t>(cover & -static_cast<int>((below & TARGET_OBJECT) == 0));
-    auto cover8 = static_cast<std::uint8_t>(cover), lift8 = static_cast<std::uint8_t>(lift);
-    beneath[x] = static_cast<std::uint16_t>((line[x] & lift) | (beneath[x] & ~lift));
-    beneath_bits[x] = static_cast<std::uint8_t>((below & lift8) | (beneath_bits[x] & ~lift8));
-    line[x] = static_cast<std::uint16_t>((colours[x] & cover) | (line[x] & ~cover));
-    top[x] = static_cast<std::uint8_t>(bits | (below & ~cover8));
+    std::uint8_t d = depth[x];
+    unsigned blocked = (d == DEPTH_DONE) | ((d == DEPTH_TOP) & ((top[x] & TARGET_OBJECT) != 0));
+    group[x] = static_cast<std::uint8_t>(blocked << 7);
   }
 }
 
-struct PlainSink {
-  std::uint16_t* line;
-  void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
-  void put_colours(unsigned x, const std::uint16_t* colours) const {
-    std::memcpy(line + x, colours, 8 * sizeof *colours);
+// The group's pixels go where the line has nothing yet, as its top, or under a first target that
+// wants what lies beneath it. A semi-transparent object always keeps what lies beneath. Without
+// branches, so that the compiler widens the loop.
+// The arrays come in as parameters, so that the compiler can take them as apart.
+void lay_group_under(unsigned start, unsigned end, std::uint8_t keep_bits,
+                     const std::uint16_t* __restrict colours, const std::uint8_t* __restrict group,
+                     std::uint16_t* __restrict line, std::uint8_t* __restrict top,
+                     std::uint16_t* __restrict beneath, std::uint8_t* __restrict beneath_bits,
+                     std::uint8_t* __restrict depth) {
+  for (unsigned x = start; x < end; ++x) {
+    std::uint8_t bits = group[x], had = depth[x];
+    // All ones where the group has a pixel, and where the line has no top yet.
+    auto opaque = static_cast<std::uint8_t>(-static_cast<int>((bits & 0x7F) != 0));
+    auto none = static_cast<std::uint8_t>(-static_cast<int>(had == DEPTH_NONE));
+    auto as_top = static_cast<std::uint8_t>(opaque & none);
+    auto as_beneath = static_cast<std::uint8_t>(opaque & ~none);
+    auto as_top16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(as_top));
+    auto as_beneath16 = static_cast<std::uint16_t>(static_cast<std::int8_t>(as_beneath));
+    // DEPTH_TOP where the pixel keeps what lies beneath, else DEPTH_DONE.
+    auto after_top = static_cast<std::uint8_t>(DEPTH_DONE - ((bits & keep_bits) != 0));
+    line[x] = static_cast<std::uint16_t>((colours[x] & as_top16) | (line[x] & ~as_top16));
+    top[x] = static_cast<std::uint8_t>((bits & as_top) | (top[x] & ~as_top));
+    beneath[x] =
+        static_cast<std::uint16_t>((colours[x] & as_beneath16) | (beneath[x] & ~as_beneath16));
+    beneath_bits[x] =
+        static_cast<std::uint8_t>((bits & as_beneath) | (beneath_bits[x] & ~as_beneath));
+    depth[x] = static_cast<std::uint8_t>((after_top & as_top) | (DEPTH_DONE & as_beneath) |
+                                         (had & ~opaque));
   }
-};
+}
 
-struct Index16Sink {
-  std::uint16_t* line;
-  std::uint32_t tag;
-  void operator()(unsigned x, unsigned index) const {
-    line[x] = static_cast<std::uint16_t>(index | tag);
-  }
-};
-
-template <bool OneD, class MakeSink>
+// The lists run from the highest number down; front to back walks them the other way.
+template <bool OneD, bool FrontToBack = false, class MakeSink>
 void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink make_sink) {
   unsigned y = vcount();
   if (y >= SCREEN_HEIGHT || start >= end) return;
   std::uint32_t count = machine.object_line_count[priority][y];
   const std::uint8_t* list = machine.object_line_list[priority][y];
   set_decoded_mapping(OneD);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const ObjectLine& o = decoded_objects[list[i]];
+  for (std::uint32_t n = 0; n < count; ++n) {
+    const ObjectLine& o = decoded_objects[list[FrontToBack ? count - 1 - n : n]];
     // Most objects of a windowed line lie outside most of its spans.
     if (o.x >= static_cast<int>(end) ||
         o.x + static_cast<int>(o.box_width) <= static_cast<int>(start))
@@ -103,6 +125,16 @@ void for_each_object(unsigned priority, unsigned start, unsigned end, MakeSink m
     walk_object(o, start, end, sink);
   }
 }
+
+// A plain line draws each object straight into the line, last number first, so that lower numbers
+// end on top.
+struct PlainSink {
+  std::uint16_t* line;
+  void operator()(unsigned x, unsigned index) const { line[x] = machine.native_palette[index]; }
+  void put_colours(unsigned x, const std::uint16_t* colours) const {
+    std::memcpy(line + x, colours, 8 * sizeof *colours);
+  }
+};
 
 template <bool OneD>
 void draw_plain(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
@@ -114,28 +146,19 @@ void draw_targets(unsigned priority, unsigned start, unsigned end, std::uint16_t
   if (start >= end) return;
   auto bits = static_cast<std::uint8_t>(target_bits(4) | TARGET_OBJECT);
   auto semi_bits = static_cast<std::uint8_t>(bits | TARGET_FIRST | TARGET_SEMI);
-  std::memset(group_bits + start, 0, end - start);
-  for_each_object<OneD>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
+  block_finished_pixels(start, end);
+  group_has_pixels = false;
+  for_each_object<OneD, true>(priority, start, end, [bits, semi_bits](const ObjectLine& o) {
     return GroupSink{o.semi_transparent ? semi_bits : bits};
   });
-  lay_group_over(start, end, line);
+  if (!group_has_pixels) return;
+  LineTargets& t = line_targets;
+  auto keep_bits =
+      static_cast<std::uint8_t>(TARGET_SEMI | (t.keep_first_beneath ? TARGET_FIRST : 0));
+  lay_group_under(start, end, keep_bits, group_colours, group_bits, line, t.top, t.beneath,
+                  t.beneath_bits, t.depth);
+  t.untouched = false;
 }
-template <bool OneD>
-void draw_index16(unsigned priority, unsigned start, unsigned end, std::uint16_t* line) {
-  std::uint32_t tag = object_tag();
-  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine&) {
-    return Index16Sink{line, tag};
-  });
-}
-// The `index32` and `blend` variants: a semi-transparent object is always a first target.
-template <bool OneD>
-void draw_wide(unsigned priority, unsigned start, unsigned end, std::uint32_t* line) {
-  std::uint32_t tag = object_tag();
-  for_each_object<OneD>(priority, start, end, [line, tag](const ObjectLine& o) {
-    return WideSink{line, o.semi_transparent ? tag | TAG_FIRST | TAG_SEMI : tag};
-  });
-}
-
 }  // namespace
 
 ObjectLine decoded_objects[128];
@@ -187,7 +210,6 @@ ObjectLine read_object(unsigned n, bool one_dimensional) {
 }
 
 const ObjectRenderers object_renderers[2] = {
-    {draw_plain<false>, draw_targets<false>, draw_wide<false>, draw_index16<false>,
-     draw_wide<false>},
-    {draw_plain<true>, draw_targets<true>, draw_wide<true>, draw_index16<true>, draw_wide<true>},
+    {draw_plain<false>, draw_targets<false>},
+    {draw_plain<true>, draw_targets<true>},
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The per-variant pixel stores that the background renderers share, and the template that turns
-// one background walk into the eight renderers of a slot. Only the store differs between variants;
+// one background walk into the four renderers of a slot. Only the store differs between variants;
 // the walk (addressing and order of writes) is the same for all of them.
 
 #include <algorithm>
@@ -39,73 +39,88 @@ struct PlainStore {
   }
 };
 
-// Colours as the plain store, with the layer's target bits beside them; a first target keeps what
-// lies beneath its pixels (the backdrop under a base layer, the previous top pixel under an
-// overlay) for the blend.
-template <Form F, bool First>
-struct TargetStore {
+// Whether bytes [0, count) of `p` all equal `value`.
+inline bool all_bytes(const std::uint8_t* p, unsigned count, std::uint8_t value) {
+  std::uint64_t wide = value * 0x0101010101010101u;
+  unsigned i = 0;
+  for (; i + 32 <= count; i += 32) {
+    std::uint64_t v[4];
+    std::memcpy(v, p + i, 32);
+    if (((v[0] ^ wide) | (v[1] ^ wide) | (v[2] ^ wide) | (v[3] ^ wide)) != 0) return false;
+  }
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, p + i, 8);
+    if (v != wide) return false;
+  }
+  for (; i < count; ++i) {
+    if (p[i] != value) return false;
+  }
+  return true;
+}
+
+// On a line with colour effects the layers are drawn front to back, and a pixel takes a layer's
+// colour only while it still needs one (`line_targets.depth`): first its top, then, under a first
+// target that blends, what lies beneath. Pixels that have both are not drawn again, so that the
+// layers hidden under the front ones cost little.
+struct FrontStore {
   using Pixel = std::uint16_t;
   const std::uint16_t* palette = machine.native_palette;
-  std::uint16_t backdrop = machine.native_palette[0];
   std::uint8_t bits;
-  std::uint8_t backdrop_bits = backdrop_target_bits();
+  std::uint8_t depth_after_top;
+  bool untouched = line_targets.untouched;
   const Pixel* line;
-  TargetStore(unsigned layer, const Pixel* start_of_line)
-      : bits(target_bits(layer)), line(start_of_line) {}
+  FrontStore(unsigned layer, const Pixel* start_of_line)
+      : bits(target_bits(layer)),
+        depth_after_top(line_targets.keep_first_beneath && (bits & TARGET_FIRST) ? DEPTH_TOP
+                                                                                 : DEPTH_DONE),
+        line(start_of_line) {}
+  // Without branches: whether a pixel still needs a layer follows the layers in front, which a
+  // branch would guess badly.
   void put_colour(Pixel& p, std::uint16_t colour) const {
+    LineTargets& t = line_targets;
     auto x = static_cast<unsigned>(&p - line);
-    if constexpr (First) {
-      line_targets.beneath[x] = F == BASE ? backdrop : p;
-      line_targets.beneath_bits[x] = F == BASE ? backdrop_bits : line_targets.top[x];
+    if (untouched) {  // the same for the whole layer, so the branch is well guessed
+      p = colour;
+      t.top[x] = bits;
+      t.depth[x] = depth_after_top;
+      return;
     }
-    p = colour;
-    line_targets.top[x] = bits;
+    std::uint8_t depth = t.depth[x];
+    bool as_top = depth == DEPTH_NONE, as_beneath = depth == DEPTH_TOP;
+    p = as_top ? colour : p;
+    t.top[x] = as_top ? bits : t.top[x];
+    t.beneath[x] = as_beneath ? colour : t.beneath[x];
+    t.beneath_bits[x] = as_beneath ? bits : t.beneath_bits[x];
+    t.depth[x] = as_top ? depth_after_top : as_beneath ? DEPTH_DONE : depth;
   }
   void put(Pixel& p, unsigned index) const { put_colour(p, palette[index]); }
   void put_colours(Pixel* out, unsigned x, unsigned count, const std::uint16_t* colours) const {
-    if constexpr (First) {
-      if constexpr (F == BASE) {
-        std::fill(line_targets.beneath + x, line_targets.beneath + x + count, backdrop);
-        std::memset(line_targets.beneath_bits + x, backdrop_bits, count);
-      } else {
-        std::memcpy(line_targets.beneath + x, out + x, count * sizeof(Pixel));
-        std::memcpy(line_targets.beneath_bits + x, line_targets.top + x, count);
+    // A run whose pixels all need the same, the usual case, at once: the top under nothing yet,
+    // what lies beneath under first targets, or nothing.
+    std::uint8_t depth = untouched ? DEPTH_NONE : line_targets.depth[x];
+    if (untouched || all_bytes(line_targets.depth + x, count, depth)) {
+      if (depth == DEPTH_NONE) {
+        std::memcpy(out + x, colours, count * sizeof(Pixel));
+        std::memset(line_targets.top + x, bits, count);
+        std::memset(line_targets.depth + x, depth_after_top, count);
+      } else if (depth == DEPTH_TOP) {
+        std::memcpy(line_targets.beneath + x, colours, count * sizeof(Pixel));
+        std::memset(line_targets.beneath_bits + x, bits, count);
+        std::memset(line_targets.depth + x, DEPTH_DONE, count);
       }
+      return;
     }
-    std::memcpy(out + x, colours, count * sizeof(Pixel));
-    std::memset(line_targets.top + x, bits, count);
+    for (unsigned i = 0; i < count; ++i) put_colour(out[x + i], colours[i]);
   }
-  void clear(Pixel& p) const {
-    p = backdrop;
-    line_targets.top[&p - line] = backdrop_bits;
-  }
-  void clear_run(Pixel* out, unsigned start, unsigned end) const {
-    if (start >= end) return;
-    std::fill(out + start, out + end, backdrop);
-    std::memset(line_targets.top + start, backdrop_bits, end - start);
-  }
-};
-
-template <class PixelType>
-struct TaggedStore {
-  using Pixel = PixelType;
-  std::uint32_t tag;
-  std::uint32_t backdrop = backdrop_tag();
-  TaggedStore(unsigned layer, const Pixel*) : tag(layer_tag(layer)) {}
-  void put(Pixel& p, unsigned index) const { p = static_cast<Pixel>(index | tag); }
-  void clear(Pixel& p) const { p = static_cast<Pixel>(backdrop); }
-};
-using Index16Store = TaggedStore<std::uint16_t>;
-using Index32Store = TaggedStore<std::uint32_t>;
-
-// A first-target layer keeps what lies beneath its pixels: the backdrop under a base layer, the
-// previous top pixel under an overlay.
-template <Form F>
-struct BlendStore : Index32Store {
-  BlendStore(unsigned layer, const Pixel* line) : Index32Store(layer, line) {}
-  void put(Pixel& p, unsigned index) const {
-    std::uint32_t beneath = F == BASE ? backdrop : (p & 0xFFFF);
-    p = index | tag | beneath << 16;
+  // The backdrop is in place before the first layer comes.
+  void clear(Pixel&) const {}
+  void clear_run(Pixel*, unsigned, unsigned) const {}
+  // Whether pixels x to x + 7 need nothing more.
+  bool covered8(unsigned x) const {
+    std::uint64_t v;
+    std::memcpy(&v, line_targets.depth + x, 8);
+    return v == DEPTH_DONE * 0x0101010101010101u;
   }
 };
 
@@ -117,35 +132,15 @@ struct RendererSet {
     if (start >= end) return;
     Walker::template walk<Store, F>(layer, start, end, line, Store(layer, line));
   }
-  template <Form F>
+  // Drawn front to back: nothing beneath to clear.
+  template <Form>
   static void targets(unsigned layer, unsigned start, unsigned end, std::uint16_t* line) {
-    if (first_target(layer)) {
-      draw<TargetStore<F, true>, F>(layer, start, end, line);
-    } else {
-      draw<TargetStore<F, false>, F>(layer, start, end, line);
-    }
-  }
-  template <Form F>
-  static void blend(unsigned layer, unsigned start, unsigned end, std::uint32_t* line) {
-    if (first_target(layer)) {
-      draw<BlendStore<F>, F>(layer, start, end, line);
-    } else {
-      draw<Index32Store, F>(layer, start, end, line);
-    }
+    draw<FrontStore, OVERLAY>(layer, start, end, line);
   }
   static constexpr LayerRenderers table = {
       {draw<PlainStore, BASE>, draw<PlainStore, OVERLAY>},
       {targets<BASE>, targets<OVERLAY>},
-      {blend<BASE>, blend<OVERLAY>},
-      {draw<Index16Store, BASE>, draw<Index16Store, OVERLAY>},
-      {draw<Index32Store, BASE>, draw<Index32Store, OVERLAY>},
   };
-};
-
-// The plain and target stores take colours as well as palette indices.
-template <class Store>
-constexpr bool stores_colours = requires(const Store& s, typename Store::Pixel& p) {
-  s.put_colour(p, std::uint16_t{});
 };
 
 // Transparent pixels: the base form shows the backdrop through them, an overlay leaves them.

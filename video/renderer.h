@@ -1,6 +1,6 @@
 #pragma once
-// What the line dispatch and the layer renderers share: register access, target bits and tagged
-// pixels, the renderer function types and tables, and the line fill routines.
+// What the line dispatch and the layer renderers share: register access, target bits, the
+// renderer function types and tables, and the line fill routines.
 
 #include <algorithm>
 #include <cstdint>
@@ -16,41 +16,34 @@ constexpr std::uint32_t DISPCNT_OBJ_1D = 1u << 6;
 constexpr std::uint32_t DISPCNT_FORCED_BLANK = 1u << 7;
 constexpr std::uint32_t DISPCNT_WINDOWS = 7u << 13;
 
-// A tagged pixel: palette index in bits 0-8, first target bit 9, second target bit 10, and bit 11
-// for a semi-transparent object's pixel, which blends whatever the effect.
-constexpr std::uint32_t TAG_FIRST = 1u << 9;
-constexpr std::uint32_t TAG_SECOND = 1u << 10;
-constexpr std::uint32_t TAG_SEMI = 1u << 11;
-constexpr std::uint32_t OBJECT_PALETTE = 0x100;
-
 inline std::int32_t reg16_signed(std::uint32_t offset) {
   return static_cast<std::int16_t>(io_read16(offset));
 }
 inline std::uint32_t vcount() { return io_read16(IO_VCOUNT); }
 inline std::uint32_t bgcnt(unsigned background) { return io_read16(IO_BG0CNT + 2 * background); }
 
-// The tag a layer's opaque pixels carry: BLDCNT bit `layer` first target, bit `layer` + 8 second.
-inline std::uint32_t layer_tag(unsigned layer) {
-  std::uint32_t bldcnt = io_read16(IO_BLDCNT);
-  return (((bldcnt >> layer) & 1) << 9) | (((bldcnt >> (layer + 8)) & 1) << 10);
-}
-// The backdrop's tag: palette index 0 with BLDCNT bits 5 and 13.
-inline std::uint32_t backdrop_tag() { return layer_tag(5); }
-inline bool first_target(unsigned layer) { return (io_read16(IO_BLDCNT) >> layer) & 1; }
-
-// On a line with colour effects the layers draw colours, as on a plain line, and note beside them
-// what the effects need: the target bits of the layer on top of each pixel and, under a first
-// target or an object, the colour and bits of what lies beneath. The effects then touch only the
-// pixels that they change.
+// On a line with colour effects the layers draw colours, front to back, and note beside them what
+// the effects need: the target bits of the layer on top of each pixel and, under a first target
+// that blends, the colour and bits of what lies beneath. The effects then touch only the pixels
+// that they change.
 constexpr std::uint8_t TARGET_FIRST = 1;
 constexpr std::uint8_t TARGET_SECOND = 2;
 constexpr std::uint8_t TARGET_OBJECT = 4;
 constexpr std::uint8_t TARGET_SEMI = 8;  // a semi-transparent object's pixel, always a first target
 constexpr std::uint8_t TARGET_BACKDROP = 16;  // nothing beneath it
+// What each pixel has so far while the layers are drawn front to back.
+constexpr std::uint8_t DEPTH_NONE = 0;
+constexpr std::uint8_t DEPTH_TOP = 1;   // its top, a first target that wants what lies beneath
+constexpr std::uint8_t DEPTH_DONE = 2;  // all that the effects read
 struct LineTargets {
   std::uint8_t top[SCREEN_WIDTH];
   std::uint8_t beneath_bits[SCREEN_WIDTH];
   std::uint16_t beneath[SCREEN_WIDTH];
+  std::uint8_t depth[SCREEN_WIDTH + 8];  // room for eight-byte reads at the end of the line
+  // Whether first targets keep what lies beneath them: only the alpha blend reads it (a
+  // semi-transparent object always keeps it).
+  bool keep_first_beneath;
+  bool untouched;  // no layer drawn yet over the span: every depth is DEPTH_NONE
 };
 extern LineTargets line_targets;
 
@@ -96,7 +89,6 @@ inline StepRange steps_inside(std::int64_t t, std::int64_t d, std::int64_t low, 
 
 // Layer renderers draw pixels [start, end) of the current line.
 using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint16_t* line);
-using Render32 = void (*)(unsigned layer, unsigned start, unsigned end, std::uint32_t* line);
 
 enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 
@@ -104,30 +96,18 @@ enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 struct LayerRenderers {
   Render16 plain[2];
   Render16 targets[2];
-  Render32 blend[2];
-  Render16 index16[2];
-  Render32 index32[2];
 };
 
 extern const LayerRenderers text_renderers;
 extern const LayerRenderers affine_renderers;
 extern const LayerRenderers bitmap_renderers[3];  // BG2 of modes 3, 4, 5
 
-// The bitmap modes' pixels are colours, not palette indices: in the tagged variants BG2's pixel at
-// x names entry 1 + x of this palette, which takes the colour drawn there. The dispatch copies the
-// backdrop (entry 0) and the object palette (256-511) in before a colour-effect pass reads it.
-extern std::uint16_t bitmap_line_palette[512];
-
 // Object renderers take the priority in place of the layer; one per variant and tile mapping.
 struct ObjectRenderers {
   Render16 plain;
   Render16 targets;
-  Render32 blend;
-  Render16 index16;
-  Render32 index32;
 };
 extern const ObjectRenderers object_renderers[2];  // two-dimensional, one-dimensional mapping
 
 void fill_palette(std::uint16_t* line, unsigned start, unsigned end, unsigned index);
 void fill16(std::uint16_t* line, unsigned start, unsigned end, std::uint16_t value);
-void fill32(std::uint32_t* line, unsigned start, unsigned end, std::uint16_t value);

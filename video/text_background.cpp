@@ -78,6 +78,9 @@ void draw_whole_tiles(const TileRows<Depth>& rows, const std::uint8_t* entry, un
                       typename Store::Pixel* line, unsigned x, const Store store) {
   constexpr std::uint64_t mask = (1u << Depth) - 1;
   for (unsigned n = 0; n < count; ++n, entry += 2, x += 8) {
+    if constexpr (requires { store.covered8(x); }) {
+      if (store.covered8(x)) continue;  // hidden under the layers in front
+    }
     std::uint32_t e = load16(entry);
     std::uint64_t bits = rows.row(e);
     if (bits == 0) {
@@ -86,15 +89,13 @@ void draw_whole_tiles(const TileRows<Depth>& rows, const std::uint8_t* entry, un
     }
     bits = in_screen_order<Depth>(bits, e);
     unsigned palette = palette_of<Depth>(e);
-    if constexpr (stores_colours<Store>) {
-      // An opaque row, the usual case, is stored as one run of colours.
-      if (all_opaque<Depth>(bits)) {
-        std::uint16_t colours[8];
-        for (unsigned i = 0; i < 8; ++i)
-          colours[i] = store.palette[palette | ((bits >> (i * Depth)) & mask)];
-        store.put_colours(line, x, 8, colours);
-        continue;
-      }
+    // An opaque row, the usual case, is stored as one run of colours.
+    if (all_opaque<Depth>(bits)) {
+      std::uint16_t colours[8];
+      for (unsigned i = 0; i < 8; ++i)
+        colours[i] = store.palette[palette | ((bits >> (i * Depth)) & mask)];
+      store.put_colours(line, x, 8, colours);
+      continue;
     }
     tile_pixels<Depth, Store, F>(bits, palette, 0, 8, line, x, store);
   }

@@ -5,54 +5,46 @@ namespace {
 
 constexpr std::uint32_t IO_BG2PB = 0x022;
 
-// Fake passes that record which one ran and what it was given.
+// Fake passes that record which one ran and what the line and its target bits held at pixels 0
+// and 100.
+struct Seen {
+  std::uint16_t colour;
+  std::uint8_t top;
+  std::uint16_t beneath;
+  std::uint8_t beneath_bits;
+};
 struct PassLog {
   const char* last = "none";
-  std::uint32_t first_input = 0;
+  Seen at[2];
 };
 PassLog pass_log;
 
-void fake16(const char* name, std::uint16_t* line) {
-  pass_log = {name, line[0]};
+template <const char* Name>
+void fake(unsigned, unsigned, std::uint16_t* line) {
+  pass_log.last = Name;
+  for (unsigned i = 0; i < 2; ++i) {
+    unsigned x = i * 100;
+    pass_log.at[i] = {line[x], line_targets.top[x], line_targets.beneath[x],
+                      line_targets.beneath_bits[x]};
+  }
   fill16(line, 0, 240, 0xEEEE);
 }
-void fake32(const char* name, const std::uint32_t* source, std::uint16_t* dest) {
-  pass_log = {name, source[0]};
-  fill16(dest, 0, 240, 0xEEEE);
-}
-
-const EffectPasses FAKE_PASSES = {
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
-      fake32("alpha", s, d);
-    },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
-      fake32("semi", s, d);
-    },
-    [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("brighten", l); },
-    [](unsigned, unsigned, std::uint16_t* l, Palette) { fake16("darken", l); },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
-      fake32("brighten_alpha", s, d);
-    },
-    [](unsigned, unsigned, const std::uint32_t* s, std::uint16_t* d, Palette) {
-      fake32("darken_alpha", s, d);
-    },
-};
+constexpr char ALPHA[] = "alpha", SEMI[] = "semi", BRIGHTEN[] = "brighten", DARKEN[] = "darken",
+               BRIGHTEN_SEMI[] = "brighten_semi", DARKEN_SEMI[] = "darken_semi";
+const TargetPasses FAKE_PASSES = {fake<ALPHA>,  fake<SEMI>,          fake<BRIGHTEN>,
+                                  fake<DARKEN>, fake<BRIGHTEN_SEMI>, fake<DARKEN_SEMI>};
 
 class DispatchTest : public VideoTest {
  protected:
   void SetUp() override {
     VideoTest::SetUp();
-    saved = effect_passes;
-    effect_passes = FAKE_PASSES;
-    tagged_reference_path = true;  // the fakes stand in for the tagged path's passes
+    saved = target_passes;
+    target_passes = FAKE_PASSES;
     pass_log = {};
     for (unsigned n = 0; n < 128; ++n) machine.oam_data[n * 8 + 1] = 0x02;  // all disabled
   }
-  void TearDown() override {
-    effect_passes = saved;
-    tagged_reference_path = false;
-  }
-  EffectPasses saved{};
+  void TearDown() override { target_passes = saved; }
+  TargetPasses saved{};
 
   // BGn as a text background whose whole map shows tile 1, solid in `index`.
   static void solid_bg(unsigned n, unsigned priority, std::uint8_t index) {
@@ -92,7 +84,8 @@ TEST_F(DispatchTest, NoLayerShowsTheBackdropOrItsFade) {
     if (std::string(c.pass) == "none") {
       EXPECT_EQ(line[0], BACKDROP);
     } else {
-      EXPECT_EQ(pass_log.first_input, TAG_FIRST);  // index 0 marked as first target
+      EXPECT_EQ(pass_log.at[0].colour, BACKDROP);
+      EXPECT_TRUE(pass_log.at[0].top & TARGET_FIRST);  // the backdrop marked as first target
     }
   }
 }
@@ -165,23 +158,26 @@ TEST_F(DispatchTest, EffectChoosesTheLinePath) {
   solid_bg(0, 0, 4);
   solid_bg(1, 1, 5);
   io_store16(IO_DISPCNT, 0x0300);
+  // The colour and target bits of pixel 0 that the pass sees, and for the alpha blend BG1 beneath.
   struct Case {
     std::uint32_t bldcnt, bldalpha, bldy;
     bool semi_transparent;
     const char* pass;
-    std::uint32_t first_input;
+    std::uint8_t top;
+    std::uint16_t beneath;
+    std::uint8_t beneath_bits;
   } cases[] = {
-      {0x0241, 0x001F, 0, false, "none", 0},  // EVA 31, EVB 0: nothing to blend
-      {0x0241, 0x0010, 0, false, "alpha", 4 | TAG_FIRST | (5 | TAG_SECOND) << 16},
-      {0x0041, 0x0808, 0, false, "none", 0},  // alpha without a second target
-      {0x0081, 0, 8, false, "brighten", 4 | TAG_FIRST},
-      {0x00C1, 0, 8, false, "darken", 4 | TAG_FIRST},
-      {0x0081, 0, 0, false, "none", 0},  // EVY 0
-      {0x0000, 0, 0, true, "semi", 4},   // semi-transparent objects: index32
-      {0x0081, 0, 8, true, "brighten_alpha", 4 | TAG_FIRST},
-      {0x00C1, 0, 8, true, "darken_alpha", 4 | TAG_FIRST},
-      {0x0080, 0, 8, true, "brighten_alpha", 4},  // the objects are first targets themselves
-      {0x0080, 0, 8, false, "none", 0},           // no first target at all
+      {0x0241, 0x001F, 0, false, "none", 0, 0, 0},  // EVA 31, EVB 0: nothing to blend
+      {0x0241, 0x0010, 0, false, "alpha", TARGET_FIRST, 5, TARGET_SECOND},
+      {0x0041, 0x0808, 0, false, "none", 0, 0, 0},  // alpha without a second target
+      {0x0081, 0, 8, false, "brighten", TARGET_FIRST, 0, 0},
+      {0x00C1, 0, 8, false, "darken", TARGET_FIRST, 0, 0},
+      {0x0081, 0, 0, false, "none", 0, 0, 0},  // EVY 0
+      {0x0000, 0, 0, true, "semi", 0, 0, 0},
+      {0x0081, 0, 8, true, "brighten_semi", TARGET_FIRST, 0, 0},
+      {0x00C1, 0, 8, true, "darken_semi", TARGET_FIRST, 0, 0},
+      {0x0080, 0, 8, true, "brighten_semi", 0, 0, 0},  // the objects are first targets themselves
+      {0x0080, 0, 8, false, "none", 0, 0, 0},          // no first target at all
   };
   for (const Case& c : cases) {
     pass_log = {};
@@ -193,27 +189,34 @@ TEST_F(DispatchTest, EffectChoosesTheLinePath) {
     EXPECT_STREQ(pass_log.last, c.pass) << std::hex << c.bldcnt << " " << c.bldalpha;
     if (std::string(c.pass) == "none") {
       EXPECT_EQ(line[0], 4);
-    } else {
-      EXPECT_EQ(pass_log.first_input, c.first_input) << c.pass;
+      continue;
+    }
+    EXPECT_EQ(pass_log.at[0].colour, 4) << c.pass;
+    EXPECT_EQ(pass_log.at[0].top, c.top) << c.pass;
+    if (c.beneath_bits != 0) {
+      EXPECT_EQ(pass_log.at[0].beneath, c.beneath) << c.pass;
+      EXPECT_EQ(pass_log.at[0].beneath_bits, c.beneath_bits) << c.pass;
     }
   }
 }
 
-// Objects at the bottom of the line lie over the backdrop with its target flags (BLDCNT bits 5 and
-// 13), in every tagged path.
+// Objects at the bottom of the line lie over the backdrop with its target bits (BLDCNT bits 5 and
+// 13), in every effect path: pixel 0 is the backdrop, pixel 100 the object over it.
 TEST_F(DispatchTest, ObjectsOverTheBackdropSeeItsTargetFlags) {
   object(0, 100, 0, 0, 0);
+  std::memset(machine.vram_data + 0x10000, 0x11, 32);  // tile 0 opaque
   machine.oam_dirty = 1;
   io_store16(IO_DISPCNT, 0x1000);
+  constexpr std::uint8_t BACK = TARGET_BACKDROP;
   struct Case {
     std::uint32_t bldcnt, bldy;
     const char* pass;
-    std::uint32_t first_input;
+    std::uint8_t backdrop_bits;
   } cases[] = {
-      {0x2050, 0, "alpha", TAG_SECOND},
+      {0x2050, 0, "alpha", TARGET_SECOND | BACK},
       {0x0050, 0, "none", 0},
-      {0x00B0, 8, "brighten", TAG_FIRST},
-      {0x20F0, 8, "darken", TAG_FIRST | TAG_SECOND},
+      {0x00B0, 8, "brighten", TARGET_FIRST | BACK},
+      {0x20F0, 8, "darken", TARGET_FIRST | TARGET_SECOND | BACK},
   };
   io_store16(IO_BLDALPHA, 0x0808);
   for (const Case& c : cases) {
@@ -224,8 +227,14 @@ TEST_F(DispatchTest, ObjectsOverTheBackdropSeeItsTargetFlags) {
     EXPECT_STREQ(pass_log.last, c.pass) << std::hex << c.bldcnt;
     if (std::string(c.pass) == "none") {
       EXPECT_EQ(line[0], BACKDROP);
-    } else {
-      EXPECT_EQ(pass_log.first_input, c.first_input) << std::hex << c.bldcnt;
+      continue;
+    }
+    EXPECT_EQ(pass_log.at[0].colour, BACKDROP) << std::hex << c.bldcnt;
+    EXPECT_EQ(pass_log.at[0].top, c.backdrop_bits) << std::hex << c.bldcnt;
+    EXPECT_EQ(pass_log.at[1].top & TARGET_OBJECT, TARGET_OBJECT) << std::hex << c.bldcnt;
+    if (std::string(c.pass) == "alpha") {  // the object blends: the backdrop lies beneath it
+      EXPECT_EQ(pass_log.at[1].beneath, BACKDROP);
+      EXPECT_EQ(pass_log.at[1].beneath_bits, c.backdrop_bits);
     }
   }
 }

@@ -6,9 +6,18 @@
 
 namespace {
 
-constexpr std::uint32_t TOP = 1, BOTTOM = 2;
-constexpr std::uint32_t BOTH = TOP | TAG_FIRST | (BOTTOM | TAG_SECOND) << 16;
-constexpr std::uint32_t SEMI = BOTH | TAG_SEMI;
+constexpr unsigned TOP = 1, BOTTOM = 2;
+
+// A pixel as the effects see it: the top layer's palette entry and target bits, and the entry and
+// bits of what lies beneath.
+struct Stack {
+  unsigned top;
+  std::uint8_t top_bits;
+  unsigned below;
+  std::uint8_t below_bits;
+};
+constexpr Stack BOTH = {TOP, TARGET_FIRST, BOTTOM, TARGET_SECOND};
+constexpr Stack SEMI = {TOP, TARGET_FIRST | TARGET_SEMI | TARGET_OBJECT, BOTTOM, TARGET_SECOND};
 
 class EffectsTest : public VideoTest {
  protected:
@@ -16,17 +25,13 @@ class EffectsTest : public VideoTest {
     machine.native_palette[TOP] = top;
     machine.native_palette[BOTTOM] = bottom;
   }
-  static std::uint16_t run32(Pass32 pass, std::uint32_t entry) {
-    std::uint32_t source[240] = {};
-    std::uint16_t dest[240] = {};
-    source[7] = entry;
-    pass(7, 8, source, dest, machine.native_palette);
-    return dest[7];
-  }
-  static std::uint16_t run16(Pass16 pass, std::uint16_t pixel) {
+  static std::uint16_t run(TargetPass pass, Stack s) {
     std::uint16_t line[240] = {};
-    line[7] = pixel;
-    pass(7, 8, line, machine.native_palette);
+    line[7] = machine.native_palette[s.top];
+    line_targets.top[7] = s.top_bits;
+    line_targets.beneath[7] = machine.native_palette[s.below];
+    line_targets.beneath_bits[7] = s.below_bits;
+    pass(7, 8, line);
     return line[7];
   }
 };
@@ -52,24 +57,27 @@ TEST_F(EffectsTest, AlphaBlendsEachChannelAndSaturatesOnlyAbove16) {
   for (const AlphaCase& c : ALPHA_CASES) {
     colours(c.top, c.bottom);
     set(IO_BLDALPHA, c.eva | c.evb << 8);
-    EXPECT_EQ(run32(alpha_pass, BOTH), c.expected) << c.eva << "/" << c.evb << " " << c.top;
+    EXPECT_EQ(run(alpha_targets, BOTH), c.expected) << c.eva << "/" << c.evb << " " << c.top;
   }
 }
 
 TEST_F(EffectsTest, AlphaNeedsBothTargets) {
   colours(0x1234, 0x4321);
   set(IO_BLDALPHA, 0x0808);
-  EXPECT_EQ(run32(alpha_pass, TOP | (BOTTOM | TAG_SECOND) << 16), 0x1234);
-  EXPECT_EQ(run32(alpha_pass, TOP | TAG_FIRST | BOTTOM << 16), 0x1234);
-  EXPECT_EQ(run32(alpha_pass, BOTTOM | TAG_SECOND), 0x4321);
+  EXPECT_EQ(run(alpha_targets, {TOP, 0, BOTTOM, TARGET_SECOND}), 0x1234);
+  EXPECT_EQ(run(alpha_targets, {TOP, TARGET_FIRST, BOTTOM, 0}), 0x1234);
+  EXPECT_EQ(run(alpha_targets, {BOTTOM, TARGET_SECOND, 0, 0}), 0x4321);
+  // The backdrop as a first target has nothing beneath it to blend with.
+  EXPECT_EQ(run(alpha_targets, {TOP, TARGET_FIRST | TARGET_BACKDROP, BOTTOM, TARGET_SECOND}),
+            0x1234);
 }
 
 TEST_F(EffectsTest, SemiTransparentPassBlendsOnlySemiTransparentObjects) {
   colours(0xF800, 0x001F);
   set(IO_BLDALPHA, 0x080C);  // red 31 x 12 / 16 = 23, blue 31 x 8 / 16 = 15
-  EXPECT_EQ(run32(semi_transparent_pass, SEMI), 0xB80F);
-  EXPECT_EQ(run32(semi_transparent_pass, BOTH), 0xF800);  // a first target alone does not blend
-  EXPECT_EQ(run32(semi_transparent_pass, TOP | TAG_FIRST | TAG_SEMI | BOTTOM << 16), 0xF800);
+  EXPECT_EQ(run(semi_transparent_targets, SEMI), 0xB80F);
+  EXPECT_EQ(run(semi_transparent_targets, BOTH), 0xF800);  // a first target alone does not blend
+  EXPECT_EQ(run(semi_transparent_targets, {TOP, SEMI.top_bits, BOTTOM, 0}), 0xF800);
 }
 
 // The hardware reference's formulas per 5-bit channel: I + (31 - I) x EVY / 16 and
@@ -87,17 +95,17 @@ TEST_F(EffectsTest, BrightenAndDarkenFollowTheReferenceFormulaOnFirstTargetsOnly
     colours(colour, 0);
     for (unsigned evy = 0; evy <= 20; ++evy) {
       set(IO_BLDY, evy);
-      std::uint16_t first = static_cast<std::uint16_t>(TOP | TAG_FIRST);
+      const Stack first = {TOP, TARGET_FIRST, 0, 0}, second = {TOP, TARGET_SECOND, 0, 0};
       std::uint16_t up =
           native_colour(console_colour(brightened(r, evy), brightened(g, evy), brightened(b, evy)));
       std::uint16_t down =
           native_colour(console_colour(darkened(r, evy), darkened(g, evy), darkened(b, evy)));
-      ASSERT_EQ(run16(brighten_pass, first), up) << r << "," << g << "," << b << " EVY " << evy;
-      ASSERT_EQ(run16(darken_pass, first), down) << r << "," << g << "," << b << " EVY " << evy;
-      ASSERT_EQ(run32(brighten_alpha_pass, TOP | TAG_FIRST), up);
-      ASSERT_EQ(run32(darken_alpha_pass, TOP | TAG_FIRST), down);
-      ASSERT_EQ(run16(brighten_pass, static_cast<std::uint16_t>(TOP | TAG_SECOND)), colour);
-      ASSERT_EQ(run32(darken_alpha_pass, TOP | TAG_SECOND), colour);
+      ASSERT_EQ(run(brighten_targets, first), up) << r << "," << g << "," << b << " EVY " << evy;
+      ASSERT_EQ(run(darken_targets, first), down) << r << "," << g << "," << b << " EVY " << evy;
+      ASSERT_EQ(run(brighten_semi_targets, first), up);
+      ASSERT_EQ(run(darken_semi_targets, first), down);
+      ASSERT_EQ(run(brighten_targets, second), colour);
+      ASSERT_EQ(run(darken_semi_targets, second), colour);
     }
   }
 }
@@ -108,15 +116,16 @@ TEST_F(EffectsTest, FadeWithAlphaBlendsSemiTransparentPairsAndFadesTheRest) {
   colours(0xF800, 0x001F);
   set(IO_BLDALPHA, 0x0808);
   set(IO_BLDY, 16);
-  EXPECT_EQ(run32(brighten_alpha_pass, SEMI), 0x780F);  // 31 x 8 / 16 = 15 red, 15 blue
-  EXPECT_EQ(run32(darken_alpha_pass, SEMI), 0x780F);
-  EXPECT_EQ(run32(brighten_alpha_pass, BOTH), 0xFFDF);  // fully white
-  EXPECT_EQ(run32(darken_alpha_pass, BOTH), 0x0000);
-  EXPECT_EQ(run32(brighten_alpha_pass, TOP | TAG_FIRST | TAG_SEMI), 0xFFDF);  // nothing beneath
-  EXPECT_EQ(run32(darken_alpha_pass, TOP | TAG_SECOND), 0xF800);
+  EXPECT_EQ(run(brighten_semi_targets, SEMI), 0x780F);  // 31 x 8 / 16 = 15 red, 15 blue
+  EXPECT_EQ(run(darken_semi_targets, SEMI), 0x780F);
+  EXPECT_EQ(run(brighten_semi_targets, BOTH), 0xFFDF);  // fully white
+  EXPECT_EQ(run(darken_semi_targets, BOTH), 0x0000);
+  EXPECT_EQ(run(brighten_semi_targets, {TOP, SEMI.top_bits, BOTTOM, 0}),
+            0xFFDF);  // nothing beneath
+  EXPECT_EQ(run(darken_semi_targets, {TOP, TARGET_SECOND, 0, 0}), 0xF800);
   set(IO_BLDALPHA, 0x080C);
   colours(0xF800, 0xF800);
-  EXPECT_EQ(run32(darken_alpha_pass, SEMI), 0xF800);  // the saturating form here too
+  EXPECT_EQ(run(darken_semi_targets, SEMI), 0xF800);  // the saturating form here too
 }
 
 }  // namespace

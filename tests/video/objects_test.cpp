@@ -168,35 +168,52 @@ TEST_F(ObjectsTest, SemiTransparentObjectInBitmapModeBlends) {
   EXPECT_EQ(row[30], 0x780F);  // 31 x 8 / 16 = 15 red and 15 blue
 }
 
-struct StoreCase {
-  bool blend, semi, obj_first;
-  std::uint32_t before, after;
+// An effect line's object group (palette entry 0x105) as the layers come front to back: it takes
+// the top of a pixel with nothing yet, a first target from BLDCNT or by being semi-transparent
+// (which always keeps what lies beneath); it goes beneath a first target in front of it; and it
+// leaves a finished pixel, and one whose top is another object, alone: objects make one layer.
+struct GroupCase {
+  bool semi, obj_first, keep_first_beneath;
+  std::uint8_t depth, top;
+  std::uint8_t top_after, depth_after;
+  bool beneath;  // whether the object went beneath
 };
-// Object index 0x105 (palette 256 + 5) over: a background pixel 0x403 (second target), or an
-// object pixel 0x109 (semi-transparent: 0xB09) that kept background 0x403 beneath it. Either way
-// the background stays beneath; a semi-transparent object is a first target (0x200) and marked
-// 0x800.
-const StoreCase STORE_CASES[] = {
-    {false, false, false, 0x403, 0x04030105},      {false, false, true, 0x403, 0x04030305},
-    {false, true, false, 0x403, 0x04030B05},       {false, true, false, 0x04030309, 0x04030B05},
-    {false, false, false, 0x04030B09, 0x04030105}, {true, false, true, 0x403, 0x04030305},
-    {true, false, true, 0x04030309, 0x04030305},   {true, true, true, 0x403, 0x04030B05},
-    {true, false, false, 0x403, 0x04030105},       {true, true, false, 0x04030109, 0x04030B05},
+constexpr std::uint8_t OBJ = TARGET_OBJECT, FIRST = TARGET_FIRST, SEMI = TARGET_SEMI;
+const GroupCase GROUP_CASES[] = {
+    {false, false, true, DEPTH_NONE, 0, OBJ, DEPTH_DONE, false},
+    {false, true, true, DEPTH_NONE, 0, OBJ | FIRST, DEPTH_TOP, false},
+    {false, true, false, DEPTH_NONE, 0, OBJ | FIRST, DEPTH_DONE, false},
+    {true, false, false, DEPTH_NONE, 0, OBJ | FIRST | SEMI, DEPTH_TOP, false},
+    {false, false, true, DEPTH_TOP, FIRST, FIRST, DEPTH_DONE, true},
+    {true, false, true, DEPTH_TOP, FIRST, FIRST, DEPTH_DONE, true},
+    {false, false, true, DEPTH_TOP, OBJ | FIRST, OBJ | FIRST, DEPTH_TOP, false},
+    {false, true, true, DEPTH_DONE, FIRST, FIRST, DEPTH_DONE, false},
 };
 
-TEST_F(ObjectsTest, TaggedStoresFollowTheVariantAndObjectMode) {
+TEST_F(ObjectsTest, EffectLineGroupsTakeTheTopOrGoBeneathOrStayHidden) {
   std::memset(machine.vram_data + OBJ_TILES, 0x05, 64);
   set(IO_VCOUNT, 10);
-  for (const StoreCase& s : STORE_CASES) {
-    set(IO_BLDCNT, s.obj_first ? 0x10 : 0);
-    put(0, {0x2000 | (s.semi ? 0x400u : 0u) | 10, 0, 0});
+  LineTargets& t = line_targets;
+  for (const GroupCase& c : GROUP_CASES) {
+    set(IO_BLDCNT, c.obj_first ? 0x10 : 0);
+    t.keep_first_beneath = c.keep_first_beneath;
+    put(0, {0x2000 | (c.semi ? 0x400u : 0u) | 10, 0, 0});  // 8 x 8 at (0, 10), 256 colours
     rebuild_object_lines(0);
-    std::uint32_t line[240];
-    for (std::uint32_t& p : line) p = s.before;
-    const ObjectRenderers& r = object_renderers[0];
-    (s.blend ? r.blend : r.index32)(0, 0, 240, line);
-    EXPECT_EQ(line[3], s.after) << s.blend << s.semi << s.obj_first << " " << s.before;
-    EXPECT_EQ(line[8], s.before);
+    std::uint16_t line[240];
+    fill16(line, 0, 240, 0x403);
+    std::memset(t.depth, c.depth, 240);
+    std::memset(t.top, c.top, 240);
+    std::memset(t.beneath_bits, 0, 240);
+    fill16(t.beneath, 0, 240, 0x55);
+    object_renderers[0].targets(0, 0, 240, line);
+    bool top = !c.beneath && c.top_after != c.top;
+    EXPECT_EQ(line[3], top ? 0x105 : 0x403) << &c - GROUP_CASES;
+    EXPECT_EQ(t.top[3], c.top_after) << &c - GROUP_CASES;
+    EXPECT_EQ(t.depth[3], c.depth_after) << &c - GROUP_CASES;
+    EXPECT_EQ(t.beneath[3], c.beneath ? 0x105 : 0x55) << &c - GROUP_CASES;
+    EXPECT_EQ(t.beneath_bits[3] & OBJ, c.beneath ? OBJ : 0) << &c - GROUP_CASES;
+    EXPECT_EQ(line[8], 0x403);  // beyond the object
+    EXPECT_EQ(t.depth[8], c.depth);
   }
 }
 

@@ -94,55 +94,66 @@ TEST_F(TextBackgroundTest, FlippedTileReadsRowSevenMinusRBackwards) {
   }
 }
 
-// The store of each variant and form for one opaque pixel (BG1, palette entry 9) over BG0's
-// pixel 0x21, and for one transparent pixel; BG1 is a first target, BG0 second.
-struct VariantCase {
-  const char* name;
-  bool wide;
-  unsigned variant;  // 0 plain, 1 blend, 2 index16, 3 index32
-  Form form;
-  std::uint32_t opaque, transparent;
-};
-
-TEST_F(TextBackgroundTest, VariantsStoreTheirTaggedPixels) {
+// The plain store of each form for one opaque pixel (BG1, palette entry 9) over BG0's pixel 0x21
+// and for one transparent pixel.
+TEST_F(TextBackgroundTest, PlainFormsStoreColoursOrShowTheBackdrop) {
   io_store16(IO_BG0CNT + 2, 0x80 | SCREEN_BLOCK << 8);
   solid_tile(0, 1, 9);
-  vram16(MAP, 1);                                   // map column 0 opaque, column 1 empty
-  io_store16(IO_BLDCNT, 0x0002 | 0x0100 | 0x2000);  // BG1 first, BG0 and backdrop second
-  constexpr std::uint32_t BELOW = 0x21 | TAG_SECOND;
-  constexpr std::uint32_t BACK_TAG = TAG_SECOND;
-  const VariantCase cases[] = {
-      {"plain base", false, 0, BASE, 9, BACKDROP},
-      {"plain overlay", false, 0, OVERLAY, 9, BELOW},
-      {"index16 base", false, 2, BASE, 9 | TAG_FIRST, BACK_TAG},
-      {"index16 overlay", false, 2, OVERLAY, 9 | TAG_FIRST, BELOW},
-      {"index32 base", true, 3, BASE, 9 | TAG_FIRST, BACK_TAG},
-      {"index32 overlay", true, 3, OVERLAY, 9 | TAG_FIRST, BELOW},
-      {"blend base", true, 1, BASE, 9 | TAG_FIRST | BACK_TAG << 16, BACK_TAG},
-      {"blend overlay", true, 1, OVERLAY, 9 | TAG_FIRST | BELOW << 16, BELOW},
-  };
+  vram16(MAP, 1);  // map column 0 opaque, column 1 empty
   const LayerRenderers& r = text_renderers;
-  for (const VariantCase& c : cases) {
-    std::uint16_t narrow[240];
-    std::uint32_t wide[240];
-    fill16(narrow, 0, 240, BELOW);
-    fill32(wide, 0, 240, BELOW);
-    if (c.variant == 0) r.plain[c.form](1, 0, 16, narrow);
-    if (c.variant == 1) r.blend[c.form](1, 0, 16, wide);
-    if (c.variant == 2) r.index16[c.form](1, 0, 16, narrow);
-    if (c.variant == 3) r.index32[c.form](1, 0, 16, wide);
-    std::uint32_t opaque = c.wide ? wide[3] : narrow[3];
-    std::uint32_t transparent = c.wide ? wide[12] : narrow[12];
-    EXPECT_EQ(opaque, c.opaque) << c.name;
-    EXPECT_EQ(transparent, c.transparent) << c.name;
-    EXPECT_EQ(c.wide ? wide[16] : narrow[16], BELOW) << c.name << ": beyond the span";
+  for (Form form : {BASE, OVERLAY}) {
+    std::uint16_t line[240];
+    fill16(line, 0, 240, 0x21);
+    r.plain[form](1, 0, 16, line);
+    EXPECT_EQ(line[3], 9) << form;
+    EXPECT_EQ(line[12], form == BASE ? BACKDROP : 0x21) << form;
+    EXPECT_EQ(line[16], 0x21) << form << ": beyond the span";
   }
-  // A blend renderer whose layer is not a first target stores as index32 does.
-  io_store16(IO_BLDCNT, 0x0100);
-  std::uint32_t wide[240];
-  fill32(wide, 0, 240, BELOW);
-  r.blend[OVERLAY](1, 0, 8, wide);
-  EXPECT_EQ(wide[0], 9u);
+}
+
+// On an effect line the layers come front to back, and a pixel takes a layer only while it needs
+// one: with nothing yet, the colour becomes its top; under a first target that blends, it goes
+// beneath; a finished pixel, or a transparent texel, changes nothing. BG1 draws palette entry 9
+// over pixels 0-7, whose states cycle through the three; pixels 8-15 are transparent.
+TEST_F(TextBackgroundTest, FrontStoreFillsTheTopThenWhatLiesBeneath) {
+  io_store16(IO_BG0CNT + 2, 0x80 | SCREEN_BLOCK << 8);
+  solid_tile(0, 1, 9);
+  vram16(MAP, 1);
+  vram16(MAP + 4, 1);  // column 2 opaque again: a run that no layer has touched
+  struct Case {
+    std::uint32_t bldcnt;
+    bool keep_first_beneath;
+    std::uint8_t bits, after_top;
+  } cases[] = {
+      {0x0002, true, TARGET_FIRST, DEPTH_TOP},    // a blending first target
+      {0x0002, false, TARGET_FIRST, DEPTH_DONE},  // a fade reads no pixel beneath
+      {0x0200, true, TARGET_SECOND, DEPTH_DONE},  // not a first target
+  };
+  LineTargets& t = line_targets;
+  for (const Case& c : cases) {
+    io_store16(IO_BLDCNT, c.bldcnt);
+    t.keep_first_beneath = c.keep_first_beneath;
+    std::uint16_t line[240];
+    fill16(line, 0, 240, 0x21);
+    for (unsigned x = 0; x < 24; ++x) {
+      t.depth[x] = x < 16 ? static_cast<std::uint8_t>(x % 3) : DEPTH_NONE;
+      t.top[x] = TARGET_FIRST;
+      t.beneath[x] = 0x55;
+      t.beneath_bits[x] = 0;
+    }
+    text_renderers.targets[OVERLAY](1, 0, 24, line);
+    for (unsigned x = 0; x < 24; ++x) {
+      std::uint8_t before = x < 16 ? static_cast<std::uint8_t>(x % 3) : DEPTH_NONE;
+      bool opaque = x < 8 || x >= 16;
+      bool as_top = opaque && before == DEPTH_NONE, as_beneath = opaque && before == DEPTH_TOP;
+      EXPECT_EQ(line[x], as_top ? 9 : 0x21) << x;
+      EXPECT_EQ(t.top[x], as_top ? c.bits : TARGET_FIRST) << x;
+      EXPECT_EQ(t.beneath[x], as_beneath ? 9 : 0x55) << x;
+      EXPECT_EQ(t.beneath_bits[x], as_beneath ? c.bits : 0) << x;
+      std::uint8_t after = as_top ? c.after_top : as_beneath ? DEPTH_DONE : before;
+      EXPECT_EQ(t.depth[x], after) << x << " bldcnt " << c.bldcnt;
+    }
+  }
 }
 
 }  // namespace
