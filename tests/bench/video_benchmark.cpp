@@ -14,8 +14,10 @@
 
 namespace {
 
+// Background and object tiles alike (object tiles start at 0x10000), with no zero byte: every
+// tile is opaque.
 void fill_vram_with_patterns() {
-  for (unsigned i = 0; i < 0x10000; ++i)
+  for (unsigned i = 0; i < 0x18000; ++i)
     machine.vram_data[i] = static_cast<std::uint8_t>(0x11 + i % 0xEE);
   for (unsigned i = 0; i < 512; ++i) machine.native_palette[i] = static_cast<std::uint16_t>(i * 37);
 }
@@ -202,7 +204,17 @@ void bitmap_mode_three(benchmark::State& state, bool fade, bool unscaled = false
     io_store16(0x050, 0x00C4);
     io_store16(0x054, 6);
   }
-  draw_lines(state);
+  // Each frame starts again at the bitmap's top-left corner, as the frame's end does on the
+  // console; otherwise the unscaled walk leaves the bitmap after one frame and every later line
+  // is blank.
+  unsigned line = 0;
+  for (auto _ : state) {
+    if (line == 0) machine.affine_ref_x[0] = machine.affine_ref_y[0] = 0;
+    io_store16(0x006, line);
+    video_scanline();
+    line = line == 159 ? 0 : line + 1;
+  }
+  benchmark::DoNotOptimize(machine.frame_pixels[0]);
 }
 void bitmap_mode_three_plain(benchmark::State& state) { bitmap_mode_three(state, false); }
 void bitmap_mode_three_darkened(benchmark::State& state) { bitmap_mode_three(state, true); }
