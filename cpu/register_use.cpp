@@ -146,3 +146,28 @@ RegisterUse count_register_use(const BlockPlan& plan) {
   use.weight[15] = 0;
   return use;
 }
+
+unsigned choose_cached_registers(const RegisterUse& use, unsigned count, std::uint8_t chosen[]) {
+  bool taken[16] = {};
+  unsigned chosen_count = 0;
+  for (; chosen_count < count; ++chosen_count) {
+    unsigned best = 16;
+    for (unsigned n = 0; n < 15; ++n) {
+      if (use.weight[n] == 0 || taken[n]) continue;
+      if (best == 16 || use.weight[n] > use.weight[best]) best = n;
+    }
+    if (best == 16) break;
+    taken[best] = true;
+    chosen[chosen_count] = static_cast<std::uint8_t>(best);
+  }
+  return chosen_count;
+}
+
+BlockSpan block_span(const BlockPlan& plan) {
+  return {plan.start, plan.end, plan.instruction_size};
+}
+
+bool stays_inside(const BlockSpan& span, std::uint32_t target, bool thumb) {
+  return thumb == (span.instruction_size == 2) && target >= span.start && target < span.end &&
+         (target - span.start) % span.instruction_size == 0;
+}

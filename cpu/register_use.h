@@ -19,3 +19,17 @@ struct RegisterUse {
 // Counts each named register of each instruction, those inside a loop of the block (between a
 // branch back and its target) many times over.
 RegisterUse count_register_use(const BlockPlan& plan);
+
+// The registers a host with `count` host registers should cache for the block: the highest
+// weights first, ties to the lower number, never one the block does not name. Returns how many
+// it wrote into `chosen`.
+unsigned choose_cached_registers(const RegisterUse& use, unsigned count, std::uint8_t chosen[]);
+
+// A block's span in its state: a branch that stays inside keeps the cached registers in place,
+// since it never comes back through the block's entry.
+struct BlockSpan {
+  std::uint32_t start, end, instruction_size;
+};
+
+BlockSpan block_span(const BlockPlan& plan);
+bool stays_inside(const BlockSpan& span, std::uint32_t target, bool thumb);

@@ -2,6 +2,7 @@
 
 #include "core/report.h"
 #include "cpu/host_emitter.h"
+#include "cpu/register_use.h"
 #include "cpu/runtime.h"
 #include "cpu/translation_settings.h"
 
@@ -12,13 +13,75 @@ namespace {
 std::uint32_t* position = nullptr;
 std::uint32_t* room_end = nullptr;
 bool overflowed = false;
-bool thumb_state = false;
 
-constexpr int arm_map[16] = {R3, R4, -1, -1, -1, -1, R5, -1, -1, R6, -1, -1, R7, -1, R8, -1};
-constexpr int thumb_map[16] = {R3, R4, R5, R6, R7, R8, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+constexpr unsigned FIRST_CACHE_REGISTER = R3;
+
+// Where each guest register of the block being emitted lives.
+struct BlockRegisters {
+  int host[16];           // its host register, or -1
+  std::uint16_t cached;   // bit n for each guest register held in a host register
+  std::uint16_t written;  // what the block may change, and so writes back when it leaves
+  BlockSpan span;
+};
+BlockRegisters block_registers{};
 
 std::int32_t slot_offset(unsigned n) {
   return static_cast<std::int32_t>(REGISTER_AREA_OFFSET + 4 * n);
+}
+
+// The guest registers with the highest weights, given r3 upwards in guest register order: the
+// runtime rebuilds the assignment from the set alone, and neighbours in the register area move
+// with one LDM or STM.
+void allocate_registers(const BlockPlan& plan) {
+  RegisterUse use = count_register_use(plan);
+  block_registers = {};
+  for (int& host : block_registers.host) host = -1;
+  block_registers.written = use.written;
+  block_registers.span = block_span(plan);
+  std::uint8_t chosen[CACHED_REGISTERS];
+  unsigned count = choose_cached_registers(use, CACHED_REGISTERS, chosen);
+  for (unsigned i = 0; i < count; ++i) {
+    block_registers.cached = static_cast<std::uint16_t>(block_registers.cached | (1u << chosen[i]));
+  }
+  unsigned next = FIRST_CACHE_REGISTER;
+  for (unsigned n = 0; n < 15; ++n) {
+    if (block_registers.cached & (1u << n)) block_registers.host[n] = static_cast<int>(next++);
+  }
+}
+
+// Moves the guest registers of `set` (all cached) between their host registers and their slots:
+// runs of neighbours with one block transfer through r10 where that is shorter, the rest one
+// by one.
+void move_cached(std::uint16_t set, bool load) {
+  unsigned n = 0;
+  while (n < 15) {
+    if (!(set & (1u << n))) {
+      ++n;
+      continue;
+    }
+    unsigned run = 1;
+    while (n + run < 15 && (set & (1u << (n + run)))) ++run;
+    auto first = static_cast<unsigned>(block_registers.host[n]);
+    std::uint32_t pieces[4];
+    unsigned address_cost = split_immediate(static_cast<std::uint32_t>(slot_offset(n)), pieces);
+    if (run > address_cost + 1) {
+      emit_add_constant(R10, SP, slot_offset(n));
+      auto list = static_cast<std::uint16_t>(((1u << run) - 1) << first);
+      emit(block_transfer(AL, load, R10, list, false, true, false));
+    } else {
+      for (unsigned k = 0; k < run; ++k) {
+        emit(load_store(AL, load, Width::WORD, first + k, SP, slot_offset(n + k)));
+      }
+    }
+    n += run;
+  }
+}
+
+// Writes back what the block may have changed, before it leaves for `target` unless the branch
+// stays inside.
+void write_back_for(std::uint32_t target, bool thumb) {
+  if (stays_inside(block_registers.span, target, thumb)) return;
+  move_cached(block_registers.cached & block_registers.written, false);
 }
 
 // A placeholder branch to itself, aimed later by host_patch.
@@ -52,9 +115,7 @@ void emit(std::uint32_t word) {
 
 std::uint32_t* emit_position() { return position; }
 
-void set_thumb_block(bool thumb) { thumb_state = thumb; }
-
-int cached_register(unsigned n) { return n < 16 ? (thumb_state ? thumb_map : arm_map)[n] : -1; }
+int cached_register(unsigned n) { return n < 16 ? block_registers.host[n] : -1; }
 
 void emit_constant(unsigned rd, std::uint32_t value) {
   std::uint32_t words[4];
@@ -136,12 +197,19 @@ void host_begin_block(std::uint8_t* start, std::uint8_t* end) {
   overflowed = false;
 }
 
-// The cached sets are fixed per state, so a block's entry has nothing to load.
-void host_emit_block_entry(const BlockPlan&) {}
+// The entry tells the runtime which guest registers the block caches and loads them all, so
+// that the runtime may write them all back at any call.
+void host_emit_block_entry(const BlockPlan& plan) {
+  allocate_registers(plan);
+  emit_constant(R0, block_registers.cached);
+  emit(load_store(AL, false, Width::WORD, R0, SP, slot_offset(SLOT_CACHED_SET)));
+  move_cached(block_registers.cached, true);
+}
 
 bool host_block_overflowed() { return overflowed; }
 
-void host_set_instruction_state(bool thumb) { set_thumb_block(thumb); }
+// The cached registers follow from each block's own use, whatever its state.
+void host_set_instruction_state(bool) {}
 
 void host_store_guest_constant(unsigned n, std::uint32_t value) { store_guest_constant(n, value); }
 
@@ -170,6 +238,7 @@ void host_patch(std::uint8_t* field, const std::uint8_t* target) {
 // The budget test leaves the flags alone: r0 = 1 while the budget lasts (r12 negative), and
 // the ADD to PC skips the data word and the call by it.
 std::uint8_t* host_emit_exit(std::uint32_t target, bool thumb) {
+  write_back_for(target, thumb);
   if (target == translation_settings.idle_loop_address) {
     call_runtime(thumb ? exit_at_idle_thumb : exit_at_idle_arm, target);
     return emit_unaimed_branch(AL);

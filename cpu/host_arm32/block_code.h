@@ -4,10 +4,13 @@
 //
 // Conventions inside generated code and the runtime routines (runtime.S):
 //   r0, r1, r2  argument and scratch registers: address or jump target, value or mask, scratch
-//   r3-r8       the cached guest registers: r0 r1 r6 r9 r12 r14 in ARM state, r0-r5 in Thumb
+//   r3-r8       the cached guest registers: each block chooses its own (the most used), loads
+//               them at its entry and writes back what it may have changed before it leaves;
+//               the runtime finds the running block's set in slot SLOT_CACHED_SET
 //   r9          scratch that the runtime routines preserve: a written-back base, a block
 //               transfer's address
-//   r10         scratch that the routines may clobber; generated code keeps nothing in it
+//   r10         scratch that the routines may clobber; generated code keeps nothing in it (it
+//               addresses the slots of a block transfer of cached registers)
 //   r11         the host flags saved by a routine on entry
 //   r12         NOT remaining cycle budget: negative while the budget lasts
 //   sp          the block-transfer room; the register area starts 1024 bytes above it, so guest
@@ -28,11 +31,14 @@ constexpr unsigned REGISTER_AREA_OFFSET = 1024;
 void emit(std::uint32_t word);
 std::uint32_t* emit_position();
 
-// The instruction state of the block being emitted: it decides which guest registers are
-// cached in host registers.
-void set_thumb_block(bool thumb);
+// How many guest registers a block may keep in host registers: r3-r8.
+constexpr unsigned CACHED_REGISTERS = 6;
+// The register-area slot where the running block's entry leaves the set it caches (bit n for
+// guest rn), for the runtime routines that write them back and reload them. Slots from 32 up
+// have no other role while generated code runs.
+constexpr unsigned SLOT_CACHED_SET = 32;
 
-// The host register that caches guest register n in this block's state, or -1.
+// The host register that caches guest register n in this block, or -1.
 int cached_register(unsigned n);
 
 // The host register holding guest register n: its cached register, or `scratch` after loading

@@ -42,46 +42,61 @@
         bx      \reg
 .endm
 
-/* ---- the cached register sets ------------------------------------------------------------ */
+/* ---- the cached registers ---------------------------------------------------------------- */
 
-.macro WRITEBACK_ARM
-        str     r3, [sp, #SLOT(0)]
-        str     r4, [sp, #SLOT(1)]
-        str     r5, [sp, #SLOT(6)]
-        str     r6, [sp, #SLOT(9)]
-        str     r7, [sp, #SLOT(12)]
-        str     r8, [sp, #SLOT(14)]
+/* Each block keeps the guest registers it uses most in r3-r8, in guest register order from r3
+   up, loads them at its entry and writes back what it may have changed before it leaves. Its
+   entry leaves the set in slot SLOT_CACHED_SET (bit n for guest rn), from which the routines
+   that call ordinary code mid-block write them all back and reload them. */
+#define SLOT_CACHED_SET 32
+
+/* r10 = the set not yet moved, shifted so that bit 0 is the guest register whose slot r2
+   points at: moves `reg` to or from the next slot of the set. */
+.macro MAPPED_MOVE reg, store
+        cmp     r10, #0
+        beq     99f
+98:     tst     r10, #1
+        moveq   r10, r10, lsr #1
+        addeq   r2, r2, #4
+        beq     98b
+.if \store
+        str     \reg, [r2]
+.else
+        ldr     \reg, [r2]
+.endif
+        mov     r10, r10, lsr #1
+        add     r2, r2, #4
+99:
 .endm
 
-.macro LOAD_ARM
-        ldr     r3, [sp, #SLOT(0)]
-        ldr     r4, [sp, #SLOT(1)]
-        ldr     r5, [sp, #SLOT(6)]
-        ldr     r6, [sp, #SLOT(9)]
-        ldr     r7, [sp, #SLOT(12)]
-        ldr     r8, [sp, #SLOT(14)]
+/* Both clobber r2, r10 and the host flags. The set r0-r5, which most Thumb blocks and many
+   ARM ones choose, moves with one block transfer. */
+.macro MAPPED_SET store
+        ldr     r10, [sp, #SLOT(SLOT_CACHED_SET)]
+        add     r2, sp, #SLOT(0)
+        cmp     r10, #0x3F
+        bne     97f
+.if \store
+        stmia   r2, {r3-r8}
+.else
+        ldmia   r2, {r3-r8}
+.endif
+        b       96f
+97:     MAPPED_MOVE r3, \store
+        MAPPED_MOVE r4, \store
+        MAPPED_MOVE r5, \store
+        MAPPED_MOVE r6, \store
+        MAPPED_MOVE r7, \store
+        MAPPED_MOVE r8, \store
+96:
 .endm
 
-/* Slots 0-5 are consecutive: one block transfer each way. */
-.macro WRITEBACK_THUMB
-        add     r10, sp, #SLOT(0)
-        stmia   r10, {r3-r8}
+.macro WRITEBACK_MAPPED
+        MAPPED_SET 1
 .endm
 
-.macro LOAD_THUMB
-        add     r10, sp, #SLOT(0)
-        ldmia   r10, {r3-r8}
-.endm
-
-/* Writes back the set of the state in slot 20. Clobbers r10 and the host flags. */
-.macro WRITEBACK_CURRENT
-        ldr     r10, [sp, #SLOT(20)]
-        tst     r10, #CPSR_T
-        bne     81f
-        WRITEBACK_ARM
-        b       82f
-81:     WRITEBACK_THUMB
-82:
+.macro LOAD_MAPPED
+        MAPPED_SET 0
 .endm
 
 /* ---- guest flags between the host flags and slot 20 -------------------------------------- */
@@ -158,12 +173,7 @@ runtime_dispatch:
         cmn     r0, #1
         beq     runtime_bad_jump
         ldr     r1, [sp, #SLOT(20)]
-        tst     r1, #CPSR_T
-        bne     1f
-        LOAD_ARM
-        b       2f
-1:      LOAD_THUMB
-2:      msr     cpsr_f, r1
+        msr     cpsr_f, r1              /* the block's entry loads its registers */
         bx      r0
 
 runtime_bad_jump:
@@ -198,13 +208,13 @@ runtime_schedule_and_dispatch:
 
 /* BL; the jump target is the data word at lr + `word`. Returns to lr + `back` (the jump that
    follows) unless the scheduler took an interrupt. */
-.macro SCHEDULER_EXIT name, writeback, load, word, back
+.macro SCHEDULER_EXIT name, word, back
 FUNCTION \name
         mrs     r11, cpsr
         ldr     r0, [lr, #\word]
         str     r0, [sp, #SLOT(15)]
         FOLD_FLAGS
-        \writeback
+        WRITEBACK_MAPPED
         mov     r4, lr                  /* written back: free until the set is reloaded */
         ADDR    r1, runtime_budget_counter
         str     r12, [r1]
@@ -220,15 +230,15 @@ FUNCTION \name
         cmp     r1, #0
         bne     runtime_dispatch
         add     lr, r4, #\back
-        \load
+        LOAD_MAPPED
         RESTORE_FLAGS
         bx      lr
 .endm
 
-        SCHEDULER_EXIT exit_on_budget_arm, WRITEBACK_ARM, LOAD_ARM, -8, 0
-        SCHEDULER_EXIT exit_on_budget_thumb, WRITEBACK_THUMB, LOAD_THUMB, -8, 0
-        SCHEDULER_EXIT exit_at_idle_arm, WRITEBACK_ARM, LOAD_ARM, 0, 4
-        SCHEDULER_EXIT exit_at_idle_thumb, WRITEBACK_THUMB, LOAD_THUMB, 0, 4
+        SCHEDULER_EXIT exit_on_budget_arm, -8, 0
+        SCHEDULER_EXIT exit_on_budget_thumb, -8, 0
+        SCHEDULER_EXIT exit_at_idle_arm, 0, 4
+        SCHEDULER_EXIT exit_at_idle_thumb, 0, 4
 
 /* ---- jumps ------------------------------------------------------------------------------- */
 
@@ -243,14 +253,14 @@ FUNCTION \name
         b       runtime_dispatch_checked
 .endm
 
-        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_ARM, 3
-        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_THUMB, 1
+        INDIRECT_JUMP jump_indirect_arm, WRITEBACK_MAPPED, 3
+        INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_MAPPED, 1
 
 /* BX from ARM code: bit 0 of the target selects Thumb. */
 FUNCTION jump_exchange_arm
         mrs     r11, cpsr
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         tst     r0, #1
         beq     1f
         ldr     r1, [sp, #SLOT(20)]
@@ -266,7 +276,7 @@ FUNCTION jump_exchange_arm
 FUNCTION jump_exchange_thumb
         mrs     r11, cpsr
         FOLD_FLAGS
-        WRITEBACK_THUMB
+        WRITEBACK_MAPPED
         tst     r0, #1
         bne     1f
         ldr     r1, [sp, #SLOT(20)]
@@ -289,14 +299,14 @@ FUNCTION write_cpsr_arm
         and     r0, r0, r1
         bic     r2, r2, r1
         orr     r0, r0, r2
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         ldr     r2, [lr]
         push    {r12, lr}
         bl      runtime_write_cpsr
         pop     {r12, lr}
         cmp     r0, #0
         bne     1f
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         add     pc, lr, #4
 1:      str     r0, [sp, #SLOT(15)]     /* an interrupt was taken at once */
@@ -332,7 +342,7 @@ FUNCTION write_spsr_masked
 
 /* B, r0 = target: CPSR = saved PSR, then on in the state that brings. */
 FUNCTION return_from_exception
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         mov     r4, r0
         SPSR_POINTER r1, r2
         ldr     r1, [r1]
@@ -346,8 +356,8 @@ FUNCTION return_from_exception
 
 /* ---- software interrupts ----------------------------------------------------------------- */
 
-/* BL + the address after the SWI. Leaves Supervisor mode, ARM state and the ARM set loaded;
-   the caller then jumps to the vector. */
+/* BL + the address after the SWI. Leaves Supervisor mode and ARM state with the block's set
+   reloaded; the caller then jumps to the vector. */
 .macro ENTER_SWI name, writeback
 FUNCTION \name
         mrs     r11, cpsr
@@ -372,13 +382,13 @@ FUNCTION \name
         /* From Supervisor mode itself no bank changes hands; the return address still must. */
         ldr     r0, [lr]
         str     r0, [sp, #SLOT(14)]
-        LOAD_ARM
+        LOAD_MAPPED
         RESTORE_FLAGS
         add     pc, lr, #4
 .endm
 
-        ENTER_SWI enter_swi_arm, WRITEBACK_ARM
-        ENTER_SWI enter_swi_thumb, WRITEBACK_THUMB
+        ENTER_SWI enter_swi_arm, WRITEBACK_MAPPED
+        ENTER_SWI enter_swi_thumb, WRITEBACK_MAPPED
 
 .macro SWI_DIVIDE name, writeback, load
 FUNCTION \name
@@ -392,8 +402,8 @@ FUNCTION \name
         bx      lr
 .endm
 
-        SWI_DIVIDE swi_divide_arm, WRITEBACK_ARM, LOAD_ARM
-        SWI_DIVIDE swi_divide_thumb, WRITEBACK_THUMB, LOAD_THUMB
+        SWI_DIVIDE swi_divide_arm, WRITEBACK_MAPPED, LOAD_MAPPED
+        SWI_DIVIDE swi_divide_thumb, WRITEBACK_MAPPED, LOAD_MAPPED
 
 /* ---- loads ------------------------------------------------------------------------------- */
 
@@ -440,7 +450,7 @@ FUNCTION \name
 /* The store has landed on translated RAM code: slot 15 holds the next instruction, the flags
    are folded. Drop every RAM block and go on there. */
 runtime_code_overwritten:
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         push    {r12, lr}
         bl      runtime_flush_ram_cache
         pop     {r12, lr}
@@ -487,7 +497,7 @@ FUNCTION \name
 6:      FOLD_FLAGS
         cmp     r0, #2
         beq     runtime_code_overwritten
-        WRITEBACK_CURRENT
+        WRITEBACK_MAPPED
         b       runtime_schedule_and_dispatch
 .endm
 
@@ -524,13 +534,13 @@ FUNCTION store_word_plain_stub
 FUNCTION block_transfer_user_bank
         mrs     r11, cpsr
         FOLD_FLAGS
-        WRITEBACK_ARM
+        WRITEBACK_MAPPED
         ldr     r2, [lr]
         str     r2, [sp, #SLOT(15)]
         push    {r12, lr}
         bl      runtime_block_transfer_user
         pop     {r12, lr}
-        LOAD_ARM
+        LOAD_MAPPED
         msr     cpsr_f, r11
         add     pc, lr, #4
 

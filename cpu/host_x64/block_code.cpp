@@ -29,8 +29,7 @@ struct BlockRegisters {
   const Xbyak::Reg32* host[16];
   std::uint16_t written;  // what the block may change, and so writes back when it leaves
   std::uint32_t map_word;
-  // The block's span in its state: a branch that stays inside keeps the registers in place.
-  std::uint32_t start, end, instruction_size;
+  BlockSpan span;
 };
 BlockRegisters block_registers{};
 
@@ -78,19 +77,13 @@ void allocate_registers(const BlockPlan& plan) {
   block_registers = {};
   block_registers.written = use.written;
   block_registers.map_word = 0xFFFFFFFF;
-  block_registers.start = plan.start;
-  block_registers.end = plan.end;
-  block_registers.instruction_size = plan.instruction_size;
-  for (unsigned slot = 0; slot < CACHED_REGISTERS; ++slot) {
-    unsigned best = 16;
-    for (unsigned n = 0; n < 15; ++n) {
-      if (use.weight[n] == 0 || block_registers.host[n] != nullptr) continue;
-      if (best == 16 || use.weight[n] > use.weight[best]) best = n;
-    }
-    if (best == 16) break;
-    block_registers.host[best] = cache_registers[slot];
+  block_registers.span = block_span(plan);
+  std::uint8_t chosen[CACHED_REGISTERS];
+  unsigned count = choose_cached_registers(use, CACHED_REGISTERS, chosen);
+  for (unsigned slot = 0; slot < count; ++slot) {
+    block_registers.host[chosen[slot]] = cache_registers[slot];
     block_registers.map_word &= ~(0xFu << (4 * slot));
-    block_registers.map_word |= best << (4 * slot);
+    block_registers.map_word |= static_cast<std::uint32_t>(chosen[slot]) << (4 * slot);
   }
 }
 
@@ -102,9 +95,7 @@ void write_back_registers() {
 }
 
 bool stays_inside_block(std::uint32_t target, bool thumb) {
-  const BlockRegisters& b = block_registers;
-  return thumb == (b.instruction_size == 2) && target >= b.start && target < b.end &&
-         (target - b.start) % b.instruction_size == 0;
+  return stays_inside(block_registers.span, target, thumb);
 }
 
 void load_guest(const Xbyak::Reg32& dst, unsigned n, std::uint32_t pc_value) {

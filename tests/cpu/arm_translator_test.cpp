@@ -257,9 +257,17 @@ TEST_F(ArmTranslatorTest, TwoHundredAndFiftySixExitsEndABlockAndTheNextGoesOn) {
 }
 
 TEST_F(ArmTranslatorTest, AFullCodeCacheIsFlushedAndTranslationStartsAgain) {
-  // 1 MB of increments, more code than the ROM cache holds. r2 is cached on no host, so each
-  // increment costs a load and a store of its slot even on a host whose ADD is one word.
-  std::vector<std::uint32_t> code((1 << 20) / 4 - 1, 0xE2822001);  // add r2, r2, #1
+  // 1 MB of increments, more code than the ROM cache holds. They go round fourteen registers,
+  // more than any host keeps in host registers, so that most increments cost a load and a store
+  // of a slot even on a host whose ADD is one word.
+  constexpr unsigned incremented[14] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14};
+  std::vector<std::uint32_t> code((1 << 20) / 4 - 1);
+  std::uint32_t expected[16] = {};
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    unsigned n = incremented[i % 14];
+    code[i] = 0xE2800001 | (n << 16) | (n << 12);  // add rn, rn, #1
+    ++expected[n];
+  }
   write_guest_words(ROM, code);
   unsigned rom_flushes = caches.flush_generation[CODE_REGION_ROM];
   GuestState start{};
@@ -268,7 +276,7 @@ TEST_F(ArmTranslatorTest, AFullCodeCacheIsFlushedAndTranslationStartsAgain) {
   GuestState out{};
   ASSERT_EQ(run_guest(start, ROM + 4 * static_cast<std::uint32_t>(code.size()), out, 4'000'000),
             RunResult::STOPPED);
-  EXPECT_EQ(out.r[2], code.size());
+  for (unsigned n : incremented) EXPECT_EQ(out.r[n], expected[n]) << "r" << n;
   EXPECT_GT(caches.flush_generation[CODE_REGION_ROM], rom_flushes);
 }
 

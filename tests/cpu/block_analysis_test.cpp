@@ -81,6 +81,42 @@ TEST(BlockAnalysisTest, RegistersOfALoopOutweighTheRest) {
   EXPECT_GT(use.weight[6], use.weight[1]);
 }
 
+// What the hosts that cache registers per block take from the counts: the heaviest first, ties to
+// the lower number, none the block does not name; and which branches stay in the block.
+TEST(BlockAnalysisTest, HostsCacheTheHeaviestRegistersAndKeepThemForBranchesInside) {
+  RegisterUse use{};
+  use.weight[2] = 5;
+  use.weight[9] = 8;
+  use.weight[4] = 5;
+  use.weight[14] = 1;
+  std::uint8_t chosen[6] = {};
+  ASSERT_EQ(choose_cached_registers(use, 3, chosen), 3u);
+  EXPECT_EQ(chosen[0], 9);
+  EXPECT_EQ(chosen[1], 2);
+  EXPECT_EQ(chosen[2], 4);
+  ASSERT_EQ(choose_cached_registers(use, 6, chosen), 4u);
+  EXPECT_EQ(chosen[3], 14);
+
+  const BlockSpan arm = {0x08000100, 0x08000110, 4};
+  const BlockSpan thumb = {0x08000100, 0x08000110, 2};
+  const struct {
+    BlockSpan span;
+    std::uint32_t target;
+    bool thumb_target;
+    bool inside;
+  } cases[] = {
+      {arm, 0x08000100, false, true},   {arm, 0x0800010C, false, true},
+      {arm, 0x08000110, false, false},  {arm, 0x080000FC, false, false},
+      {arm, 0x08000102, false, false},  {arm, 0x08000104, true, false},
+      {thumb, 0x08000102, true, true},  {thumb, 0x08000102, false, false},
+      {thumb, 0x08000110, true, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(stays_inside(c.span, c.target, c.thumb_target), c.inside)
+        << std::hex << c.target << (c.thumb_target ? " thumb" : " arm");
+  }
+}
+
 // The code at a branch target in ROM: which flags it reads before writing them. Past the rows'
 // three halfwords come zeros, lsls r0, r0, #0, which write N and Z only.
 TEST(BlockAnalysisTest, TheFlagsReadAtATargetAreThoseReadBeforeWritten) {
