@@ -137,7 +137,7 @@ void start_with_backdrop(unsigned start, unsigned end, std::uint16_t* line, bool
     if (layer & 4) {
       object_set.targets(layer & 3, start, end, line);  // leaves `untouched` if it drew nothing
     } else {
-      background_renderers[mode][layer]->targets[OVERLAY](layer, start, end, line);
+      background_renderers[mode][layer]->targets(layer, start, end, line);
       line_targets.untouched = false;
     }
   }

@@ -133,13 +133,9 @@ struct RendererSet {
     Walker::template walk<Store, F>(layer, start, end, line, Store(layer, line));
   }
   // Drawn front to back: nothing beneath to clear.
-  template <Form>
-  static void targets(unsigned layer, unsigned start, unsigned end, std::uint16_t* line) {
-    draw<FrontStore, OVERLAY>(layer, start, end, line);
-  }
   static constexpr LayerRenderers table = {
       {draw<PlainStore, BASE>, draw<PlainStore, OVERLAY>},
-      {targets<BASE>, targets<OVERLAY>},
+      draw<FrontStore, OVERLAY>,
   };
 };
 

@@ -92,10 +92,11 @@ using Render16 = void (*)(unsigned layer, unsigned start, unsigned end, std::uin
 
 enum Form : unsigned { BASE = 0, OVERLAY = 1 };
 
-// The renderers of one background slot, each indexed by Form.
+// The renderers of one background slot: the plain ones indexed by Form; effect lines are drawn
+// front to back, where every layer is an overlay.
 struct LayerRenderers {
   Render16 plain[2];
-  Render16 targets[2];
+  Render16 targets;
 };
 
 extern const LayerRenderers text_renderers;

@@ -141,7 +141,7 @@ TEST_F(TextBackgroundTest, FrontStoreFillsTheTopThenWhatLiesBeneath) {
       t.beneath[x] = 0x55;
       t.beneath_bits[x] = 0;
     }
-    text_renderers.targets[OVERLAY](1, 0, 24, line);
+    text_renderers.targets(1, 0, 24, line);
     for (unsigned x = 0; x < 24; ++x) {
       std::uint8_t before = x < 16 ? static_cast<std::uint8_t>(x % 3) : DEPTH_NONE;
       bool opaque = x < 8 || x >= 16;
