@@ -48,7 +48,6 @@ void emit_mrs(const ArmInstruction& in) {
 void emit_arm_instruction(BlockPlan& plan, unsigned index) {
   const InstructionRecord& record = plan.records[index];
   std::uint32_t address = record_address(plan, index);
-  host_set_instruction_state(false);
   ArmInstruction in{plan,        record.opcode, address, record.flags_live_after,
                     address + 8, address + 4,   false};
   emit_arm_equivalent(in);

@@ -54,9 +54,6 @@ struct ArmInstruction {
   bool thumb;
 };
 
-// The instruction state of the block being emitted, which decides the cached registers.
-void host_set_instruction_state(bool thumb);
-
 void host_store_guest_constant(unsigned n, std::uint32_t value);
 
 void host_emit_data_processing(const ArmInstruction& in, const DataProcessing& d);

@@ -40,7 +40,6 @@ void emit_thumb_instruction(BlockPlan& plan, unsigned index) {
   const InstructionRecord& record = plan.records[index];
   auto h = static_cast<std::uint16_t>(record.opcode);
   std::uint32_t address = record_address(plan, index);
-  host_set_instruction_state(true);
   ThumbInstruction decoded = decode_thumb(h, address);
   ArmInstruction in{plan,       decoded.arm_opcode, address, record.flags_live_after,
                     decoded.pc, address + 2,        true};

@@ -208,9 +208,6 @@ void host_emit_block_entry(const BlockPlan& plan) {
 
 bool host_block_overflowed() { return overflowed; }
 
-// The cached registers follow from each block's own use, whatever its state.
-void host_set_instruction_state(bool) {}
-
 void host_store_guest_constant(unsigned n, std::uint32_t value) { store_guest_constant(n, value); }
 
 std::uint8_t* host_position() { return reinterpret_cast<std::uint8_t*>(position); }

@@ -16,7 +16,6 @@ namespace x64 {
 namespace {
 
 std::unique_ptr<BlockCode> current;
-bool thumb_state = false;
 
 // The host registers that hold guest registers, in the order of the nibbles of the block's
 // register map (see runtime.S).
@@ -64,8 +63,6 @@ std::uint8_t* emit_rel32_placeholder() {
 
 BlockCode& code() { return *current; }
 
-void set_thumb_block(bool thumb) { thumb_state = thumb; }
-bool thumb_block() { return thumb_state; }
 
 const Xbyak::Reg32* cached_register(unsigned n) {
   return n < 16 ? block_registers.host[n] : nullptr;
@@ -171,7 +168,6 @@ void host_begin_block(std::uint8_t* start, std::uint8_t* end) {
 
 bool host_block_overflowed() { return Xbyak::GetError() != 0; }
 
-void host_set_instruction_state(bool thumb) { x64::set_thumb_block(thumb); }
 
 void host_store_guest_constant(unsigned n, std::uint32_t value) {
   x64::store_guest_constant(n, value);

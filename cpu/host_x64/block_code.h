@@ -36,11 +36,6 @@ BlockCode& code();
 inline const Xbyak::Reg32& cycle_counter() { return Xbyak::util::r10d; }
 inline const Xbyak::Reg32& data_word() { return Xbyak::util::r11d; }
 
-// The instruction state of the block being emitted: it decides which guest registers are
-// cached in host registers.
-void set_thumb_block(bool thumb);
-bool thumb_block();
-
 constexpr unsigned CACHED_REGISTERS = 6;
 
 // The host register that caches guest register n in this block, or null.
