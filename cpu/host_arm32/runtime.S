@@ -256,36 +256,21 @@ FUNCTION \name
         INDIRECT_JUMP jump_indirect_arm, WRITEBACK_MAPPED, 3
         INDIRECT_JUMP jump_indirect_thumb, WRITEBACK_MAPPED, 1
 
-/* BX from ARM code: bit 0 of the target selects Thumb. */
+/* BX from either state: bit 0 of the target selects Thumb. With the cached registers chosen per
+   block, leaving ARM or Thumb code is the same work, so both names are one routine. */
 FUNCTION jump_exchange_arm
-        mrs     r11, cpsr
-        FOLD_FLAGS
-        WRITEBACK_MAPPED
-        tst     r0, #1
-        beq     1f
-        ldr     r1, [sp, #SLOT(20)]
-        orr     r1, r1, #CPSR_T
-        str     r1, [sp, #SLOT(20)]
-        bic     r0, r0, #1
-        b       2f
-1:      bic     r0, r0, #3
-2:      str     r0, [sp, #SLOT(15)]
-        b       runtime_dispatch_checked
-
-/* BX from Thumb code: bit 0 clear selects ARM. */
 FUNCTION jump_exchange_thumb
         mrs     r11, cpsr
         FOLD_FLAGS
         WRITEBACK_MAPPED
-        tst     r0, #1
-        bne     1f
         ldr     r1, [sp, #SLOT(20)]
-        bic     r1, r1, #CPSR_T
+        tst     r0, #1
+        orrne   r1, r1, #CPSR_T
+        bicne   r0, r0, #1
+        biceq   r1, r1, #CPSR_T
+        biceq   r0, r0, #3
         str     r1, [sp, #SLOT(20)]
-        bic     r0, r0, #3
-        b       2f
-1:      bic     r0, r0, #1
-2:      str     r0, [sp, #SLOT(15)]
+        str     r0, [sp, #SLOT(15)]
         b       runtime_dispatch_checked
 
 /* ---- PSR access -------------------------------------------------------------------------- */
