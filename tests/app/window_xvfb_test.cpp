@@ -40,12 +40,7 @@ exit 0
 )";
 
 TEST(WindowXvfbTest, TheGameFillsTheScreenAndTheSwitchKeyShowsTheMenu) {
-  if (std::string tool = missing_window_tool(); !tool.empty()) {
-    GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
-  }
-  int width = 0;
-  std::vector<std::uint32_t> rows;
-  if (!unifont_glyph(U'A', width, rows)) GTEST_SKIP() << "unifont.hex is not installed";
+  if (std::string why = window_test_skip_reason(); !why.empty()) GTEST_SKIP() << why;
   TempDir files;
   std::ofstream(files.file("helper.sh")) << HELPER;
   std::string command = "xvfb-run -a -s '-screen 0 800x800x24' sh " + files.file("helper.sh") +

@@ -49,12 +49,7 @@ int popup_mismatches(const Picture& picture) {
 }
 
 TEST(SdlXvfbTest, AClickOnTheSoftKeyOpensThePopupInARealWindow) {
-  if (std::string tool = missing_window_tool(); !tool.empty()) {
-    GTEST_SKIP() << tool << " is not installed (xvfb, xauth, xdotool, imagemagick)";
-  }
-  int width = 0;
-  std::vector<std::uint32_t> rows;
-  if (!unifont_glyph(U'A', width, rows)) GTEST_SKIP() << "unifont.hex is not installed";
+  if (std::string why = window_test_skip_reason(); !why.empty()) GTEST_SKIP() << why;
   TempDir files;
   std::ofstream(files.file("helper.sh")) << HELPER;
   std::ofstream(files.file("script.txt")) << "wait 100000000\n";
