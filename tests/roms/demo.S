@@ -21,24 +21,10 @@
         .equ    WAITS, 100
 
 _start:
-        b       main
-        @ The header: logo area, title, game code and maker code, zero where unused.
-        .space  0xA0 - 4
-        .ascii  "ORVANE DEMO\0"
-        .ascii  "ODMO"
-        .ascii  "00"
-        .space  0xC0 - 0xB2
+        CARTRIDGE_HEADER "ORVANE DEMO\0", "ODMO"
 
 main:
-        ldr     r0, =USER_IRQ_HANDLER
-        adr     r1, irq_handler
-        str     r1, [r0]
-        mov     r0, #IO
-        mov     r1, #0x0008             @ V-blank interrupt
-        strh    r1, [r0, #DISPSTAT]
-        add     r2, r0, #0x200
-        mov     r1, #0x0011             @ V-blank and timer 1
-        strh    r1, [r2, #(IE - 0x200)]
+        ENABLE_INTERRUPTS 0x0011          @ V-blank and timer 1
         mov     r1, #1
         strh    r1, [r2, #(IME - 0x200)]
         ldr     r1, =(0x10000 - 4389) | (0x00C1 << 16)  @ 4389 ticks of 64 cycles, interrupt, run

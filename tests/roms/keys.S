@@ -21,24 +21,10 @@
         .equ    KEY_START, 0x0008
 
 _start:
-        b       main
-        @ The header: logo area, title, game code and maker code, zero where unused.
-        .space  0xA0 - 4
-        .ascii  "ORVANE KEYS\0"
-        .ascii  "OKEY"
-        .ascii  "00"
-        .space  0xC0 - 0xB2
+        CARTRIDGE_HEADER "ORVANE KEYS\0", "OKEY"
 
 main:
-        ldr     r0, =USER_IRQ_HANDLER
-        adr     r1, irq_handler
-        str     r1, [r0]
-        mov     r0, #IO
-        mov     r1, #0x0008             @ V-blank interrupt
-        strh    r1, [r0, #DISPSTAT]
-        add     r2, r0, #0x200
-        mov     r1, #0x0001             @ V-blank
-        strh    r1, [r2, #(IE - 0x200)]
+        ENABLE_INTERRUPTS 0x0001          @ V-blank
         mov     r1, #1
         strh    r1, [r2, #(IME - 0x200)]
         ldr     r5, =RESULTS
