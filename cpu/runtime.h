@@ -20,10 +20,6 @@ RuntimeExit run_translated(std::uint32_t cycles);
 using SchedulerStep = std::uint32_t (*)();
 extern SchedulerStep runtime_scheduler;
 
-// Where the running block keeps guest registers in host registers, for the routines that write
-// them back and reload them: each host defines its own encoding.
-extern std::uint32_t runtime_register_map;
-
 // Set to make the runtime leave generated code the next time the scheduler returns.
 extern volatile std::uint32_t runtime_stop_request;
 

@@ -22,6 +22,11 @@
 #endif
 #include <xbyak/xbyak.h>
 
+// Where the running block keeps guest registers in host registers (the encoding is runtime.S's),
+// for the routines that write them back and reload them; the 32-bit ARM host keeps its own in
+// the register area instead.
+extern "C" std::uint32_t runtime_register_map;
+
 namespace x64 {
 
 // Writes into the translation cache at its write pointer; never grows or reallocates.
